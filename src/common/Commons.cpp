@@ -1,0 +1,108 @@
+#include "common/Commons.h"
+
+#include "app/Prompter.h"
+#include "common/IniFile.h"
+#include "common/Text.h"
+
+#include <filesystem>
+#include <fnmatch.h>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMaxIniValue = 254;
+constexpr std::size_t kMaxDirPart = 254;
+
+bool IsOrdinaryFile(const fs::directory_entry& entry)
+{
+    std::error_code ec;
+    return entry.is_regular_file(ec) && entry.path().filename().string().rfind('.', 0) != 0;
+}
+
+bool HasWildcards(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+void ShowCreateFailure(const std::string& path, Prompter& prompter)
+{
+    prompter.MsgBox("Failed to create the directory: " + path + "\r\n" +
+                        "please check that you have access to the directory !",
+                    MsgButtons::Ok, MsgIcon::Critical);
+}
+
+} // namespace
+
+std::string GetIniString(const std::string& section, const std::string& key,
+                         const std::string& iniFile)
+{
+    std::string value = IniRead(iniFile, section, key);
+    if (value.size() > kMaxIniValue) value.resize(kMaxIniValue);
+    return value;
+}
+
+DrivePath SplitDrivePath(const std::string& path)
+{
+    if (Trim(path).empty() || path.front() != '/') return {};
+    return {"", TrimRight(path)};
+}
+
+bool CreateFullPath(const std::string& path, Prompter& prompter)
+{
+    const DrivePath parts = SplitDrivePath(path);
+    std::string dir = parts.dir;
+    if (!dir.empty()) {
+        if (dir.back() != '/') dir += '/';
+        if (dir.size() > kMaxDirPart) {
+            ShowCreateFailure(path, prompter);
+            return false;
+        }
+        for (std::size_t i = 1; i < dir.size(); ++i) {
+            if (dir[i] != '/') continue;
+            const fs::path prefix = parts.drive + dir.substr(0, i);
+            std::error_code ec;
+            if (fs::exists(prefix, ec)) continue;
+            if (!fs::create_directory(prefix, ec) || ec) {
+                ShowCreateFailure(path, prompter);
+                return false;
+            }
+        }
+    }
+    std::error_code ec;
+    return !path.empty() && fs::exists(path, ec);
+}
+
+bool FileExists(const std::string& name)
+{
+    const std::string trimmed = Trim(name);
+    if (trimmed.empty()) return false;
+    std::error_code ec;
+    const fs::path p = trimmed;
+    const std::string pattern = p.filename().string();
+    if (pattern.empty()) return false;
+    if (!HasWildcards(pattern)) return IsOrdinaryFile(fs::directory_entry(p, ec)) && !ec;
+    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (IsOrdinaryFile(*it) &&
+            fnmatch(pattern.c_str(), it->path().filename().c_str(), FNM_PERIOD) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool DirExists(const std::string& path)
+{
+    if (path.empty()) return false;
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+bool KillFile(const std::string& sFile, bool bCheckReadOnly)
+{
+    if (sFile.empty() || !FileExists(sFile)) return false;
+    std::error_code ec;
+    const auto perms = fs::status(sFile, ec).permissions();
+    if (ec) return false;
+    if (bCheckReadOnly && (perms & fs::perms::owner_write) == fs::perms::none) return false;
+    fs::remove(sFile, ec);
+    return true;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The one INI reader and writer: section and key names match ignoring case,
+// values are trimmed, other lines are kept as they were, and the file is
+// replaced atomically on write.
+#include <filesystem>
+#include <string>
+
+// The trimmed value, or empty text when the file, section or key is missing.
+std::string IniRead(const std::filesystem::path& file, const std::string& section,
+                    const std::string& key);
+
+// Writes key=value, creating the file, section or key as needed; false when
+// the file could not be read or written.
+bool IniWrite(const std::filesystem::path& file, const std::string& section,
+              const std::string& key, const std::string& value);

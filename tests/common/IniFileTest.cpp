@@ -1,0 +1,63 @@
+#include "common/Commons.h"
+#include "common/IniFile.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+class IniFileTest : public ::testing::Test {
+protected:
+    TestEnv env;
+    fs::path ini = env.root / "Vellarch.ini";
+};
+
+TEST_F(IniFileTest, MissingFileSectionOrKeyReadsEmpty)
+{
+    EXPECT_EQ(GetIniString("LIB", "Path", ini.string()), "");
+    WriteFile(ini, "[Other]\nPath=/x\n");
+    EXPECT_EQ(GetIniString("LIB", "Path", ini.string()), "");
+    EXPECT_EQ(GetIniString("Other", "Backpath", ini.string()), "");
+}
+
+TEST_F(IniFileTest, NamesMatchIgnoringCaseAndValuesAreTrimmed)
+{
+    WriteFile(ini, "; settings\r\n[Lib]\r\n  path =   /data/lib  \r\n");
+    EXPECT_EQ(GetIniString("LIB", "PATH", ini.string()), "/data/lib");
+    // The write reaches the same section and key, keeping the other lines.
+    ASSERT_TRUE(IniWrite(ini, "LIB", "Path", "/new"));
+    EXPECT_EQ(ReadFile(ini), "; settings\r\n[Lib]\r\nPath=/new\r\n");
+}
+
+TEST_F(IniFileTest, ReadsAreCutAt254Characters)
+{
+    const std::string longValue(300, 'v');
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Path", longValue));
+    EXPECT_EQ(GetIniString("Lib", "Path", ini.string()), std::string(254, 'v'));
+    EXPECT_EQ(IniRead(ini, "Lib", "Path"), longValue);
+}
+
+TEST_F(IniFileTest, WriteCreatesFileSectionAndKeyAndKeepsOtherLines)
+{
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Path", "/a"));
+    EXPECT_EQ(ReadFile(ini), "[Lib]\nPath=/a\n");
+    ASSERT_TRUE(IniWrite(ini, "Operation", "Mode", "1"));
+    ASSERT_TRUE(IniWrite(ini, "lib", "Backpath", ""));
+    EXPECT_EQ(ReadFile(ini), "[Lib]\nPath=/a\nBackpath=\n\n[Operation]\nMode=1\n");
+    EXPECT_EQ(GetIniString("Operation", "Mode", ini.string()), "1");
+    EXPECT_EQ(GetIniString("Lib", "Backpath", ini.string()), "");
+    // No work file is left beside the settings file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(env.root), fs::directory_iterator()), 2);
+}
+
+TEST_F(IniFileTest, KeyIsAddedAfterTheSectionsLastEntry)
+{
+    WriteFile(ini, "[Lib]\nPath=/a\n\n[Operation]\nMode=0\n");
+    ASSERT_TRUE(IniWrite(ini, "Lib", "V1DataCompatible", "1"));
+    EXPECT_EQ(ReadFile(ini), "[Lib]\nPath=/a\nV1DataCompatible=1\n\n[Operation]\nMode=0\n");
+}
+
+TEST_F(IniFileTest, UnwritableDirectoryFails)
+{
+    EXPECT_FALSE(IniWrite(env.root / "missing" / "x.ini", "Lib", "Path", "/a"));
+}

@@ -44,3 +44,5 @@ struct Screens {
 };
 
 void RenderConsole(Screens& s);
+void RenderActiveUser(Screens& s);
+void RenderMiscSetting(Screens& s);

@@ -47,3 +47,5 @@ struct Screens {
 
 void RenderConsole(Screens& s);
 void RenderBackup(Screens& s);
+void RenderActiveUser(Screens& s);
+void RenderMiscSetting(Screens& s);

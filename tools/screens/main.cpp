@@ -28,5 +28,7 @@ int main(int argc, char** argv)
     // Each module adds its windows here.
     RenderConsole(s);
     RenderBackup(s);
+    RenderActiveUser(s);
+    RenderMiscSetting(s);
     return 0;
 }

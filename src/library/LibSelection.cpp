@@ -46,7 +46,9 @@ LibPathField SaveLibPaths(AppContext& app, const std::string& sLibPath, const st
         Warn(app, "Active Library path does not exist!");
         return LibPathField::LibPath;
     }
-    if (!backup.empty()) {
+    // Decided on the text as typed: a bare "/" is a refused root, as "C:\"
+    // was, not an empty backup path.
+    if (!sBackupPath.empty()) {
         if (CharCount(backup) < kMinPathChars) {
             Warn(app, "Invalid Backup Library path !");
             return LibPathField::BackupPath;

@@ -44,3 +44,5 @@ struct Screens {
 };
 
 void RenderConsole(Screens& s);
+void RenderLibSelect(Screens& s);
+void RenderAdminPass(Screens& s);

@@ -27,5 +27,7 @@ int main(int argc, char** argv)
 
     // Each module adds its windows here.
     RenderConsole(s);
+    RenderLibSelect(s);
+    RenderAdminPass(s);
     return 0;
 }

@@ -175,16 +175,6 @@ TEST_F(AdminPassWindowTest, CloseBoxLogsNobodyInAndSaysNothing)
     EXPECT_EQ(Status(console), "Admin not logged in");
 }
 
-TEST_F(AdminPassWindowTest, GuardedCommandStopsSilentlyAfterAFailedLogin)
-{
-    LibAdminMain console(env.ui);
-    env.dialogs.steps.push_back(Type("wrong"));
-    QTest::mouseClick(Find<QPushButton>(console, "cmdMiscSetting"), Qt::LeftButton);
-    EXPECT_EQ(env.dialogs.opened, std::vector<std::string>{"Admin_Pass"});
-    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kFailed});
-    EXPECT_EQ(Status(console), "Admin not logged in");
-}
-
 TEST_F(AdminPassWindowTest, SelectActiveLibraryAsksForTheLoginAgain)
 {
     LibAdminMain console(env.ui);

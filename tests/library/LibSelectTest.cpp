@@ -183,14 +183,6 @@ TEST_F(LibSelectTest, OnlyOneTrailingSeparatorIsCut)
     EXPECT_EQ(Stored("Backpath"), backup + "/");
 }
 
-TEST_F(LibSelectTest, ADirectoryWithoutLibraryIsStored)
-{
-    const std::string plain = (env.root / "plain").string();
-    fs::create_directories(plain);
-    EXPECT_FALSE(ClickOK(plain, "").stayedOpen);
-    EXPECT_EQ(Stored("Path"), plain);
-}
-
 TEST_F(LibSelectTest, UnwritableSettingsFileKeepsTheWindowOpen)
 {
     fs::create_directories(env.Ini()); // a directory where the file should be

@@ -55,17 +55,3 @@ TEST_F(LoadActiveLibraryTest, UsesTheStoredTextUnchanged)
     EXPECT_EQ(state().gsCtrlLibPath, lib + "/");
 }
 
-TEST_F(LoadActiveLibraryTest, FollowsTheSettingsFileOnEveryCall)
-{
-    const std::string first = env.MakeBareLibrary("one");
-    const std::string second = env.MakeBareLibrary("two");
-    env.Configure(first);
-    ASSERT_TRUE(LoadActiveLibrary(*env.app));
-    env.Configure(second);
-    ASSERT_TRUE(LoadActiveLibrary(*env.app));
-    EXPECT_EQ(state().gsActiveLibPath, second);
-    fs::remove(second + "/00000000/LIB.MDE");
-    EXPECT_FALSE(LoadActiveLibrary(*env.app));
-    EXPECT_EQ(state().gsActiveLibPath, "");
-    EXPECT_EQ(state().gsCtrlLibPath, second);
-}

@@ -37,18 +37,6 @@ TEST_F(SelectLibCommandTest, StartUpShowsTheConfiguredLibrary)
     EXPECT_TRUE(env.dialogs.opened.empty()); // no login asked at start
 }
 
-TEST_F(SelectLibCommandTest, StartUpWithoutALibrary)
-{
-    fs::create_directories(env.root / "nolib");
-    env.Configure((env.root / "nolib").string());
-    LibAdminMain console(env.ui);
-    EXPECT_EQ(Text(console, "tbActiveLib"), "No valid library selected !");
-    EXPECT_EQ(Text(console, "tbLibDesc"), "");
-    for (const char* name : {"cmdSelectLib", "cmdCreateLib", "cmdExit"}) EXPECT_TRUE(Enabled(console, name));
-    for (const char* name : {"cmdLibDesc", "cmdUsers", "cmdCompact", "cmdMiscSetting"})
-        EXPECT_FALSE(Enabled(console, name)) << name;
-}
-
 TEST_F(SelectLibCommandTest, CancelKeepsTheSettingsButLogsOut)
 {
     const std::string lib = MakeLibrary("lib", "Head office");

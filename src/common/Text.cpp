@@ -65,3 +65,9 @@ std::string ReplaceAll(std::string s, std::string_view from, std::string_view to
     }
     return s;
 }
+
+std::string WithoutTrailingSlash(std::string_view s)
+{
+    if (!s.empty() && s.back() == '/') s.remove_suffix(1);
+    return std::string(s);
+}

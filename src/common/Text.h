@@ -12,3 +12,5 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string LeftChars(std::string_view s, std::size_t n);
 std::size_t CharCount(std::string_view s);
 std::string ReplaceAll(std::string s, std::string_view from, std::string_view to);
+// The path without one trailing "/" (only one: "/a//" keeps one).
+std::string WithoutTrailingSlash(std::string_view s);

@@ -15,13 +15,17 @@ FolderDialog::FolderDialog(QWidget* owner, const FolderRequest& request)
         const QString initial = QString::fromStdString(request.initialPath);
         setDirectory(QFileInfo(initial).isDir() ? initial : QFileInfo(initial).absolutePath());
         selectFile(initial);
-        status_->setText(initial);
+        ShowStatusFor(initial);
     }
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(status_, grid->rowCount(), 0, 1, grid->columnCount());
-    connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) {
-        status_->setText(QFileInfo(path).isDir() ? QDir::cleanPath(path) : QString());
-    });
+    connect(this, &QFileDialog::currentChanged, this, &FolderDialog::ShowStatusFor);
+}
+
+void FolderDialog::ShowStatusFor(const QString& path)
+{
+    // Blank for anything that is not a folder on disk.
+    status_->setText(QFileInfo(path).isDir() ? QDir::cleanPath(path) : QString());
 }
 
 std::optional<std::string> RunFolderDialog(const FolderRequest& request)

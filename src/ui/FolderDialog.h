@@ -14,6 +14,8 @@ public:
     QString StatusText() const { return status_->text(); }
 
 private:
+    void ShowStatusFor(const QString& path);
+
     QLabel* status_;
 };
 

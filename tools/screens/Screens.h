@@ -49,3 +49,5 @@ void RenderConsole(Screens& s);
 void RenderBackup(Screens& s);
 void RenderActiveUser(Screens& s);
 void RenderMiscSetting(Screens& s);
+void RenderLibSelect(Screens& s);
+void RenderAdminPass(Screens& s);

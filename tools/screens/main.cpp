@@ -30,5 +30,7 @@ int main(int argc, char** argv)
     RenderBackup(s);
     RenderActiveUser(s);
     RenderMiscSetting(s);
+    RenderLibSelect(s);
+    RenderAdminPass(s);
     return 0;
 }

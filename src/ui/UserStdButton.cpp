@@ -159,7 +159,7 @@ void UserStdButton::WriteProperties(PropertyBag& bag) const
 {
     bag.WriteProperty("BackColor", backColor_, kButtonFace);
     bag.WriteProperty("ForeColor", m_ForeColor, kButtonText);
-    bag.WriteProperty("Enabled", Command1->isEnabled(), true);
+    bag.WriteProperty("Enabled", Enabled(), true);
     // No picture is the default: written as nothing, so a picture stored before is dropped.
     const QIcon picture = Command1->icon();
     bag.WriteProperty("Picture", picture.isNull() ? QVariant() : QVariant(picture), QVariant());

@@ -28,7 +28,8 @@ public:
     void SetBackColor(std::uint32_t value);
     std::uint32_t ForeColor() const { return m_ForeColor; }
     void SetForeColor(std::uint32_t value);
-    bool Enabled() const { return Command1->isEnabled(); }
+    // The button's own setting, not whether its form is enabled just now.
+    bool Enabled() const { return Command1->isEnabledTo(this); }
     void SetEnabled(bool value);
     QIcon Picture() const { return Command1->icon(); }
     void SetPicture(const QIcon& value);

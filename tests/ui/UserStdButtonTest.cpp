@@ -273,3 +273,19 @@ TEST(UserStdButton, DefaultAndCancelButtonsAnswerEnterAndEsc)
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
 }
+
+TEST(UserStdButton, EnabledIsTheButtonsOwnSettingNotItsForms)
+{
+    QWidget form;
+    UserStdButton button(&form);
+    form.setEnabled(false);
+    EXPECT_TRUE(button.Enabled());
+    MemoryPropertyBag bag;
+    button.WriteProperties(bag);
+    EXPECT_FALSE(bag.values.contains("Enabled")) << "a disabled form must not store its buttons as disabled";
+    button.SetEnabled(false);
+    form.setEnabled(true);
+    EXPECT_FALSE(button.Enabled());
+    button.WriteProperties(bag);
+    EXPECT_EQ(bag.values.value("Enabled"), QVariant(false));
+}

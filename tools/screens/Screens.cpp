@@ -1,0 +1,46 @@
+#include "Screens.h"
+
+#include "app/LibAdminMain.h"
+#include "common/IniFile.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace fs = std::filesystem;
+
+void Screens::Save(QWidget& w, const std::string& name)
+{
+    w.show();
+    QApplication::processEvents();
+    const fs::path file = out / (name + ".png");
+    if (!w.grab().save(QString::fromStdString(file.string())))
+        std::fprintf(stderr, "screens: cannot write %s\n", file.c_str());
+    else
+        std::printf("%s\n", file.c_str());
+}
+
+std::string Screens::MakeLibrary(const std::string& name)
+{
+    const fs::path lib = programDir / name;
+    fs::create_directories(lib / "00000000");
+    fs::copy_file(programDir / "blank-lib.mde", lib / "00000000/LIB.MDE", fs::copy_options::overwrite_existing);
+    fs::copy_file(programDir / "blank-ctrl.mde", lib / "00000000/CTRL.MDE", fs::copy_options::overwrite_existing);
+    IniWrite(programDir / "Vellarch.ini", "Lib", "Path", lib.string());
+    return lib.string();
+}
+
+void RenderConsole(Screens& s)
+{
+    {
+        AppContext app(s.programDir, s.prompter);
+        UiContext ui{app, s.dialogs};
+        LibAdminMain console(ui);
+        s.Save(console, "LibAdminMain-no-library");
+    }
+    s.MakeLibrary();
+    AppContext app(s.programDir, s.prompter);
+    UiContext ui{app, s.dialogs};
+    LibAdminMain console(ui);
+    s.Save(console, "LibAdminMain-library");
+}

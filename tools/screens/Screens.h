@@ -1,0 +1,46 @@
+#pragma once
+// Shared pieces of the screens tool: a program directory, a prompter that
+// answers without showing anything, and saving a window to PNG.
+#include "app/AppContext.h"
+#include "app/UiContext.h"
+
+#include <QDialog>
+
+#include <filesystem>
+#include <string>
+
+// Answers every box without showing it, so rendering never blocks.
+class SilentPrompter : public Prompter {
+public:
+    MsgAnswer MsgBox(const std::string&, MsgButtons buttons, MsgIcon, const std::string&) override
+    {
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+    std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> BrowseFolder(const FolderRequest&) override { return std::nullopt; }
+};
+
+// A nested dialog is shown, never run modally.
+class ShowOnly : public DialogRunner {
+public:
+    int Run(QDialog& dialog) override
+    {
+        dialog.show();
+        return QDialog::Rejected;
+    }
+};
+
+struct Screens {
+    std::filesystem::path out;
+    std::filesystem::path programDir;
+    SilentPrompter prompter;
+    ShowOnly dialogs;
+
+    // Shows the window and writes it as out/name.png.
+    void Save(QWidget& w, const std::string& name);
+    // A library made from the blank templates with its first rows,
+    // configured in the settings file; returns its path.
+    std::string MakeLibrary(const std::string& name = "VrchLib");
+};
+
+void RenderConsole(Screens& s);

@@ -3,6 +3,7 @@
 #include "app/HandlerTrap.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 
 User_Admin::User_Admin(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui), users_(ui.app)
 {
@@ -237,6 +238,28 @@ void User_Admin::OnFocusChanged(QWidget* old, QWidget* now)
     auto* box = static_cast<QLineEdit*>(old);
     if (!box->isVisible()) return;
     checkingFocus_ = true;
-    if (!users_.MayLeaveBox(box == tbLoginID, box->text().toStdString())) box->setFocus();
+    if (!users_.MayLeaveBox(box == tbLoginID, box->text().toStdString())) {
+        // The press that moved the focus must not become a click.
+        if (QGuiApplication::mouseButtons() != Qt::NoButton && !refusedClick_) {
+            refusedClick_ = now;
+            now->installEventFilter(this);
+        }
+        box->setFocus();
+    }
     checkingFocus_ = false;
+}
+
+bool User_Admin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != refusedClick_) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+        watched->removeEventFilter(this);
+        refusedClick_ = nullptr;
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: return true;
+    default: return QDialog::eventFilter(watched, event);
+    }
 }

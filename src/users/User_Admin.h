@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 
 #include <array>
 #include <string>
@@ -28,6 +29,9 @@ public:
 
     // Moves and sizes a page to the tab strip's client area.
     static void PlacePage(QWidget& page, const TabStrip& tab);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -62,6 +66,8 @@ private:
     std::string m_sUserID;
     std::string m_sMode;
     bool checkingFocus_ = false;
+    // The control whose mouse click was refused by the focus-leave check.
+    QPointer<QWidget> refusedClick_;
 
     QComboBox* Combo1;
     UserStdButton* usbNew;

@@ -44,3 +44,4 @@ struct Screens {
 };
 
 void RenderConsole(Screens& s);
+void RenderUserWindows(Screens& s); // UserScreens.cpp

@@ -1,9 +1,21 @@
 #include "app/ConsoleCommands.h"
 #include "app/LibAdminMain.h"
 #include "users/ActiveUser.h"
+#include "users/User_Admin.h"
+#include "users/User_Group.h"
 
-void RunUsers(LibAdminMain& console) { SayNotAvailable(console, "User Account"); }
-void RunGroups(LibAdminMain& console) { SayNotAvailable(console, "User Group"); }
+void RunUsers(LibAdminMain& console)
+{
+    User_Admin window(console.Ui(), &console);
+    console.Ui().dialogs.Run(window);
+}
+
+void RunGroups(LibAdminMain& console)
+{
+    User_Group window(console.Ui(), &console);
+    console.Ui().dialogs.Run(window);
+}
+
 void RunResetUser(LibAdminMain& console)
 {
     ActiveUser dialog(console.Ui(), &console);

@@ -51,3 +51,4 @@ void RenderActiveUser(Screens& s);
 void RenderMiscSetting(Screens& s);
 void RenderLibSelect(Screens& s);
 void RenderAdminPass(Screens& s);
+void RenderUserWindows(Screens& s); // UserScreens.cpp

@@ -32,5 +32,6 @@ int main(int argc, char** argv)
     RenderMiscSetting(s);
     RenderLibSelect(s);
     RenderAdminPass(s);
+    RenderUserWindows(s);
     return 0;
 }

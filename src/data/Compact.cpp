@@ -7,6 +7,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -17,14 +18,23 @@ namespace {
 constexpr const char* kRepairFailed = "Repair Database NOT successful !";
 constexpr const char* kCompactFailed = "Compact Database NOT successful !";
 
-// What integrity_check finds; empty when the file is sound.
+// What integrity_check finds, one problem a line; empty when the file is
+// sound. The check may give several problems in one row, headed by the
+// database's name.
 std::vector<std::string> IntegrityProblems(SQLite::Database& db)
 {
     SQLite::Statement check(db, "PRAGMA integrity_check");
     std::vector<std::string> problems;
     while (check.executeStep()) {
-        std::string line = check.getColumn(0).getString();
-        if (line != "ok") problems.push_back(std::move(line));
+        const std::string row = check.getColumn(0).getString();
+        if (row == "ok") continue;
+        std::size_t start = 0;
+        while (start <= row.size()) {
+            const std::size_t end = std::min(row.find('\n', start), row.size());
+            std::string line = row.substr(start, end - start);
+            if (!line.empty() && line.rfind("*** in database", 0) != 0) problems.push_back(std::move(line));
+            start = end + 1;
+        }
     }
     return problems;
 }

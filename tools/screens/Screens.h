@@ -44,3 +44,4 @@ struct Screens {
 };
 
 void RenderConsole(Screens& s);
+void RenderLibraryCreation(Screens& s);

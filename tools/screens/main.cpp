@@ -27,5 +27,6 @@ int main(int argc, char** argv)
 
     // Each module adds its windows here.
     RenderConsole(s);
+    RenderLibraryCreation(s);
     return 0;
 }

@@ -219,19 +219,6 @@ TEST_F(CreateTest, DirectoryThatCannotBeMadeIsRefused)
     EXPECT_EQ(env.prompter.ErrorReports(), 0);
 }
 
-TEST(CreateLocation, PathChecksUnderThePlatformMapping)
-{
-    using R = NewLibPathCheck::Result;
-    EXPECT_EQ(CheckNewLibPath("").result, R::Blank);
-    EXPECT_EQ(CheckNewLibPath("   ").result, R::Blank);
-    EXPECT_EQ(CheckNewLibPath("/").result, R::NotSpecified);
-    EXPECT_EQ(CheckNewLibPath("///").result, R::NotSpecified);
-    EXPECT_EQ(CheckNewLibPath("lib/data").result, R::NotSpecified);
-    const NewLibPathCheck ok = CheckNewLibPath("/srv/lib/  ");
-    EXPECT_EQ(ok.result, R::Ok);
-    EXPECT_EQ(ok.path, "/srv/lib/");
-}
-
 TEST(CreateLocation, FixQuoteDoublesEverySingleQuote)
 {
     EXPECT_EQ(FixQuote("O'Brien''s"), "O''Brien''''s");

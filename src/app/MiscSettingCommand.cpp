@@ -1,4 +1,9 @@
 #include "app/ConsoleCommands.h"
 #include "app/LibAdminMain.h"
+#include "app/MiscSetting.h"
 
-void RunMiscSetting(LibAdminMain& console) { SayNotAvailable(console, "Misc Setting"); }
+void RunMiscSetting(LibAdminMain& console)
+{
+    MiscSetting dialog(console.Ui(), &console);
+    console.Ui().dialogs.Run(dialog);
+}

@@ -1,4 +1,21 @@
 #include "app/ConsoleCommands.h"
 #include "app/LibAdminMain.h"
+#include "backup/LibBackup.h"
+#include "common/Commons.h"
 
-void RunPublishLib(LibAdminMain& console) { SayNotAvailable(console, "Backup Document Library"); }
+void RunPublishLib(LibAdminMain& console)
+{
+    AppContext& app = console.App();
+    const std::string backPath = GetIniString("LIB", "Backpath", app.state.IniPath());
+    if (backPath.empty()) {
+        app.prompter.MsgBox("Backup library path is not specified ! ", MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    app.state.gsBackupLibPath = backPath;
+    if (app.prompter.MsgBox("Backup current active document library to path " + backPath + " ? ", MsgButtons::YesNo,
+                            MsgIcon::Question) != MsgAnswer::Yes)
+        return;
+    LibBackup dialog(console.Ui(), &console);
+    dialog.Load();
+    console.Ui().dialogs.Run(dialog);
+}

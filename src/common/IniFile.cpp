@@ -76,8 +76,40 @@ std::string IniRead(const std::filesystem::path& file, const std::string& sectio
     return {};
 }
 
-bool IniWrite(const std::filesystem::path& file, const std::string& section,
-              const std::string& key, const std::string& value)
+namespace {
+
+// Puts key=value into the lines, keeping everything else as it was.
+void SetKey(std::vector<std::string>& items, const std::string& section, const std::string& key,
+            const std::string& value)
+{
+    const std::string entry = key + "=" + value;
+    std::optional<std::size_t> insertAt;
+    bool inSection = false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (auto name = SectionOf(items[i])) {
+            if (inSection) break;
+            inSection = EqualsNoCase(*name, section);
+            if (inSection) insertAt = i + 1;
+        } else if (inSection && IsKeyLine(items[i], key)) {
+            items[i] = entry;
+            return;
+        } else if (inSection && !TrimWhite(items[i]).empty()) {
+            insertAt = i + 1;
+        }
+    }
+    if (insertAt) {
+        items.insert(items.begin() + static_cast<long>(*insertAt), entry);
+        return;
+    }
+    if (!items.empty() && !TrimWhite(items.back()).empty()) items.emplace_back();
+    items.push_back("[" + section + "]");
+    items.push_back(entry);
+}
+
+} // namespace
+
+bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& entries)
 {
     try {
         Lines lines;
@@ -86,34 +118,18 @@ bool IniWrite(const std::filesystem::path& file, const std::string& section,
             if (!in) return false;
             lines = ReadLines(in);
         }
-        auto& items = lines.items;
-        const std::string entry = key + "=" + value;
-        std::optional<std::size_t> insertAt;
-        bool inSection = false, written = false;
-        for (std::size_t i = 0; i < items.size() && !written; ++i) {
-            if (auto name = SectionOf(items[i])) {
-                if (inSection) break;
-                inSection = EqualsNoCase(*name, section);
-                if (inSection) insertAt = i + 1;
-            } else if (inSection && IsKeyLine(items[i], key)) {
-                items[i] = entry;
-                written = true;
-            } else if (inSection && !TrimWhite(items[i]).empty()) {
-                insertAt = i + 1;
-            }
-        }
-        if (!written && insertAt) {
-            items.insert(items.begin() + static_cast<long>(*insertAt), entry);
-        } else if (!written) {
-            if (!items.empty() && !TrimWhite(items.back()).empty()) items.emplace_back();
-            items.push_back("[" + section + "]");
-            items.push_back(entry);
-        }
+        for (const auto& [key, value] : entries) SetKey(lines.items, section, key, value);
         std::ostringstream out;
-        for (const auto& line : items) out << line << lines.eol;
+        for (const auto& line : lines.items) out << line << lines.eol;
         WriteFileAtomic(file, out.str());
         return true;
     } catch (const std::exception&) {
         return false;
     }
+}
+
+bool IniWrite(const std::filesystem::path& file, const std::string& section,
+              const std::string& key, const std::string& value)
+{
+    return IniWriteKeys(file, section, {{key, value}});
 }

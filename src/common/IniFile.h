@@ -4,6 +4,8 @@
 // replaced atomically on write.
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The trimmed value, or empty text when the file, section or key is missing.
 std::string IniRead(const std::filesystem::path& file, const std::string& section,
@@ -13,3 +15,7 @@ std::string IniRead(const std::filesystem::path& file, const std::string& sectio
 // the file could not be read or written.
 bool IniWrite(const std::filesystem::path& file, const std::string& section,
               const std::string& key, const std::string& value);
+
+// Writes several keys of one section in one atomic replacement of the file.
+bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& entries);

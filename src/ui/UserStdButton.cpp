@@ -1,7 +1,9 @@
 #include "ui/UserStdButton.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -11,6 +13,15 @@ constexpr int Px(int twips) { return twips / 15; }
 int ShiftState(Qt::KeyboardModifiers m)
 {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+Qt::KeyboardModifiers Modifiers(int shift)
+{
+    Qt::KeyboardModifiers m;
+    if (shift & 1) m |= Qt::ShiftModifier;
+    if (shift & 2) m |= Qt::ControlModifier;
+    if (shift & 4) m |= Qt::AltModifier;
+    return m;
 }
 
 int MouseButtons(Qt::MouseButtons b)
@@ -110,14 +121,22 @@ void UserStdButton::SetDefault(bool value)
 
 void UserStdButton::SetCancel(bool value)
 {
+    ApplyCancel(value);
+    emit PropertyChanged("Cancel");
+}
+
+void UserStdButton::ApplyCancel(bool value)
+{
     cancel_ = value;
     if (value && !escape_) {
-        // Esc anywhere in the dialog presses the cancel button.
-        escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), window(), [this] {
-            if (cancel_ && Command1->isEnabled()) Command1->click();
+        // Esc anywhere in the button's window presses it. The shortcut lives
+        // on the control, so it goes with it when the control is moved or deleted.
+        escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+        connect(escape_, &QShortcut::activated, this, [this] {
+            if (Command1->isEnabled()) Command1->click();
         });
     }
-    emit PropertyChanged("Cancel");
+    if (escape_) escape_->setEnabled(value);
 }
 
 void UserStdButton::ReadProperties(const PropertyBag& bag)
@@ -133,8 +152,7 @@ void UserStdButton::ReadProperties(const PropertyBag& bag)
     m_BorderStyle = static_cast<std::int16_t>(bag.ReadProperty("BorderStyle", 0).toInt());
     Command1->setText(bag.ReadProperty("Caption", kDefaultCaption).toString());
     Command1->setDefault(bag.ReadProperty("Default", false).toBool());
-    cancel_ = bag.ReadProperty("Cancel", false).toBool();
-    if (cancel_) SetCancel(true);
+    ApplyCancel(bag.ReadProperty("Cancel", false).toBool());
 }
 
 void UserStdButton::WriteProperties(PropertyBag& bag) const
@@ -142,7 +160,9 @@ void UserStdButton::WriteProperties(PropertyBag& bag) const
     bag.WriteProperty("BackColor", backColor_, kButtonFace);
     bag.WriteProperty("ForeColor", m_ForeColor, kButtonText);
     bag.WriteProperty("Enabled", Command1->isEnabled(), true);
-    if (!Command1->icon().isNull()) bag.WriteProperty("Picture", Command1->icon(), QVariant());
+    // No picture is the default: written as nothing, so a picture stored before is dropped.
+    const QIcon picture = Command1->icon();
+    bag.WriteProperty("Picture", picture.isNull() ? QVariant() : QVariant(picture), QVariant());
     const QFont container = parentWidget() ? parentWidget()->font() : QWidget::font();
     bag.WriteProperty("Font", Command1->font(), container);
     bag.WriteProperty("BackStyle", m_BackStyle, 1);
@@ -159,21 +179,31 @@ void UserStdButton::AmbientChanged(const QString& name)
 
 bool UserStdButton::ForwardKey(QEvent* event)
 {
+    if (replaying_) return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    const bool release = event->type() == QEvent::KeyRelease;
+    const int shiftBefore = ShiftState(key->modifiers());
     int code = key->key();
-    int shift = ShiftState(key->modifiers());
-    if (event->type() == QEvent::KeyRelease) {
-        emit KeyUp(code, shift);
-        return code == 0;
-    }
-    emit KeyDown(code, shift);
+    int shift = shiftBefore;
+    if (release) emit KeyUp(code, shift);
+    else emit KeyDown(code, shift);
+    // A handler that sets the key code to 0 swallows the key.
     if (code == 0) return true;
-    if (!key->text().isEmpty()) {
-        int ascii = key->text().at(0).unicode();
+    QString text = key->text();
+    if (!release && !text.isEmpty()) {
+        int ascii = text.at(0).unicode();
         emit KeyPress(ascii);
         if (ascii == 0) return true;
+        if (ascii != text.at(0).unicode()) text = QString(QChar(ascii));
     }
-    return false;
+    if (code == key->key() && shift == shiftBefore && text == key->text()) return false;
+    // The arguments are the inner button's own: a changed key reaches it instead.
+    const Qt::KeyboardModifiers modifiers =
+        shift == shiftBefore ? key->modifiers() : Modifiers(shift);
+    QKeyEvent changed(event->type(), code, modifiers, text, key->isAutoRepeat(), key->count());
+    const QScopedValueRollback<bool> guard(replaying_, true);
+    QCoreApplication::sendEvent(Command1, &changed);
+    return true;
 }
 
 bool UserStdButton::ForwardMouse(QEvent* event)

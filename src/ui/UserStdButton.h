@@ -71,6 +71,7 @@ protected:
 
 private:
     void ApplyBackColor();
+    void ApplyCancel(bool value);
     bool ForwardKey(QEvent* event);
     bool ForwardMouse(QEvent* event);
 
@@ -82,4 +83,6 @@ private:
     std::int16_t m_BorderStyle = 0;
     std::int16_t m_Width = 80;
     bool cancel_ = false;
+    // A key changed by a handler is being passed to the inner button.
+    bool replaying_ = false;
 };

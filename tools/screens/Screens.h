@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "app/UiContext.h"
 
+#include <QApplication>
 #include <QDialog>
 
 #include <filesystem>
@@ -26,6 +27,7 @@ public:
     int Run(QDialog& dialog) override
     {
         dialog.show();
+        QApplication::processEvents(); // lets a window run its start-up work
         return QDialog::Rejected;
     }
 };
@@ -45,3 +47,6 @@ struct Screens {
 
 void RenderConsole(Screens& s);
 void RenderLibraryCreation(Screens& s);
+void RenderBackup(Screens& s);
+void RenderActiveUser(Screens& s);
+void RenderMiscSetting(Screens& s);

@@ -1,0 +1,250 @@
+#include "backup/LibBackupRun.h"
+
+#include "app/AppContext.h"
+#include "app/MyErrHandler.h"
+#include "backup/BackupDates.h"
+#include "backup/DatabaseCopy.h"
+#include "common/AtomicFile.h"
+#include "common/Commons.h"
+#include "common/IniFile.h"
+#include "library/DocumentPath.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSection = "LASTBACKUP";
+
+// Errors of the target that every further file would meet as well.
+bool RepeatsForEveryFile(const fs::filesystem_error& e, const std::string& source)
+{
+    const int code = e.code().value();
+    const bool targetSide = e.path1().string() != source;
+    return targetSide && (code == ENOSPC || code == EDQUOT || code == EROFS || code == EACCES || code == EPERM);
+}
+
+// Stops the walk: reported once by the run.
+class BackupStopped : public AppError {
+public:
+    using AppError::AppError;
+};
+
+bool SameDirectory(const std::string& a, const std::string& b)
+{
+    if (a == b) return true;
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+void FlushFileSystem(const std::string& dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw fs::filesystem_error("cannot open backup directory", dir, std::error_code(errno, std::generic_category()));
+    const int rc = ::syncfs(fd);
+    const int err = errno;
+    ::close(fd);
+    if (rc != 0) throw fs::filesystem_error("cannot flush backup", dir, std::error_code(err, std::generic_category()));
+}
+
+} // namespace
+
+LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress progress)
+    : copyFile([](const fs::path& s, const fs::path& d) { CopyFileAtomic(s, d, true); }), app_(app),
+      freeSpace_(std::move(freeSpace)), progress_(std::move(progress)), m_dLastBackup(ZeroDate()),
+      lastBackupIso_(FormatIsoDate(ZeroDate()))
+{
+}
+
+std::string LibBackupRun::RecordFile() const { return app_.state.gsBackupLibPath + "/Libbackup.ini"; }
+
+bool LibBackupRun::Refuse(const std::string& text)
+{
+    app_.prompter.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
+    return false;
+}
+
+bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
+{
+    const AppState& s = app_.state;
+    if (SameDirectory(s.gsActiveLibPath, s.gsBackupLibPath))
+        return Refuse("Error: The backup library path can not be the same as the active library path !");
+    if (DirExists(s.gsBackupLibPath)) {
+        const std::string from = GetIniString(kSection, "FROM", RecordFile());
+        if (!from.empty() && from != s.gsActiveLibPath)
+            return Refuse("This backup directory holds a different document library !");
+        previousDate = GetIniString(kSection, "DATE", RecordFile());
+        if (previousDate.empty()) {
+            m_bCopyAll = true;
+        } else {
+            const auto when = ParseRecordDate(previousDate);
+            if (!when) throw AppError(13, "Type mismatch: backup date '" + previousDate + "'");
+            m_dLastBackup = *when;
+            lastBackupIso_ = FormatIsoDate(*when);
+            m_bCopyAll = false;
+        }
+    }
+    if (!IsEnoughSpace(s.gsBackupLibPath, nStatFileSize, app_.prompter, freeSpace_))
+        return Refuse("Not enough space - quit backup !");
+    if (!CreateFullPath(s.gsBackupLibPath, app_.prompter)) return Refuse("Problem creating backup path !");
+    return true;
+}
+
+bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
+{
+    try {
+        std::string previousDate;
+        if (!Checks(nStatFileSize, previousDate)) return false;
+        totals_ = {};
+        // Changes made while the walk runs, after their own visit, are
+        // picked up next time: the record gets the start of the walk.
+        const std::time_t walkStart = std::time(nullptr) - 1;
+        auto top = app_.db.QueryExe("SELECT id FROM `level` WHERE `pid`= 0 ORDER BY `id` ");
+        if (!top) throw AppError(91, "Object variable or With block variable not set");
+        for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
+        Finish(walkStart, previousDate);
+        return true;
+    } catch (...) {
+        ReportError(app_.prompter, "LibBackup.LibBackup(nStatFileSize)", nStatFileSize);
+        return false;
+    }
+}
+
+void LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate)
+{
+    const std::string& backup = app_.state.gsBackupLibPath;
+    bool databasesCopied = CopyLibData(backup);
+    if (!databasesCopied)
+        app_.prompter.MsgBox("Copy database not successful. \r\n"
+                             "Only image files have been backed up. Please run Backup again. ",
+                             MsgButtons::Ok, MsgIcon::Exclamation);
+    FlushFileSystem(backup);
+    // A document that should have been copied and was not keeps the old
+    // date, so the next run tries it again.
+    const bool complete = databasesCopied && totals_.notCopied == 0 && !incomplete_;
+    IniWriteKeys(RecordFile(), kSection,
+                 {{"FROM", app_.state.gsActiveLibPath},
+                  {"Date", complete ? FormatRecordDate(walkStart) : previousDate},
+                  {"Total Scan", std::to_string(totals_.scan)},
+                  {"Total Modified", std::to_string(totals_.modified)},
+                  {"Total Copy", std::to_string(totals_.copy)}});
+}
+
+std::string LibBackupRun::ReportText() const
+{
+    std::string text = "Total indexed documents scanned : " + std::to_string(totals_.scan) + "\r\n" +
+                       "Total files created or modified since last backup : " + std::to_string(totals_.modified) +
+                       "\r\n" + "Total files actually copied : " + std::to_string(totals_.copy);
+    if (totals_.notCopied > 0)
+        text += "\r\nFiles not copied (tried again by the next backup) : " + std::to_string(totals_.notCopied);
+    return text;
+}
+
+bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
+{
+    try {
+        auto drawers = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='D' AND `pid`=? ORDER BY id ", "R", {sCatID});
+        if (!drawers) throw AppError(91, "Object variable or With block variable not set");
+        for (; !drawers->Eof(); drawers->MoveNext()) {
+            auto folders = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='F' AND `pid`=? ORDER BY id ", "R",
+                                            {(*drawers)["id"].Int()});
+            if (!folders) throw AppError(91, "Object variable or With block variable not set");
+            for (; !folders->Eof(); folders->MoveNext()) {
+                auto docs = app_.db.QueryExe(
+                    "SELECT id, `filename`, `location`, `internal`, `updated-date` FROM `images` "
+                    "WHERE `folder-id`=? ORDER BY id ",
+                    "R", {(*folders)["id"].Int()});
+                if (!docs) throw AppError(91, "Object variable or With block variable not set");
+                for (; !docs->Eof(); docs->MoveNext()) BackupDocument(*docs);
+            }
+        }
+        return true;
+    } catch (const BackupStopped&) {
+        throw;
+    } catch (...) {
+        incomplete_ = true;
+        ReportError(app_.prompter, "LibBackup.DrawerBackup(sCatID)", std::to_string(sCatID));
+        return false;
+    }
+}
+
+bool LibBackupRun::Qualifies(const ResultSet& row) const
+{
+    const Field internal = row["internal"];
+    if (internal.IsNull() || internal.Text() == "0" || internal.Text() == "C") return false;
+    const Field updated = row["updated-date"];
+    return !updated.IsNull() && updated.Text() > lastBackupIso_;
+}
+
+void LibBackupRun::BackupDocument(const ResultSet& row)
+{
+    const std::string location = row["location"].Text(), filename = row["filename"].Text();
+    ++totals_.scan;
+    if (progress_) progress_(totals_.scan);
+    const AppState& s = app_.state;
+    if (!m_bCopyAll && !Qualifies(row)) return;
+    if (!IsSafeDocumentPath(location, filename)) {
+        ++totals_.notCopied;
+        app_.prompter.MsgBox("Document " + row["id"].Text() + " names a file outside the library and is not backed up: " +
+                                 location + "/" + filename,
+                             MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    const std::string source = s.gsActiveLibPath + "/" + location + "/" + filename;
+    const std::string target = s.gsBackupLibPath + "/" + location;
+    if (!m_bCopyAll) {
+        struct stat st {};
+        if (::stat(source.c_str(), &st) != 0) {
+            ++totals_.notCopied; // its file vanished: try again next time
+            return;
+        }
+        if (st.st_mtime <= m_dLastBackup) return;
+        ++totals_.modified;
+    }
+    if (CopyImage(source, target, filename)) ++totals_.copy;
+    else if (!m_bCopyAll || FileExists(source)) ++totals_.notCopied;
+}
+
+bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName)
+{
+    try {
+        if (!FileExists(sOrifile)) return false;
+        if (!targetDirs_.count(sTarget)) {
+            if (!DirExists(sTarget)) fs::create_directories(sTarget);
+            targetDirs_.insert(sTarget);
+        }
+        copyFile(sOrifile, sTarget + "/" + sTargetName);
+        return true;
+    } catch (const fs::filesystem_error& e) {
+        if (RepeatsForEveryFile(e, sOrifile)) throw BackupStopped(e.code().value(), e.what());
+        ReportError(app_.prompter, "Libbackup.CopyImage(sOrifile,sTarget,sTargetName)",
+                    std::vector<ReportValue>{sOrifile, sTarget, sTargetName});
+        return false;
+    } catch (...) {
+        ReportError(app_.prompter, "Libbackup.CopyImage(sOrifile,sTarget,sTargetName)",
+                    std::vector<ReportValue>{sOrifile, sTarget, sTargetName});
+        return false;
+    }
+}
+
+bool LibBackupRun::CopyLibData(const std::string& sTarget)
+{
+    try {
+        app_.db.CloseLibConnection();
+        app_.db.CloseCtrlConnection();
+        if (!DirExists(sTarget)) return false;
+        const std::string control = ControlDir(app_.state.gsBackupLibPath);
+        if (!DirExists(control)) fs::create_directory(control);
+        CopyDatabase(LibDatabaseFile(app_.state.gsActiveLibPath), LibDatabaseFile(app_.state.gsBackupLibPath));
+        CopyDatabase(CtrlDatabaseFile(app_.state.gsActiveLibPath), CtrlDatabaseFile(app_.state.gsBackupLibPath));
+        return true;
+    } catch (...) {
+        ReportError(app_.prompter, "LibBackup.CopyLibData(sTarget)", sTarget);
+        return false;
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The incremental backup of the active library into gsBackupLibPath: the
+// checks, the walk over cabinets, drawers and folders, the document copies,
+// the database copies and the backup record Libbackup.ini.
+#include "backup/IsLogic.h"
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+class AppContext;
+
+struct BackupTotals {
+    std::int64_t scan = 0;      // documents visited
+    std::int64_t modified = 0;  // documents that passed the change test
+    std::int64_t copy = 0;      // files actually copied
+    std::int64_t notCopied = 0; // documents that should have been copied but were not
+};
+
+class LibBackupRun {
+public:
+    using Progress = std::function<void(std::int64_t scanned)>;
+    using CopyRoutine = std::function<void(const std::filesystem::path&, const std::filesystem::path&)>;
+
+    LibBackupRun(AppContext& app, FreeSpaceSource freeSpace = FileSystemFreeSpace, Progress progress = {});
+
+    // The run; false when a check refused it or an error stopped it.
+    bool LibBackup(std::int64_t nStatFileSize);
+    // The three-line report (a fourth line when documents were not copied).
+    std::string ReportText() const;
+
+    bool DrawersBackup(std::int64_t sCatID);
+    bool CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName);
+    bool CopyLibData(const std::string& sTarget);
+
+    const BackupTotals& Totals() const { return totals_; }
+    bool CopyAll() const { return m_bCopyAll; }
+    std::time_t LastBackup() const { return m_dLastBackup; }
+    std::string RecordFile() const;
+
+    // The one file copy; replaceable so a test can make a copy fail.
+    CopyRoutine copyFile;
+
+private:
+    bool Refuse(const std::string& text);
+    bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
+    void BackupDocument(const class ResultSet& row);
+    bool Qualifies(const class ResultSet& row) const;
+    void Finish(std::time_t walkStart, const std::string& previousDate);
+
+    AppContext& app_;
+    FreeSpaceSource freeSpace_;
+    Progress progress_;
+    BackupTotals totals_;
+    bool m_bCopyAll = false;
+    std::time_t m_dLastBackup;
+    std::string lastBackupIso_;
+    bool incomplete_ = false;
+    std::set<std::string> targetDirs_;
+};

@@ -1,0 +1,28 @@
+#include "library/DocumentPath.h"
+
+namespace {
+
+bool SafeRelative(const std::string& name, bool allowSubdirs)
+{
+    if (name.empty() || name.front() == '/' || name.find('\0') != std::string::npos) return false;
+    if (!allowSubdirs && name.find('/') != std::string::npos) return false;
+    for (const auto& part : std::filesystem::path(name)) {
+        const std::string p = part.string();
+        if (p == ".." || p == ".") return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsSafeDocumentPath(const std::string& location, const std::string& filename)
+{
+    return SafeRelative(location, true) && SafeRelative(filename, false);
+}
+
+std::optional<std::filesystem::path> DocumentFile(const std::string& root, const std::string& location,
+                                                  const std::string& filename)
+{
+    if (!IsSafeDocumentPath(location, filename)) return std::nullopt;
+    return std::filesystem::path(root + "/" + location + "/" + filename);
+}

@@ -1,0 +1,166 @@
+#include "library/LibStatistics.h"
+
+#include "app/AppContext.h"
+#include "app/MyErrHandler.h"
+#include "library/DocumentPath.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr const char* kIndent = "     ";
+constexpr const char* kCrLf = "\r\n";
+
+// num / den rounded to a whole number, halves to the even neighbour.
+std::int64_t RoundHalfEven(std::int64_t num, std::int64_t den)
+{
+    std::int64_t q = num / den;
+    const std::int64_t r2 = (num % den) * 2;
+    if (r2 > den || (r2 == den && q % 2 != 0)) ++q;
+    return q;
+}
+
+// num / den to one decimal, halves to even, in its shortest text.
+std::string OneDecimal(std::int64_t num, std::int64_t den)
+{
+    const std::int64_t tenths = RoundHalfEven(num * 10, den);
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
+    return text;
+}
+
+// Size of an ordinary, not hidden file; 0 when there is none.
+std::int64_t FileLength(const std::filesystem::path& file)
+{
+    struct stat st {};
+    if (file.filename().string().rfind('.', 0) == 0) return 0;
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    return st.st_size;
+}
+
+} // namespace
+
+std::int64_t BytesToKilobytes(std::int64_t bytes)
+{
+    const std::int64_t tenths = RoundHalfEven(bytes * 10, 1024);
+    return RoundHalfEven(tenths, 10);
+}
+
+std::string FormatFileSize(std::int64_t k)
+{
+    if (k <= 1024) return std::to_string(k) + " KB";
+    if (k <= 1048576) return OneDecimal(k, 1024) + " MB";
+    return OneDecimal(k, 1048576) + " GB";
+}
+
+LibStatistics::LibStatistics(AppContext& app, Progress progress) : app_(app), progress_(std::move(progress)) {}
+
+std::int64_t LibStatistics::GetFolderDocCount(std::int64_t folderId)
+{
+    auto rs = app_.db.QueryExe("SELECT COUNT(*) as filecount FROM `images` WHERE `folder-id`=?", "R", {folderId});
+    if (!rs) throw AppError(91, "Object variable or With block variable not set");
+    return rs->RecordCount() > 0 ? (*rs)["filecount"].Int() : 0;
+}
+
+std::int64_t LibStatistics::GetFolderFileSize(std::int64_t folderId)
+{
+    auto rs = app_.db.QueryExe("SELECT `location`, `filename` FROM `images` WHERE `folder-id`=?", "R", {folderId});
+    if (!rs) throw AppError(91, "Object variable or With block variable not set");
+    std::int64_t bytes = 0;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        if (auto file = DocumentFile(app_.state.gsActiveLibPath, (*rs)["location"].Text(), (*rs)["filename"].Text()))
+            bytes += FileLength(*file);
+    }
+    return BytesToKilobytes(bytes);
+}
+
+std::int64_t LibStatistics::GetFolderPageCount(std::int64_t folderId)
+{
+    auto rs = app_.db.QueryExe("SELECT SUM(`page-count`) as pagecount FROM `images` WHERE `folder-id`=? AND "
+                               "((`internal` is NULL ) or (`internal`='1') or (`internal`='2'))",
+                               "R", {folderId});
+    if (!rs) throw AppError(91, "Object variable or With block variable not set");
+    return rs->RecordCount() > 0 ? (*rs)["pagecount"].Int() : 0;
+}
+
+std::int64_t LibStatistics::GetLibDocCount()
+{
+    auto rs = app_.db.QueryExe("SELECT COUNT(*) AS RecCount FROM `images`");
+    if (!rs) throw AppError(91, "Object variable or With block variable not set");
+    const std::int64_t count = rs->RecordCount() > 0 ? (*rs)["RecCount"].Int() : 0;
+    return count > 0 ? count : 0;
+}
+
+bool LibStatistics::CountDocuments()
+{
+    const std::int64_t count = GetLibDocCount();
+    if (count < 1) return false;
+    maximum_ = count;
+    return true;
+}
+
+void LibStatistics::Report() const
+{
+    if (progress_) progress_(value_, maximum_);
+}
+
+std::int64_t LibStatistics::CollectSubNodes(std::int64_t sPID, StatCounters& c, bool bQUICK)
+{
+    try {
+        auto rs = app_.db.QueryExe("SELECT id, `type` FROM `level` WHERE `pid`=?", "R", {sPID});
+        if (!rs) throw AppError(91, "Object variable or With block variable not set");
+        std::int64_t direct = 0, below = 0;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            const std::int64_t id = (*rs)["id"].Int();
+            const std::string type = (*rs)["type"].Text();
+            if (type == "F") ++c.folders;
+            else if (type == "D") ++c.drawers;
+            else if (type == "C") ++c.cabinets;
+            if (type != "F") {
+                Report();
+                below += CollectSubNodes(id, c, bQUICK);
+                continue;
+            }
+            const std::int64_t n = GetFolderDocCount(id);
+            direct += n;
+            if (bQUICK) continue;
+            if (value_ + n <= maximum_) value_ += n;
+            c.fileSizeKB += GetFolderFileSize(id);
+            c.pages += GetFolderPageCount(id);
+        }
+        return direct + below;
+    } catch (...) {
+        ReportError(app_.prompter, "LibStat.CollectSubNodes(sPID,nCCount,nDCount,nFCount,lnFileSize,lnPageCount,bQUICK)");
+        return 0;
+    }
+}
+
+StatResult LibStatistics::Start(const std::string& nodeID)
+{
+    StatResult result;
+    try {
+        value_ = 0;
+        maximum_ = 0;
+        if (!CountDocuments()) {
+            result.report = std::string(kCrLf) + kIndent + "Empty !";
+            return result;
+        }
+        Report();
+        StatCounters c;
+        const std::int64_t documents = CollectSubNodes(std::stoll(nodeID), c, false);
+        result.fileCount = documents;
+        result.fileSizeKB = c.fileSizeKB;
+        std::string r = std::string(kCrLf) + kIndent + "Document Library Statistics" + kCrLf + kCrLf;
+        if (c.cabinets > 0) r += kIndent + std::string("Number of Cabinets: ") + std::to_string(c.cabinets) + kCrLf;
+        if (c.drawers > 0) r += kIndent + std::string("Number of Drawers: ") + std::to_string(c.drawers) + kCrLf;
+        if (c.folders > 0) r += kIndent + std::string("Number of Folders: ") + std::to_string(c.folders) + kCrLf;
+        r += kIndent + std::string("Number of Documents: ") + std::to_string(documents) + kCrLf;
+        r += kIndent + std::string("Number of Pages: ") + std::to_string(c.pages) + "  (for image files only)" + kCrLf;
+        r += kIndent + std::string("Total File Size: ") + FormatFileSize(c.fileSizeKB) + "  (compressed in Library)";
+        result.report = r;
+        Report();
+    } catch (...) {
+        ReportError(app_.prompter, "LibStat.Start");
+    }
+    return result;
+}

@@ -12,6 +12,9 @@ struct AppState {
 
     // Where the settings file and the blank templates are.
     std::filesystem::path programDir;
+    // The user's home directory, where the default library goes; empty means
+    // $HOME. Tests point it into their own folder.
+    std::filesystem::path homeDir;
 
     std::string IniPath() const { return (programDir / "Vellarch.ini").string(); }
     std::string TemplatePath(const std::string& name) const { return (programDir / name).string(); }

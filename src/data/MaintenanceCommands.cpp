@@ -1,5 +1,6 @@
 #include "app/ConsoleCommands.h"
 #include "app/LibAdminMain.h"
+#include "data/Maintenance.h"
 
-void RunCompact(LibAdminMain& console) { SayNotAvailable(console, "Compact & Repair Library"); }
-void RunResetDoc(LibAdminMain& console) { SayNotAvailable(console, "Reset Document Locks"); }
+void RunCompact(LibAdminMain& console) { CompactAndRepairLibrary(console.App()); }
+void RunResetDoc(LibAdminMain& console) { ResetDocumentLocks(console.App()); }

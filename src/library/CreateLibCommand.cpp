@@ -1,4 +1,26 @@
 #include "app/ConsoleCommands.h"
 #include "app/LibAdminMain.h"
+#include "library/LibCreate.h"
+#include "library/Library.h"
+#include "library/LibraryCreate.h"
 
-void RunCreateLib(LibAdminMain& console) { SayNotAvailable(console, "Create Document Library"); }
+void RunCreateLib(LibAdminMain& console)
+{
+    AppContext& app = console.App();
+    try {
+        const auto chooseLocation = [&console]() {
+            // A new window each time: an earlier choice is never reused.
+            LibCreate form(console.App(), &console);
+            console.Ui().dialogs.Run(form);
+            return form.sCreateLibPath;
+        };
+        if (!CreateNewLib(app, chooseLocation))
+            app.prompter.MsgBox(kCreateNotSuccessful, MsgButtons::Ok, MsgIcon::Exclamation);
+        console.RefreshLibStatus(LoadActiveLibrary(app) ? app.state.gsActiveLibPath : std::string());
+    } catch (...) {
+        // The console's trap reports it as LibAdminMain.cmdCreateLib_Click.
+        app.state.gsActiveLibPath.clear();
+        console.RefreshLibStatus("");
+        throw;
+    }
+}

@@ -1,4 +1,10 @@
 #include "app/ConsoleCommands.h"
 #include "app/LibAdminMain.h"
+#include "library/LibraryDesc.h"
 
-void RunLibDesc(LibAdminMain& console) { SayNotAvailable(console, "Library Description"); }
+void RunLibDesc(LibAdminMain& console)
+{
+    AppContext& app = console.App();
+    // The refresh shows the description read back from the library.
+    if (EditLibDesc(app)) console.RefreshLibStatus(app.state.gsActiveLibPath);
+}

@@ -46,6 +46,7 @@ struct Screens {
 };
 
 void RenderConsole(Screens& s);
+void RenderLibraryCreation(Screens& s);
 void RenderBackup(Screens& s);
 void RenderActiveUser(Screens& s);
 void RenderMiscSetting(Screens& s);

@@ -27,6 +27,7 @@ int main(int argc, char** argv)
 
     // Each module adds its windows here.
     RenderConsole(s);
+    RenderLibraryCreation(s);
     RenderBackup(s);
     RenderActiveUser(s);
     RenderMiscSetting(s);

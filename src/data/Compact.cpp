@@ -1,0 +1,127 @@
+#include "data/Compact.h"
+
+#include "app/AppContext.h"
+#include "app/MyErrHandler.h"
+
+#include <SQLiteCpp/Backup.h>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kRepairFailed = "Repair Database NOT successful !";
+constexpr const char* kCompactFailed = "Compact Database NOT successful !";
+
+// What integrity_check finds, one problem a line; empty when the file is
+// sound. The check may give several problems in one row, headed by the
+// database's name.
+std::vector<std::string> IntegrityProblems(SQLite::Database& db)
+{
+    SQLite::Statement check(db, "PRAGMA integrity_check");
+    std::vector<std::string> problems;
+    while (check.executeStep()) {
+        const std::string row = check.getColumn(0).getString();
+        if (row == "ok") continue;
+        std::size_t start = 0;
+        while (start <= row.size()) {
+            const std::size_t end = std::min(row.find('\n', start), row.size());
+            std::string line = row.substr(start, end - start);
+            if (!line.empty() && line.rfind("*** in database", 0) != 0) problems.push_back(std::move(line));
+            start = end + 1;
+        }
+    }
+    return problems;
+}
+
+// Damage confined to index entries, which REINDEX rebuilds from the tables.
+bool OnlyIndexesDamaged(const std::vector<std::string>& problems)
+{
+    for (const std::string& p : problems) {
+        if (p.find("missing from index ") == std::string::npos &&
+            p.find("wrong # of entries in index ") == std::string::npos &&
+            p.find("non-unique entry in index ") == std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+// Mends damaged indexes in place; anything else is reported and the file
+// left as it was (recovered table content would be suspect).
+void Repair(SQLite::Database& db)
+{
+    std::vector<std::string> problems = IntegrityProblems(db);
+    if (problems.empty()) return;
+    if (OnlyIndexesDamaged(problems)) {
+        db.exec("REINDEX");
+        problems = IntegrityProblems(db);
+        if (problems.empty()) return;
+    }
+    throw AppError(SQLITE_CORRUPT, "The database is damaged and cannot be repaired: " + problems.front());
+}
+
+// Counts commits by other connections, so a change made while the copy was
+// being written is not silently lost.
+int DataVersion(SQLite::Database& db) { return db.execAndGet("PRAGMA data_version").getInt(); }
+
+void CompactInto(SQLite::Database& db, const std::string& work)
+{
+    SQLite::Statement vacuum(db, "VACUUM INTO ?");
+    vacuum.bind(1, work);
+    vacuum.exec();
+}
+
+void CheckCopy(const std::string& work)
+{
+    SQLite::Database copy(work, SQLite::OPEN_READONLY);
+    const std::vector<std::string> problems = IntegrityProblems(copy);
+    if (!problems.empty()) throw AppError(SQLITE_CORRUPT, "The compacted copy is damaged: " + problems.front());
+}
+
+// Writes the copy into the database as one journaled SQLite write
+// transaction: a crash leaves the old or the new content whole, and clients
+// that have the file open see the change instead of a file swapped under them.
+void WriteBack(SQLite::Database& db, const std::string& work)
+{
+    SQLite::Database copy(work, SQLite::OPEN_READONLY);
+    SQLite::Backup backup(db, copy);
+    const int rc = backup.executeStep(-1);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        throw AppError(rc, "The database is in use by another program (" + std::string(sqlite3_errstr(rc)) + ")");
+    if (rc != SQLITE_DONE) throw AppError(rc, sqlite3_errstr(rc));
+}
+
+} // namespace
+
+std::string CompactWorkFile(const std::string& libPath) { return ControlDir(libPath) + "/dbtmp.$$$"; }
+
+bool CompactDB(AppContext& app, const std::string& strInput, int busyTimeoutMs)
+{
+    std::string step;
+    try {
+        const std::string work = CompactWorkFile(app.state.gsActiveLibPath);
+        SQLite::Database db(strInput, SQLite::OPEN_READWRITE, busyTimeoutMs);
+        step = kRepairFailed;
+        Repair(db);
+
+        step = kCompactFailed;
+        // A work file left by an earlier failed run.
+        if (fs::exists(work)) fs::remove(work);
+        const int version = DataVersion(db);
+        CompactInto(db, work);
+        CheckCopy(work);
+        if (DataVersion(db) != version)
+            throw AppError(SQLITE_BUSY, "The database was changed by another program while it was compacted");
+        WriteBack(db, work);
+        fs::remove(work);
+        return true;
+    } catch (...) {
+        ReportError(app.prompter, "Database.CompactDB(strInput)", strInput, step);
+        return false;
+    }
+}

@@ -4,9 +4,7 @@
 #include "library/LibStat.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -15,7 +13,7 @@ int Bar(std::int64_t v) { return static_cast<int>(std::min<std::int64_t>(v, INT3
 } // namespace
 
 LibBackup::LibBackup(UiContext& ui, QWidget* parent, FreeSpaceSource freeSpace)
-    : QDialog(parent), ui_(ui), freeSpace_(std::move(freeSpace)), Label1(new QLabel("Label1", this)),
+    : WalkDialog(parent), ui_(ui), freeSpace_(std::move(freeSpace)), Label1(new QLabel("Label1", this)),
       ProgressBar1(new QProgressBar(this)), Command1(new QPushButton("Close", this)),
       Command2(new QPushButton("Cancel", this))
 {
@@ -104,17 +102,4 @@ void LibBackup::RunBackup()
     Command1->setText("Close");
     Command1->setEnabled(true);
     running_ = false;
-}
-
-void LibBackup::closeEvent(QCloseEvent* event)
-{
-    // A started run cannot be cancelled: it completes first.
-    if (running_) event->ignore();
-    else QDialog::closeEvent(event);
-}
-
-void LibBackup::keyPressEvent(QKeyEvent* event)
-{
-    if (running_ && event->key() == Qt::Key_Escape) return;
-    QDialog::keyPressEvent(event);
 }

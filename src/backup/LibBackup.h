@@ -4,6 +4,8 @@
 #include "app/UiContext.h"
 #include "backup/IsLogic.h"
 
+#include "ui/WalkDialog.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,7 +13,7 @@
 
 #include <cstdint>
 
-class LibBackup : public QDialog {
+class LibBackup : public WalkDialog {
     Q_OBJECT
 public:
     explicit LibBackup(UiContext& ui, QWidget* parent = nullptr, FreeSpaceSource freeSpace = FileSystemFreeSpace);
@@ -23,10 +25,6 @@ public:
     std::int64_t m_lnFileSize = 0;
     bool m_bBackupDone = false;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void Command1_Click();
     void RunBackup();
@@ -37,5 +35,4 @@ private:
     QProgressBar* ProgressBar1;
     QPushButton* Command1;
     QPushButton* Command2;
-    bool running_ = false;
 };

@@ -3,13 +3,11 @@
 #include "library/LibStatistics.h"
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QKeyEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
 LibStat::LibStat(UiContext& ui, QWidget* parent)
-    : QDialog(parent), ui_(ui), Label1(new QLabel("Collecting data ... ", this)),
+    : WalkDialog(parent), ui_(ui), Label1(new QLabel("Collecting data ... ", this)),
       ProgressBar1(new QProgressBar(this)), Text1(new QPlainTextEdit(this)), cmdOK(new QPushButton("&OK", this)),
       Command2(new QPushButton("Test Start", this))
 {
@@ -76,17 +74,4 @@ void LibStat::Start()
     cmdOK->show();
     Text1->setPlainText(QString::fromStdString(result.report).replace("\r\n", "\n"));
     running_ = false;
-}
-
-void LibStat::closeEvent(QCloseEvent* event)
-{
-    // The walk cannot be cancelled once started.
-    if (running_) event->ignore();
-    else QDialog::closeEvent(event);
-}
-
-void LibStat::keyPressEvent(QKeyEvent* event)
-{
-    if (running_ && event->key() == Qt::Key_Escape) return;
-    QDialog::keyPressEvent(event);
 }

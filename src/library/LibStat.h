@@ -3,6 +3,8 @@
 // backup reads the totals from its public variables after it closes.
 #include "app/UiContext.h"
 
+#include "ui/WalkDialog.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-class LibStat : public QDialog {
+class LibStat : public WalkDialog {
     Q_OBJECT
 public:
     explicit LibStat(UiContext& ui, QWidget* parent = nullptr);
@@ -26,8 +28,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Activate();
@@ -38,5 +38,4 @@ private:
     QPlainTextEdit* Text1;
     QPushButton* cmdOK;
     QPushButton* Command2;
-    bool running_ = false;
 };

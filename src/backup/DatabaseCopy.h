@@ -2,6 +2,17 @@
 // A consistent copy of a live database, even while a desktop client writes:
 // SQLite's online backup into a work file beside the target, checked, then
 // renamed over the old copy. The old copy stays until the new one is whole.
+//
+// Each copy gets a stamp naming the state of the database it was made from
+// and the copy file itself; when both still match, the database has not
+// changed since and the copy is skipped.
 #include <string>
 
-void CopyDatabase(const std::string& source, const std::string& target);
+struct DatabaseCopyResult {
+    std::string stamp;   // of the copy now in place; empty when unknown
+    bool copied = false; // false when the stamp showed the copy is current
+};
+
+// Throws on failure; the old copy then stays as it was.
+DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target,
+                                const std::string& previousStamp = {});

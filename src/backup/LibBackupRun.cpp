@@ -20,6 +20,20 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kSection = "LASTBACKUP";
+constexpr const char* kLibStampKey = "LIB.MDE Copy";
+constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
+
+constexpr const char* kAllDocuments =
+    "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
+// The folder's document count, and only the documents whose row passes the
+// change test (one row of NULLs when none does): an unchanged folder costs
+// one index lookup and no row reads.
+constexpr const char* kDueDocuments =
+    "SELECT t.total, i.id, i.`filename`, i.`location` "
+    "FROM (SELECT count(*) AS total FROM `images` WHERE `folder-id`=?1) AS t "
+    "LEFT JOIN `images` AS i ON i.`folder-id`=?1 AND i.`internal` IS NOT NULL "
+    "AND i.`internal` NOT IN ('0','C') AND i.`updated-date` > ?2 "
+    "ORDER BY i.id ";
 
 // Errors of the target that every further file would meet as well.
 bool RepeatsForEveryFile(const fs::filesystem_error& e, const std::string& source)
@@ -79,6 +93,8 @@ bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
         if (!from.empty() && from != s.gsActiveLibPath)
             return Refuse("This backup directory holds a different document library !");
         previousDate = GetIniString(kSection, "DATE", RecordFile());
+        libStamp_ = GetIniString(kSection, kLibStampKey, RecordFile());
+        ctrlStamp_ = GetIniString(kSection, kCtrlStampKey, RecordFile());
         if (previousDate.empty()) {
             m_bCopyAll = true;
         } else {
@@ -123,7 +139,8 @@ void LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
         app_.prompter.MsgBox("Copy database not successful. \r\n"
                              "Only image files have been backed up. Please run Backup again. ",
                              MsgButtons::Ok, MsgIcon::Exclamation);
-    FlushFileSystem(backup);
+    // The record may only claim what is on the disk.
+    if (wrote_) FlushFileSystem(backup);
     // A document that should have been copied and was not keeps the old
     // date, so the next run tries it again.
     const bool complete = databasesCopied && totals_.notCopied == 0 && !incomplete_;
@@ -132,7 +149,9 @@ void LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
                   {"Date", complete ? FormatRecordDate(walkStart) : previousDate},
                   {"Total Scan", std::to_string(totals_.scan)},
                   {"Total Modified", std::to_string(totals_.modified)},
-                  {"Total Copy", std::to_string(totals_.copy)}});
+                  {"Total Copy", std::to_string(totals_.copy)},
+                  {kLibStampKey, libStamp_},
+                  {kCtrlStampKey, ctrlStamp_}});
 }
 
 std::string LibBackupRun::ReportText() const
@@ -154,14 +173,7 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
             auto folders = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='F' AND `pid`=? ORDER BY id ", "R",
                                             {(*drawers)["id"].Int()});
             if (!folders) throw AppError(91, "Object variable or With block variable not set");
-            for (; !folders->Eof(); folders->MoveNext()) {
-                auto docs = app_.db.QueryExe(
-                    "SELECT id, `filename`, `location`, `internal`, `updated-date` FROM `images` "
-                    "WHERE `folder-id`=? ORDER BY id ",
-                    "R", {(*folders)["id"].Int()});
-                if (!docs) throw AppError(91, "Object variable or With block variable not set");
-                for (; !docs->Eof(); docs->MoveNext()) BackupDocument(*docs);
-            }
+            for (; !folders->Eof(); folders->MoveNext()) BackupFolder((*folders)["id"].Int());
         }
         return true;
     } catch (const BackupStopped&) {
@@ -173,21 +185,36 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
     }
 }
 
-bool LibBackupRun::Qualifies(const ResultSet& row) const
+void LibBackupRun::Scanned(std::int64_t count)
 {
-    const Field internal = row["internal"];
-    if (internal.IsNull() || internal.Text() == "0" || internal.Text() == "C") return false;
-    const Field updated = row["updated-date"];
-    return !updated.IsNull() && updated.Text() > lastBackupIso_;
+    totals_.scan += count;
+    if (progress_) progress_(totals_.scan);
 }
 
+void LibBackupRun::BackupFolder(std::int64_t folderId)
+{
+    if (m_bCopyAll) {
+        auto docs = app_.db.QueryExe(kAllDocuments, "R", {folderId});
+        if (!docs) throw AppError(91, "Object variable or With block variable not set");
+        for (; !docs->Eof(); docs->MoveNext()) {
+            Scanned(1);
+            BackupDocument(*docs);
+        }
+        return;
+    }
+    auto docs = app_.db.QueryExe(kDueDocuments, "R", {folderId, lastBackupIso_});
+    if (!docs) throw AppError(91, "Object variable or With block variable not set");
+    Scanned((*docs)["total"].Int());
+    for (; !docs->Eof(); docs->MoveNext())
+        if (!(*docs)["id"].IsNull()) BackupDocument(*docs);
+}
+
+// One document of the walk; in incremental mode its row has passed the
+// change test already and its file time decides.
 void LibBackupRun::BackupDocument(const ResultSet& row)
 {
     const std::string location = row["location"].Text(), filename = row["filename"].Text();
-    ++totals_.scan;
-    if (progress_) progress_(totals_.scan);
     const AppState& s = app_.state;
-    if (!m_bCopyAll && !Qualifies(row)) return;
     if (!IsSafeDocumentPath(location, filename)) {
         ++totals_.notCopied;
         app_.prompter.MsgBox("Document " + row["id"].Text() + " names a file outside the library and is not backed up: " +
@@ -214,11 +241,12 @@ bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTa
 {
     try {
         if (!FileExists(sOrifile)) return false;
-        if (!targetDirs_.count(sTarget)) {
+        if (sTarget != lastTargetDir_) {
             if (!DirExists(sTarget)) fs::create_directories(sTarget);
-            targetDirs_.insert(sTarget);
+            lastTargetDir_ = sTarget;
         }
         copyFile(sOrifile, sTarget + "/" + sTargetName);
+        wrote_ = true;
         return true;
     } catch (const fs::filesystem_error& e) {
         if (RepeatsForEveryFile(e, sOrifile)) throw BackupStopped(e.code().value(), e.what());
@@ -240,8 +268,14 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
         if (!DirExists(sTarget)) return false;
         const std::string control = ControlDir(app_.state.gsBackupLibPath);
         if (!DirExists(control)) fs::create_directory(control);
-        CopyDatabase(LibDatabaseFile(app_.state.gsActiveLibPath), LibDatabaseFile(app_.state.gsBackupLibPath));
-        CopyDatabase(CtrlDatabaseFile(app_.state.gsActiveLibPath), CtrlDatabaseFile(app_.state.gsBackupLibPath));
+        const std::string& lib = app_.state.gsActiveLibPath;
+        const std::string& backup = app_.state.gsBackupLibPath;
+        const DatabaseCopyResult libCopy = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp_);
+        libStamp_ = libCopy.stamp;
+        wrote_ = wrote_ || libCopy.copied;
+        const DatabaseCopyResult ctrlCopy = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp_);
+        ctrlStamp_ = ctrlCopy.stamp;
+        wrote_ = wrote_ || ctrlCopy.copied;
         return true;
     } catch (...) {
         ReportError(app_.prompter, "LibBackup.CopyLibData(sTarget)", sTarget);

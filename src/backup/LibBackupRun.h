@@ -8,7 +8,6 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <string>
 
 class AppContext;
@@ -47,8 +46,9 @@ public:
 private:
     bool Refuse(const std::string& text);
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
+    void BackupFolder(std::int64_t folderId);
+    void Scanned(std::int64_t count);
     void BackupDocument(const class ResultSet& row);
-    bool Qualifies(const class ResultSet& row) const;
     void Finish(std::time_t walkStart, const std::string& previousDate);
 
     AppContext& app_;
@@ -59,5 +59,7 @@ private:
     std::time_t m_dLastBackup;
     std::string lastBackupIso_;
     bool incomplete_ = false;
-    std::set<std::string> targetDirs_;
+    bool wrote_ = false;          // something reached the backup: flush it
+    std::string lastTargetDir_;   // known to exist
+    std::string libStamp_, ctrlStamp_; // what the database copies were made from
 };

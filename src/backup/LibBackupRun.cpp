@@ -7,6 +7,7 @@
 #include "common/AtomicFile.h"
 #include "common/Commons.h"
 #include "common/IniFile.h"
+#include "data/ReadStretch.h"
 #include "library/DocumentPath.h"
 
 #include <fcntl.h>
@@ -167,13 +168,14 @@ std::string LibBackupRun::ReportText() const
 bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
 {
     try {
+        ReadStretch stretch(app_.db);
         auto drawers = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='D' AND `pid`=? ORDER BY id ", "R", {sCatID});
         if (!drawers) throw AppError(91, "Object variable or With block variable not set");
         for (; !drawers->Eof(); drawers->MoveNext()) {
             auto folders = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='F' AND `pid`=? ORDER BY id ", "R",
                                             {(*drawers)["id"].Int()});
             if (!folders) throw AppError(91, "Object variable or With block variable not set");
-            for (; !folders->Eof(); folders->MoveNext()) BackupFolder((*folders)["id"].Int());
+            for (; !folders->Eof(); folders->MoveNext()) BackupFolder((*folders)["id"].Int(), stretch);
         }
         return true;
     } catch (const BackupStopped&) {
@@ -191,7 +193,7 @@ void LibBackupRun::Scanned(std::int64_t count)
     if (progress_) progress_(totals_.scan);
 }
 
-void LibBackupRun::BackupFolder(std::int64_t folderId)
+void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
 {
     if (m_bCopyAll) {
         auto docs = app_.db.QueryExe(kAllDocuments, "R", {folderId});
@@ -202,8 +204,10 @@ void LibBackupRun::BackupFolder(std::int64_t folderId)
         }
         return;
     }
+    stretch.Begin();
     auto docs = app_.db.QueryExe(kDueDocuments, "R", {folderId, lastBackupIso_});
     if (!docs) throw AppError(91, "Object variable or With block variable not set");
+    if (!(*docs)["id"].IsNull() || stretch.Expired()) stretch.End();
     Scanned((*docs)["total"].Int());
     for (; !docs->Eof(); docs->MoveNext())
         if (!(*docs)["id"].IsNull()) BackupDocument(*docs);

@@ -46,7 +46,7 @@ public:
 private:
     bool Refuse(const std::string& text);
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
-    void BackupFolder(std::int64_t folderId);
+    void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
     void Scanned(std::int64_t count);
     void BackupDocument(const class ResultSet& row);
     void Finish(std::time_t walkStart, const std::string& previousDate);

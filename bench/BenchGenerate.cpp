@@ -115,7 +115,7 @@ std::int64_t ChangeDocuments(const std::string& lib, double percent, std::uint32
     const std::int64_t count = static_cast<std::int64_t>(static_cast<double>(total) * percent / 100.0);
     std::mt19937 rng(seed);
     std::uniform_int_distribution<std::int64_t> pick(1, total);
-    const std::time_t now = std::time(nullptr) + 1;
+    const std::time_t now = std::time(nullptr);
     SQLite::Transaction tx(db);
     SQLite::Statement update(db, "UPDATE images SET `updated-date` = ?, internal = '1' WHERE id = ? "
                                  "RETURNING location, filename");

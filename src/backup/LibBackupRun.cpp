@@ -4,6 +4,7 @@
 #include "app/MyErrHandler.h"
 #include "backup/BackupDates.h"
 #include "backup/DatabaseCopy.h"
+#include "backup/FileSystemFlush.h"
 #include "common/AtomicFile.h"
 #include "common/Commons.h"
 #include "common/IniFile.h"
@@ -57,16 +58,6 @@ bool SameDirectory(const std::string& a, const std::string& b)
     return fs::equivalent(a, b, ec) && !ec;
 }
 
-void FlushFileSystem(const std::string& dir)
-{
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throw fs::filesystem_error("cannot open backup directory", dir, std::error_code(errno, std::generic_category()));
-    const int rc = ::syncfs(fd);
-    const int err = errno;
-    ::close(fd);
-    if (rc != 0) throw fs::filesystem_error("cannot flush backup", dir, std::error_code(err, std::generic_category()));
-}
-
 } // namespace
 
 LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress progress)
@@ -75,6 +66,8 @@ LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress 
       lastBackupIso_(FormatIsoDate(ZeroDate()))
 {
 }
+
+LibBackupRun::~LibBackupRun() = default;
 
 std::string LibBackupRun::RecordFile() const { return app_.state.gsBackupLibPath + "/Libbackup.ini"; }
 
@@ -141,7 +134,7 @@ void LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
                              "Only image files have been backed up. Please run Backup again. ",
                              MsgButtons::Ok, MsgIcon::Exclamation);
     // The record may only claim what is on the disk.
-    if (wrote_) FlushFileSystem(backup);
+    if (flush_) flush_->Finish();
     // A document that should have been copied and was not keeps the old
     // date, so the next run tries it again.
     const bool complete = databasesCopied && totals_.notCopied == 0 && !incomplete_;
@@ -185,6 +178,12 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
         ReportError(app_.prompter, "LibBackup.DrawerBackup(sCatID)", std::to_string(sCatID));
         return false;
     }
+}
+
+void LibBackupRun::Wrote()
+{
+    if (!flush_) flush_ = std::make_unique<FileSystemFlush>(app_.state.gsBackupLibPath);
+    flush_->Wrote();
 }
 
 void LibBackupRun::Scanned(std::int64_t count)
@@ -250,7 +249,7 @@ bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTa
             lastTargetDir_ = sTarget;
         }
         copyFile(sOrifile, sTarget + "/" + sTargetName);
-        wrote_ = true;
+        Wrote();
         return true;
     } catch (const fs::filesystem_error& e) {
         if (RepeatsForEveryFile(e, sOrifile)) throw BackupStopped(e.code().value(), e.what());
@@ -276,10 +275,10 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
         const std::string& backup = app_.state.gsBackupLibPath;
         const DatabaseCopyResult libCopy = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp_);
         libStamp_ = libCopy.stamp;
-        wrote_ = wrote_ || libCopy.copied;
+        if (libCopy.copied) Wrote();
         const DatabaseCopyResult ctrlCopy = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp_);
         ctrlStamp_ = ctrlCopy.stamp;
-        wrote_ = wrote_ || ctrlCopy.copied;
+        if (ctrlCopy.copied) Wrote();
         return true;
     } catch (...) {
         ReportError(app_.prompter, "LibBackup.CopyLibData(sTarget)", sTarget);

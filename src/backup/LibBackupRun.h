@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 class AppContext;
@@ -25,6 +26,7 @@ public:
     using CopyRoutine = std::function<void(const std::filesystem::path&, const std::filesystem::path&)>;
 
     LibBackupRun(AppContext& app, FreeSpaceSource freeSpace = FileSystemFreeSpace, Progress progress = {});
+    ~LibBackupRun();
 
     // The run; false when a check refused it or an error stopped it.
     bool LibBackup(std::int64_t nStatFileSize);
@@ -48,6 +50,7 @@ private:
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
     void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
     void Scanned(std::int64_t count);
+    void Wrote();
     void BackupDocument(const class ResultSet& row);
     void Finish(std::time_t walkStart, const std::string& previousDate);
 
@@ -59,7 +62,7 @@ private:
     std::time_t m_dLastBackup;
     std::string lastBackupIso_;
     bool incomplete_ = false;
-    bool wrote_ = false;          // something reached the backup: flush it
+    std::unique_ptr<class FileSystemFlush> flush_; // once something was written
     std::string lastTargetDir_;   // known to exist
     std::string libStamp_, ctrlStamp_; // what the database copies were made from
 };

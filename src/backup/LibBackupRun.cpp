@@ -25,6 +25,10 @@ constexpr const char* kSection = "LASTBACKUP";
 constexpr const char* kLibStampKey = "LIB.MDE Copy";
 constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
 
+// Copies under way at once, and copies handed over but not yet finished.
+constexpr unsigned kCopyWorkers = 4;
+constexpr std::size_t kCopyWindow = 64;
+
 constexpr const char* kAllDocuments =
     "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
 // The folder's document count, and only the documents whose row passes the
@@ -116,10 +120,14 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         const std::time_t walkStart = std::time(nullptr) - 1;
         auto top = app_.db.QueryExe("SELECT id FROM `level` WHERE `pid`= 0 ORDER BY `id` ");
         if (!top) throw AppError(91, "Object variable or With block variable not set");
+        pool_ = std::make_unique<CopyPool>(copyFile, kCopyWorkers, kCopyWindow);
         for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
+        Collect(pool_->Drain());
+        pool_.reset();
         Finish(walkStart, previousDate);
         return true;
     } catch (...) {
+        pool_.reset(); // copies under way end before the run reports
         ReportError(app_.prompter, "LibBackup.LibBackup(nStatFileSize)", nStatFileSize);
         return false;
     }
@@ -236,10 +244,11 @@ void LibBackupRun::BackupDocument(const ResultSet& row)
         if (st.st_mtime <= m_dLastBackup) return;
         ++totals_.modified;
     }
-    if (CopyImage(source, target, filename)) ++totals_.copy;
-    else if (!m_bCopyAll || FileExists(source)) ++totals_.notCopied;
+    if (!CopyImage(source, target, filename) && (!m_bCopyAll || FileExists(source))) ++totals_.notCopied;
 }
 
+// Hands the copy to the pool; false when the file is missing or its target
+// directory cannot be made. The copy itself is counted by Collect.
 bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName)
 {
     try {
@@ -248,18 +257,46 @@ bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTa
             if (!DirExists(sTarget)) fs::create_directories(sTarget);
             lastTargetDir_ = sTarget;
         }
-        copyFile(sOrifile, sTarget + "/" + sTargetName);
-        Wrote();
+        Collect(pool_->Submit({sOrifile, sTarget + "/" + sTargetName}));
         return true;
+    } catch (const BackupStopped&) {
+        throw;
     } catch (const fs::filesystem_error& e) {
         if (RepeatsForEveryFile(e, sOrifile)) throw BackupStopped(e.code().value(), e.what());
-        ReportError(app_.prompter, "Libbackup.CopyImage(sOrifile,sTarget,sTargetName)",
-                    std::vector<ReportValue>{sOrifile, sTarget, sTargetName});
+        ReportCopyError(sOrifile, sTarget, sTargetName);
         return false;
     } catch (...) {
-        ReportError(app_.prompter, "Libbackup.CopyImage(sOrifile,sTarget,sTargetName)",
-                    std::vector<ReportValue>{sOrifile, sTarget, sTargetName});
+        ReportCopyError(sOrifile, sTarget, sTargetName);
         return false;
+    }
+}
+
+void LibBackupRun::ReportCopyError(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName)
+{
+    ReportError(app_.prompter, "Libbackup.CopyImage(sOrifile,sTarget,sTargetName)",
+                std::vector<ReportValue>{sOrifile, sTarget, sTargetName});
+}
+
+// Counts and reports finished copies; a failure that every further file
+// would meet as well stops the run.
+void LibBackupRun::Collect(const std::vector<CopyPool::Outcome>& outcomes)
+{
+    for (const CopyPool::Outcome& o : outcomes) {
+        if (!o.error) {
+            ++totals_.copy;
+            Wrote();
+            continue;
+        }
+        const fs::path target(o.job.target);
+        try {
+            std::rethrow_exception(o.error);
+        } catch (const fs::filesystem_error& e) {
+            if (RepeatsForEveryFile(e, o.job.source)) throw BackupStopped(e.code().value(), e.what());
+            ReportCopyError(o.job.source, target.parent_path().string(), target.filename().string());
+        } catch (...) {
+            ReportCopyError(o.job.source, target.parent_path().string(), target.filename().string());
+        }
+        ++totals_.notCopied;
     }
 }
 

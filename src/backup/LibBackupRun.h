@@ -2,6 +2,7 @@
 // The incremental backup of the active library into gsBackupLibPath: the
 // checks, the walk over cabinets, drawers and folders, the document copies,
 // the database copies and the backup record Libbackup.ini.
+#include "backup/CopyPool.h"
 #include "backup/IsLogic.h"
 
 #include <cstdint>
@@ -34,6 +35,7 @@ public:
     std::string ReportText() const;
 
     bool DrawersBackup(std::int64_t sCatID);
+    // Hands one document file to the copy helpers; false when it cannot.
     bool CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName);
     bool CopyLibData(const std::string& sTarget);
 
@@ -42,7 +44,8 @@ public:
     std::time_t LastBackup() const { return m_dLastBackup; }
     std::string RecordFile() const;
 
-    // The one file copy; replaceable so a test can make a copy fail.
+    // The one file copy, run on helper threads; replaceable so a test can
+    // make a copy fail.
     CopyRoutine copyFile;
 
 private:
@@ -51,6 +54,8 @@ private:
     void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
     void Scanned(std::int64_t count);
     void Wrote();
+    void Collect(const std::vector<CopyPool::Outcome>& outcomes);
+    void ReportCopyError(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName);
     void BackupDocument(const class ResultSet& row);
     void Finish(std::time_t walkStart, const std::string& previousDate);
 
@@ -63,6 +68,7 @@ private:
     std::string lastBackupIso_;
     bool incomplete_ = false;
     std::unique_ptr<class FileSystemFlush> flush_; // once something was written
+    std::unique_ptr<CopyPool> pool_;               // during the walk
     std::string lastTargetDir_;   // known to exist
     std::string libStamp_, ctrlStamp_; // what the database copies were made from
 };

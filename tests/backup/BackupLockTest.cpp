@@ -3,6 +3,8 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <atomic>
+
 namespace fs = std::filesystem;
 
 // A desktop client must be able to write while the backup copies files,
@@ -18,10 +20,10 @@ TEST_F(BackupTest, AClientCanWriteWhileFilesAreCopied)
         changed.fileTime = fs::file_time_type::clock::now() + std::chrono::hours(2);
         builder.AddDocument(folder, changed);
     }
-    int writes = 0;
+    std::atomic<int> writes = 0;
     LibBackupRun run(*env.app, Plenty);
     run.copyFile = [&](const fs::path& s, const fs::path& d) {
-        SQLite::Database client(LibDatabaseFile(lib), SQLite::OPEN_READWRITE); // no busy wait
+        SQLite::Database client(LibDatabaseFile(lib), SQLite::OPEN_READWRITE, 2000);
         client.exec("UPDATE `lib-ctrl` SET `filecount`=`filecount` WHERE `rec-id`=1");
         ++writes;
         CopyFileAtomic(s, d, true);

@@ -13,6 +13,10 @@ struct DatabaseCopyResult {
     bool copied = false; // false when the stamp showed the copy is current
 };
 
+struct DatabaseCopies {
+    DatabaseCopyResult lib, ctrl;
+};
+
 // Throws on failure; the old copy then stays as it was.
 DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target,
                                 const std::string& previousStamp = {});

@@ -55,6 +55,18 @@ public:
     using AppError::AppError;
 };
 
+// Both databases into the backup's control directory.
+DatabaseCopies CopyDatabases(const std::string& lib, const std::string& backup, const std::string& libStamp,
+                             const std::string& ctrlStamp)
+{
+    const std::string control = ControlDir(backup);
+    if (!DirExists(control)) fs::create_directory(control);
+    DatabaseCopies copies;
+    copies.lib = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp);
+    copies.ctrl = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp);
+    return copies;
+}
+
 bool SameDirectory(const std::string& a, const std::string& b)
 {
     if (a == b) return true;
@@ -120,6 +132,10 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         const std::time_t walkStart = std::time(nullptr) - 1;
         auto top = app_.db.QueryExe("SELECT id FROM `level` WHERE `pid`= 0 ORDER BY `id` ");
         if (!top) throw AppError(91, "Object variable or With block variable not set");
+        // The databases are copied while the walk runs: a snapshot of the
+        // walk's start, as the record's date is.
+        databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
+                                app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
         pool_ = std::make_unique<CopyPool>(copyFile, kCopyWorkers, kCopyWindow);
         for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
         Collect(pool_->Drain());
@@ -128,6 +144,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         return true;
     } catch (...) {
         pool_.reset(); // copies under way end before the run reports
+        if (databases_.valid()) databases_.wait();
         ReportError(app_.prompter, "LibBackup.LibBackup(nStatFileSize)", nStatFileSize);
         return false;
     }
@@ -306,16 +323,13 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
         app_.db.CloseLibConnection();
         app_.db.CloseCtrlConnection();
         if (!DirExists(sTarget)) return false;
-        const std::string control = ControlDir(app_.state.gsBackupLibPath);
-        if (!DirExists(control)) fs::create_directory(control);
-        const std::string& lib = app_.state.gsActiveLibPath;
-        const std::string& backup = app_.state.gsBackupLibPath;
-        const DatabaseCopyResult libCopy = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp_);
-        libStamp_ = libCopy.stamp;
-        if (libCopy.copied) Wrote();
-        const DatabaseCopyResult ctrlCopy = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp_);
-        ctrlStamp_ = ctrlCopy.stamp;
-        if (ctrlCopy.copied) Wrote();
+        if (!databases_.valid())
+            databases_ = std::async(std::launch::deferred, CopyDatabases, app_.state.gsActiveLibPath,
+                                    app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+        const DatabaseCopies copies = databases_.get();
+        libStamp_ = copies.lib.stamp;
+        ctrlStamp_ = copies.ctrl.stamp;
+        if (copies.lib.copied || copies.ctrl.copied) Wrote();
         return true;
     } catch (...) {
         ReportError(app_.prompter, "LibBackup.CopyLibData(sTarget)", sTarget);

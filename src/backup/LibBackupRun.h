@@ -3,12 +3,14 @@
 // checks, the walk over cabinets, drawers and folders, the document copies,
 // the database copies and the backup record Libbackup.ini.
 #include "backup/CopyPool.h"
+#include "backup/DatabaseCopy.h"
 #include "backup/IsLogic.h"
 
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -69,6 +71,7 @@ private:
     bool incomplete_ = false;
     std::unique_ptr<class FileSystemFlush> flush_; // once something was written
     std::unique_ptr<CopyPool> pool_;               // during the walk
+    std::future<DatabaseCopies> databases_; // made while the walk runs
     std::string lastTargetDir_;   // known to exist
     std::string libStamp_, ctrlStamp_; // what the database copies were made from
 };

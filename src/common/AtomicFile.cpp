@@ -57,11 +57,29 @@ public:
             ThrowErrno("cannot close work file", path_);
         }
         fd_ = -1;
+        if (SwapInto(target)) return;
         if (::rename(path_.c_str(), target.c_str()) != 0) ThrowErrno("cannot replace file", target);
         done_ = true;
     }
 
 private:
+    // An existing target is swapped with the work file and the old content
+    // then removed: as atomic as a rename over it, but ext4 does not start
+    // writing the new file back on its own, so a run of many replacements
+    // leaves the writeback to one flush. False when there is nothing to swap.
+    bool SwapInto(const fs::path& target)
+    {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+            if (errno == ENOENT || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) return false;
+            ThrowErrno("cannot replace file", target);
+        }
+        done_ = true;
+        ::unlink(path_.c_str()); // the old content; a leftover is overwritten by the next copy
+        return true;
+    }
+
     fs::path path_;
     int fd_ = -1;
     bool done_ = false;

@@ -123,3 +123,19 @@ TEST_F(BackupTest, UnchangedAndEmptyFoldersAreCountedInAnIncrementalRun)
     EXPECT_EQ(last.copy, 1);
     EXPECT_TRUE(fs::exists(Copied("late.tif")));
 }
+
+TEST_F(BackupTest, AFailedDatabaseCopyIsToldAndKeepsTheOldDate)
+{
+    builder.AddDocument(folder, Doc("a.tif"));
+    fs::create_directories(backup);
+    WriteFile(backup + "/00000000", "a file where the control directory belongs");
+    IniWrite(backup + "/Libbackup.ini", "LASTBACKUP", "Date", "01/01/2000 00:00:00");
+    ASSERT_TRUE(Run());
+    EXPECT_TRUE(fs::exists(Copied("a.tif")));
+    ASSERT_EQ(env.prompter.boxes.size(), 2u);
+    EXPECT_NE(env.prompter.boxes[0].text.find("LibBackup.CopyLibData"), std::string::npos);
+    EXPECT_EQ(env.prompter.boxes[1].text, "Copy database not successful. \r\n"
+                                          "Only image files have been backed up. Please run Backup again. ");
+    EXPECT_EQ(Record("DATE"), "01/01/2000 00:00:00");
+    EXPECT_EQ(ReadFile(backup + "/00000000"), "a file where the control directory belongs");
+}

@@ -41,3 +41,25 @@ TEST(AtomicFile, WriteFileAtomic)
     EXPECT_EQ(ReadFile(file), "two");
     EXPECT_THROW(WriteFileAtomic(env.root / "no" / "a.ini", "x"), fs::filesystem_error);
 }
+
+TEST(AtomicFile, OnlyAFileIsReplacedNeverADirectoryOrWhatALinkPointsTo)
+{
+    TestEnv env;
+    const fs::path src = env.root / "src.tif";
+    WriteFile(src, "new");
+
+    const fs::path dir = env.root / "dir.tif";
+    fs::create_directory(dir);
+    WriteFile(dir / "inside", "kept");
+    EXPECT_THROW(CopyFileAtomic(src, dir), fs::filesystem_error);
+    EXPECT_EQ(ReadFile(dir / "inside"), "kept");
+    EXPECT_FALSE(fs::exists(WorkFileFor(dir)));
+
+    const fs::path outside = env.root / "outside.tif", link = env.root / "link.tif";
+    WriteFile(outside, "outside");
+    fs::create_symlink(outside, link);
+    CopyFileAtomic(src, link);
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(link), "new");
+    EXPECT_EQ(ReadFile(outside), "outside");
+}

@@ -2,9 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/MyErrHandler.h"
-#include "library/DocumentPath.h"
-
-#include <sys/stat.h>
+#include "data/ReadStretch.h"
 
 namespace {
 
@@ -29,15 +27,6 @@ std::string OneDecimal(std::int64_t num, std::int64_t den)
     return text;
 }
 
-// Size of an ordinary, not hidden file; 0 when there is none.
-std::int64_t FileLength(const std::filesystem::path& file)
-{
-    struct stat st {};
-    if (file.filename().string().rfind('.', 0) == 0) return 0;
-    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-    return st.st_size;
-}
-
 } // namespace
 
 std::int64_t BytesToKilobytes(std::int64_t bytes)
@@ -54,6 +43,7 @@ std::string FormatFileSize(std::int64_t k)
 }
 
 LibStatistics::LibStatistics(AppContext& app, Progress progress) : app_(app), progress_(std::move(progress)) {}
+LibStatistics::~LibStatistics() = default;
 
 std::int64_t LibStatistics::GetFolderDocCount(std::int64_t folderId)
 {
@@ -66,11 +56,10 @@ std::int64_t LibStatistics::GetFolderFileSize(std::int64_t folderId)
 {
     auto rs = app_.db.QueryExe("SELECT `location`, `filename` FROM `images` WHERE `folder-id`=?", "R", {folderId});
     if (!rs) throw AppError(91, "Object variable or With block variable not set");
+    if (!files_ || files_->LibPath() != app_.state.gsActiveLibPath)
+        files_ = std::make_unique<LocationFiles>(app_.state.gsActiveLibPath);
     std::int64_t bytes = 0;
-    for (; !rs->Eof(); rs->MoveNext()) {
-        if (auto file = DocumentFile(app_.state.gsActiveLibPath, (*rs)["location"].Text(), (*rs)["filename"].Text()))
-            bytes += FileLength(*file);
-    }
+    for (; !rs->Eof(); rs->MoveNext()) bytes += files_->FileLength((*rs)["location"].Text(), (*rs)["filename"].Text());
     return BytesToKilobytes(bytes);
 }
 
@@ -121,15 +110,19 @@ std::int64_t LibStatistics::CollectSubNodes(std::int64_t sPID, StatCounters& c, 
                 below += CollectSubNodes(id, c, bQUICK);
                 continue;
             }
+            if (stretch_) stretch_->Begin();
             const std::int64_t n = GetFolderDocCount(id);
             direct += n;
-            if (bQUICK) continue;
-            if (value_ + n <= maximum_) value_ += n;
-            c.fileSizeKB += GetFolderFileSize(id);
-            c.pages += GetFolderPageCount(id);
+            if (!bQUICK) {
+                if (value_ + n <= maximum_) value_ += n;
+                c.fileSizeKB += GetFolderFileSize(id);
+                c.pages += GetFolderPageCount(id);
+            }
+            if (stretch_ && stretch_->Expired()) stretch_->End();
         }
         return direct + below;
     } catch (...) {
+        if (stretch_) stretch_->End(); // no lock held while the report is up
         ReportError(app_.prompter, "LibStat.CollectSubNodes(sPID,nCCount,nDCount,nFCount,lnFileSize,lnPageCount,bQUICK)");
         return 0;
     }
@@ -147,7 +140,9 @@ StatResult LibStatistics::Start(const std::string& nodeID)
         }
         Report();
         StatCounters c;
+        stretch_ = std::make_unique<ReadStretch>(app_.db);
         const std::int64_t documents = CollectSubNodes(std::stoll(nodeID), c, false);
+        stretch_.reset();
         result.fileCount = documents;
         result.fileSizeKB = c.fileSizeKB;
         std::string r = std::string(kCrLf) + kIndent + "Document Library Statistics" + kCrLf + kCrLf;
@@ -160,6 +155,7 @@ StatResult LibStatistics::Start(const std::string& nodeID)
         result.report = r;
         Report();
     } catch (...) {
+        stretch_.reset();
         ReportError(app_.prompter, "LibStat.Start");
     }
     return result;

@@ -2,10 +2,14 @@
 // The library statistics: counts of cabinets, drawers, folders, documents
 // and pages and the size of the document files, walked over the level tree.
 #include <cstdint>
+#include "library/LocationFiles.h"
+
 #include <functional>
+#include <memory>
 #include <string>
 
 class AppContext;
+class ReadStretch;
 
 // Kilobytes as shown: "1024 KB", "1.5 MB", "1 GB".
 std::string FormatFileSize(std::int64_t kilobytes);
@@ -32,6 +36,7 @@ public:
     using Progress = std::function<void(std::int64_t value, std::int64_t maximum)>;
 
     LibStatistics(AppContext& app, Progress progress = {});
+    ~LibStatistics();
 
     std::int64_t GetFolderDocCount(std::int64_t folderId);
     std::int64_t GetFolderFileSize(std::int64_t folderId);
@@ -55,4 +60,6 @@ private:
     Progress progress_;
     std::int64_t value_ = 0;
     std::int64_t maximum_ = 0;
+    std::unique_ptr<LocationFiles> files_;
+    std::unique_ptr<ReadStretch> stretch_; // during the walk of Start
 };

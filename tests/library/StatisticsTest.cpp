@@ -117,3 +117,14 @@ TEST_F(StatisticsTest, ProgressNeverPassesTheMaximum)
     EXPECT_EQ(stats.CollectSubNodes(0, c, false), 4);
     EXPECT_LE(stats.ProgressValue(), stats.ProgressMaximum());
 }
+
+TEST_F(StatisticsTest, TheWalkLeavesNoLockBehind)
+{
+    const auto drawer = builder.AddDrawer(builder.AddCabinet());
+    for (int i = 0; i < 3; ++i) builder.AddDocument(builder.AddFolder(drawer), Doc(100));
+    LibStatistics stats(*env.app);
+    EXPECT_EQ(stats.Start().fileCount, 3);
+    EXPECT_EQ(env.app->db.TransLevel(), 0);
+    SQLite::Database client(LibDatabaseFile(lib), SQLite::OPEN_READWRITE); // no busy wait
+    EXPECT_NO_THROW(client.exec("UPDATE `lib-ctrl` SET `filecount`=`filecount`"));
+}

@@ -323,10 +323,10 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
         app_.db.CloseLibConnection();
         app_.db.CloseCtrlConnection();
         if (!DirExists(sTarget)) return false;
-        if (!databases_.valid())
-            databases_ = std::async(std::launch::deferred, CopyDatabases, app_.state.gsActiveLibPath,
-                                    app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
-        const DatabaseCopies copies = databases_.get();
+        // Started with the walk; copied here when called on its own.
+        const DatabaseCopies copies =
+            databases_.valid() ? databases_.get()
+                               : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
         libStamp_ = copies.lib.stamp;
         ctrlStamp_ = copies.ctrl.stamp;
         if (copies.lib.copied || copies.ctrl.copied) Wrote();

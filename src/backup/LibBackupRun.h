@@ -26,7 +26,7 @@ struct BackupTotals {
 class LibBackupRun {
 public:
     using Progress = std::function<void(std::int64_t scanned)>;
-    using CopyRoutine = std::function<void(const std::filesystem::path&, const std::filesystem::path&)>;
+    using CopyRoutine = CopyPool::Routine;
 
     LibBackupRun(AppContext& app, FreeSpaceSource freeSpace = FileSystemFreeSpace, Progress progress = {});
     ~LibBackupRun();

@@ -1,5 +1,7 @@
 #include "library/DocumentPath.h"
 
+#include <filesystem>
+
 namespace {
 
 bool SafeRelative(const std::string& name, bool allowSubdirs)
@@ -18,11 +20,4 @@ bool SafeRelative(const std::string& name, bool allowSubdirs)
 bool IsSafeDocumentPath(const std::string& location, const std::string& filename)
 {
     return SafeRelative(location, true) && SafeRelative(filename, false);
-}
-
-std::optional<std::filesystem::path> DocumentFile(const std::string& root, const std::string& location,
-                                                  const std::string& filename)
-{
-    if (!IsSafeDocumentPath(location, filename)) return std::nullopt;
-    return std::filesystem::path(root + "/" + location + "/" + filename);
 }

@@ -8,6 +8,7 @@
 #include "common/AtomicFile.h"
 #include "common/Commons.h"
 #include "common/IniFile.h"
+#include "common/SpareFiles.h"
 #include "data/ReadStretch.h"
 #include "library/DocumentPath.h"
 
@@ -28,6 +29,8 @@ constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
 // Copies under way at once, and copies handed over but not yet finished.
 constexpr unsigned kCopyWorkers = 4;
 constexpr std::size_t kCopyWindow = 64;
+// Old copies kept to be written over by the next ones.
+constexpr std::size_t kSpareFiles = 32;
 
 constexpr const char* kAllDocuments =
     "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
@@ -77,7 +80,7 @@ bool SameDirectory(const std::string& a, const std::string& b)
 } // namespace
 
 LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress progress)
-    : copyFile([](const fs::path& s, const fs::path& d) { CopyFileAtomic(s, d, true); }), app_(app),
+    : copyFile([this](const fs::path& s, const fs::path& d) { CopyFileAtomic(s, d, true, spares_.get()); }), app_(app),
       freeSpace_(std::move(freeSpace)), progress_(std::move(progress)), m_dLastBackup(ZeroDate()),
       lastBackupIso_(FormatIsoDate(ZeroDate()))
 {
@@ -136,14 +139,17 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         // walk's start, as the record's date is.
         databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                 app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+        spares_ = std::make_unique<SpareFiles>(kSpareFiles);
         pool_ = std::make_unique<CopyPool>(copyFile, kCopyWorkers, kCopyWindow);
         for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
         Collect(pool_->Drain());
         pool_.reset();
+        spares_.reset();
         Finish(walkStart, previousDate);
         return true;
     } catch (...) {
         pool_.reset(); // copies under way end before the run reports
+        spares_.reset();
         if (databases_.valid()) databases_.wait();
         ReportError(app_.prompter, "LibBackup.LibBackup(nStatFileSize)", nStatFileSize);
         return false;

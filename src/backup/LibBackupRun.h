@@ -30,6 +30,9 @@ public:
 
     LibBackupRun(AppContext& app, FreeSpaceSource freeSpace = FileSystemFreeSpace, Progress progress = {});
     ~LibBackupRun();
+    // The copy routine holds on to the run.
+    LibBackupRun(const LibBackupRun&) = delete;
+    LibBackupRun& operator=(const LibBackupRun&) = delete;
 
     // The run; false when a check refused it or an error stopped it.
     bool LibBackup(std::int64_t nStatFileSize);
@@ -70,6 +73,7 @@ private:
     std::string lastBackupIso_;
     bool incomplete_ = false;
     std::unique_ptr<class FileSystemFlush> flush_; // once something was written
+    std::unique_ptr<class SpareFiles> spares_;     // during the walk
     std::unique_ptr<CopyPool> pool_;               // during the walk
     std::future<DatabaseCopies> databases_; // made while the walk runs
     std::string lastTargetDir_;   // known to exist

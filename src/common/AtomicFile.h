@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+class SpareFiles;
+
 // Name of the work file used beside `target` (hidden, so listings skip it).
 std::filesystem::path WorkFileFor(const std::filesystem::path& target);
 
@@ -12,6 +14,7 @@ void WriteFileAtomic(const std::filesystem::path& target, const std::string& con
 
 // Copies `source` over `target` atomically, keeping the source's
 // modification time when `keepTime`. Throws on failure; the old target
-// stays whole until the rename.
+// stays whole until the rename. With `spares`, the work file may be a spare
+// written over, and the replaced content becomes one.
 void CopyFileAtomic(const std::filesystem::path& source, const std::filesystem::path& target,
-                    bool keepTime = true);
+                    bool keepTime = true, SpareFiles* spares = nullptr);

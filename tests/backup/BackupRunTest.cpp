@@ -76,6 +76,30 @@ TEST_F(BackupTest, SecondRunCopiesOnlyWhatChangedInRowAndFile)
     EXPECT_EQ(fs::last_write_time(Copied("both.tif")), later);
 }
 
+TEST_F(BackupTest, ReplacedCopiesAreWholeAndLeaveNothingBehind)
+{
+    std::vector<LibraryBuilder::Document> docs;
+    for (int i = 0; i < 40; ++i) {
+        docs.push_back(Doc("d" + std::to_string(i) + ".tif"));
+        docs.back().fileSize = 1000 + 997 * i;
+        builder.AddDocument(folder, docs.back());
+    }
+    ASSERT_TRUE(Run());
+    // Every file changes size: each copy lands in the old copy of another.
+    builder.Lib().exec("UPDATE images SET `updated-date`='2099-01-01 00:00:00'");
+    const auto later = fs::file_time_type::clock::now() + std::chrono::hours(2);
+    for (int i = 0; i < 40; ++i) {
+        WriteFile(builder.FileOf(docs[i]), std::string(40000 - 997 * i, static_cast<char>('a' + i % 26)));
+        fs::last_write_time(builder.FileOf(docs[i]), later);
+    }
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(last.copy, 40);
+    for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), ReadFile(builder.FileOf(d))) << d.filename;
+    int hidden = 0;
+    for (const auto& e : fs::recursive_directory_iterator(backup)) hidden += e.path().filename().string().starts_with(".");
+    EXPECT_EQ(hidden, 0);
+}
+
 TEST_F(BackupTest, RecordOfAnotherLibraryIsRefused)
 {
     builder.AddDocument(folder, Doc("a.tif"));

@@ -63,3 +63,21 @@ TEST(AtomicFile, OnlyAFileIsReplacedNeverADirectoryOrWhatALinkPointsTo)
     EXPECT_EQ(ReadFile(link), "new");
     EXPECT_EQ(ReadFile(outside), "outside");
 }
+
+TEST(AtomicFile, ALeftoverWorkFileIsEmptiedAndALinkThereIsNotFollowed)
+{
+    TestEnv env;
+    const fs::path src = env.root / "src.tif", dst = env.root / "dst.tif";
+    WriteFile(src, "new");
+    WriteFile(WorkFileFor(dst), std::string(10000, 'l'));
+    CopyFileAtomic(src, dst);
+    EXPECT_EQ(ReadFile(dst), "new");
+
+    const fs::path outside = env.root / "outside";
+    WriteFile(outside, "outside");
+    fs::create_symlink(outside, WorkFileFor(dst));
+    WriteFile(src, "newer");
+    CopyFileAtomic(src, dst);
+    EXPECT_EQ(ReadFile(outside), "outside");
+    EXPECT_EQ(ReadFile(dst), "newer");
+}

@@ -42,7 +42,8 @@ void FileSystemFlush::Run()
         lock.unlock();
         SyncFileSystem(dir_); // only a head start: Finish reports failures
         lock.lock();
-        wake_.wait_for(lock, std::chrono::milliseconds(500), [this] { return stop_; });
+        // Often enough that a short run's final flush finds little left.
+        wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; });
     }
 }
 

@@ -30,8 +30,8 @@ class WorkFile {
 public:
     // Writes into `spare` when it names one, else beside `target`.
     WorkFile(const fs::path& target, SpareFiles* spares, SpareFiles::Taken spare)
-        : path_(spare.path.empty() ? WorkFileFor(target) : std::move(spare.path)), spares_(spares),
-          oldSize_(spare.size)
+        : isSpare_(!spare.path.empty()), path_(isSpare_ ? std::move(spare.path) : WorkFileFor(target)),
+          spares_(spares), oldSize_(spare.size)
     {
         const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (oldSize_ > 0 ? 0 : O_TRUNC);
         fd_ = ::open(path_.c_str(), flags, 0644);
@@ -114,12 +114,13 @@ private:
         // The old content: a spare for a later copy, or deleted. A leftover
         // is emptied by the next copy.
         if (spares_)
-            spares_->Keep(path_, old);
+            spares_->Keep(path_, old, isSpare_);
         else
             ::unlink(path_.c_str());
         return true;
     }
 
+    bool isSpare_;
     fs::path path_;
     SpareFiles* spares_;
     std::int64_t oldSize_ = 0;

@@ -24,11 +24,6 @@ std::int64_t Blocks(std::int64_t size)
     return (size + kBlock - 1) / kBlock;
 }
 
-bool IsSpareName(const fs::path& path)
-{
-    return path.filename().string().starts_with(kSparePrefix);
-}
-
 } // namespace
 
 SpareFiles::SpareFiles(std::size_t capacity) : capacity_(capacity) {}
@@ -71,14 +66,14 @@ SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
     return {};
 }
 
-void SpareFiles::Keep(const fs::path& path, const struct stat& st)
+void SpareFiles::Keep(const fs::path& path, const struct stat& st, bool isSpare)
 {
     if (!Reusable(st)) {
         ::unlink(path.c_str());
         return;
     }
     Spare spare{path, static_cast<std::int64_t>(st.st_size)};
-    if (!IsSpareName(path)) {
+    if (!isSpare) {
         spare.path = NewName(path.parent_path());
         if (::rename(path.c_str(), spare.path.c_str()) != 0) {
             ::unlink(path.c_str());

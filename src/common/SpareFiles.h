@@ -31,7 +31,8 @@ public:
     Taken TakeFor(const std::filesystem::path& dir, std::int64_t size);
     // Keeps the file at `path`, described by `st`, as a spare; deletes it
     // when it is not a plain file of this user that nothing else links to.
-    void Keep(const std::filesystem::path& path, const struct stat& st);
+    // A file that is not yet a spare gets a spare's name first.
+    void Keep(const std::filesystem::path& path, const struct stat& st, bool isSpare);
 
     std::size_t Count();
 

@@ -37,7 +37,7 @@ TEST(SpareFiles, ASpareIsTakenWhereItIsOrMovedAndOnlyWhenItsBlocksAreFilled)
     fs::create_directories(b);
     WriteFile(a / "old", Bytes(5000, 'x')); // two blocks
     SpareFiles spares(8);
-    spares.Keep(a / "old", StatOf(a / "old"));
+    spares.Keep(a / "old", StatOf(a / "old"), false);
     EXPECT_FALSE(fs::exists(a / "old"));
     EXPECT_EQ(spares.Count(), 1u);
 
@@ -48,7 +48,7 @@ TEST(SpareFiles, ASpareIsTakenWhereItIsOrMovedAndOnlyWhenItsBlocksAreFilled)
     EXPECT_EQ(here.size, 5000);
     EXPECT_EQ(ReadFile(here.path), Bytes(5000, 'x'));
 
-    spares.Keep(here.path, StatOf(here.path));
+    spares.Keep(here.path, StatOf(here.path), true);
     const SpareFiles::Taken moved = spares.TakeFor(b, 9000);
     EXPECT_EQ(moved.path.parent_path(), b);
     EXPECT_FALSE(fs::exists(a / here.path.filename()));
@@ -63,19 +63,19 @@ TEST(SpareFiles, OnlyAPlainPrivateFileWithOneNameIsKept)
     const fs::path linked = env.root / "linked", snapshot = env.root / "snapshot";
     WriteFile(linked, "snapshot content");
     fs::create_hard_link(linked, snapshot);
-    spares.Keep(linked, StatOf(linked));
+    spares.Keep(linked, StatOf(linked), false);
     EXPECT_FALSE(fs::exists(linked));
     EXPECT_EQ(ReadFile(snapshot), "snapshot content");
 
     const fs::path open = env.root / "open";
     WriteFile(open, "x");
     fs::permissions(open, fs::perms::all);
-    spares.Keep(open, StatOf(open));
+    spares.Keep(open, StatOf(open), false);
     EXPECT_FALSE(fs::exists(open));
 
     const fs::path link = env.root / "link";
     fs::create_symlink(snapshot, link);
-    spares.Keep(link, StatOf(link));
+    spares.Keep(link, StatOf(link), false);
     EXPECT_FALSE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(snapshot), "snapshot content");
     EXPECT_EQ(spares.Count(), 0u);
@@ -89,7 +89,7 @@ TEST(SpareFiles, TheLargestGoesBeyondCapacityAndTheRestWithTheStore)
         for (std::size_t size : {100u, 9000u, 5000u}) {
             const fs::path f = env.root / std::to_string(size);
             WriteFile(f, Bytes(size, 'x'));
-            spares.Keep(f, StatOf(f));
+            spares.Keep(f, StatOf(f), false);
         }
         EXPECT_EQ(spares.Count(), 2u);
         EXPECT_TRUE(spares.TakeFor(env.root, 1 << 20).size == 5000);
@@ -131,4 +131,17 @@ TEST(SpareFiles, ACopyNeverWritesIntoAnotherNameOfTheOldContent)
     for (int i = 0; i < 3; ++i) CopyFileAtomic(env.root / "source", target, true, &spares);
     EXPECT_EQ(ReadFile(target), Bytes(5000, 'n'));
     EXPECT_EQ(ReadFile(snapshot), Bytes(5000, 'o'));
+}
+
+TEST(SpareFiles, AnOldCopyNeverKeepsTheNameOfAWorkFile)
+{
+    // A later copy of the same document would write into it while it is a spare.
+    TestEnv env;
+    SpareFiles spares(8);
+    const fs::path target = env.root / "rzspare-1.tif";
+    WriteFile(target, "old");
+    WriteFile(env.root / "source", "new");
+    CopyFileAtomic(env.root / "source", target, true, &spares);
+    EXPECT_EQ(spares.Count(), 1u);
+    EXPECT_FALSE(fs::exists(WorkFileFor(target)));
 }

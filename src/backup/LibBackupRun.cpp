@@ -27,7 +27,11 @@ constexpr const char* kLibStampKey = "LIB.MDE Copy";
 constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
 
 // Copies under way at once, and copies handed over but not yet finished.
-constexpr unsigned kCopyWorkers = 4;
+// Copying everything is bound by the disk's writing, where more copies at
+// once only scatter the new files; copying what changed is bound by
+// waiting, for a changed file to be read and for its old copy's blocks.
+constexpr unsigned kCopyAllWorkers = 4;
+constexpr unsigned kChangedWorkers = 8;
 constexpr std::size_t kCopyWindow = 64;
 // Old copies kept to be written over by the next ones.
 constexpr std::size_t kSpareFiles = 32;
@@ -140,7 +144,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                 app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
         spares_ = std::make_unique<SpareFiles>(kSpareFiles);
-        pool_ = std::make_unique<CopyPool>(copyFile, kCopyWorkers, kCopyWindow);
+        pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
         for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
         Collect(pool_->Drain());
         pool_.reset();

@@ -29,7 +29,7 @@ constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
 // Copies under way at once, and copies handed over but not yet finished.
 // Copying everything is bound by the disk's writing, where more copies at
 // once only scatter the new files; copying what changed is bound by
-// waiting, for a changed file to be read and for its old copy's blocks.
+// waiting for each changed file to be read from the disk.
 constexpr unsigned kCopyAllWorkers = 4;
 constexpr unsigned kChangedWorkers = 8;
 constexpr std::size_t kCopyWindow = 64;

@@ -2,7 +2,6 @@
 
 #include "common/SpareFiles.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -33,7 +32,7 @@ public:
         : isSpare_(!spare.path.empty()), path_(isSpare_ ? std::move(spare.path) : WorkFileFor(target)),
           spares_(spares), oldSize_(spare.size)
     {
-        const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (oldSize_ > 0 ? 0 : O_TRUNC);
+        const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (isSpare_ ? 0 : O_TRUNC);
         fd_ = ::open(path_.c_str(), flags, 0644);
         // A link under the work file's name is not followed but removed.
         if (fd_ < 0 && errno == ELOOP && ::unlink(path_.c_str()) == 0) fd_ = ::open(path_.c_str(), flags, 0644);
@@ -51,11 +50,11 @@ public:
     WorkFile& operator=(const WorkFile&) = delete;
 
     int fd() const { return fd_; }
-    // Cuts off what is left beyond `length` bytes: earlier content, or the
-    // padding of the last page.
+    // Cuts off what is left beyond `length` bytes: a spare's earlier
+    // content, whatever its length now, or the padding of the last page.
     void EndAt(std::int64_t length)
     {
-        if (std::max(oldSize_, written_) > length && ::ftruncate(fd_, length) != 0)
+        if ((isSpare_ || written_ > length) && ::ftruncate(fd_, length) != 0)
             ThrowErrno("cannot write work file", path_);
     }
     // Content that the kernel copied into the file.

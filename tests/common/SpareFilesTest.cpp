@@ -145,3 +145,18 @@ TEST(SpareFiles, AnOldCopyNeverKeepsTheNameOfAWorkFile)
     EXPECT_EQ(spares.Count(), 1u);
     EXPECT_FALSE(fs::exists(WorkFileFor(target)));
 }
+
+TEST(SpareFiles, ASpareThatGrewMeanwhileIsStillCutToTheNewLength)
+{
+    TestEnv env;
+    SpareFiles spares(8);
+    const fs::path dir = env.root / "copies";
+    fs::create_directories(dir);
+    WriteFile(dir / "old", Bytes(5000, 'o'));
+    spares.Keep(dir / "old", StatOf(dir / "old"), false);
+    for (const auto& e : fs::directory_iterator(dir)) WriteFile(e.path(), Bytes(9000, 'g'));
+    WriteFile(dir / "target", "old target");
+    WriteFile(env.root / "source", Bytes(8192, 'n'));
+    CopyFileAtomic(env.root / "source", dir / "target", true, &spares);
+    EXPECT_EQ(ReadFile(dir / "target"), Bytes(8192, 'n'));
+}

@@ -1,7 +1,7 @@
 #pragma once
 // Copies document files on a few helper threads, so that the waits of one
-// copy (reading a page image from the disk, giving back the blocks of the
-// copy it replaces) overlap with the others. The walk hands jobs over and
+// copy (reading a page image from the disk, writing it back) overlap with
+// the others. The walk hands jobs over and
 // is given back the outcome of each; it alone counts, reports and decides
 // to stop. No two jobs for the same target run at once.
 #include <condition_variable>

@@ -24,16 +24,9 @@ int SyncFileSystem(const std::string& dir)
 
 } // namespace
 
-FileSystemFlush::FileSystemFlush(std::string dir) : dir_(std::move(dir)) {}
+FileSystemFlush::FileSystemFlush(std::string dir) : dir_(std::move(dir)), helper_([this] { Run(); }) {}
 
 FileSystemFlush::~FileSystemFlush() { Stop(); }
-
-void FileSystemFlush::Wrote()
-{
-    if (written_) return;
-    written_ = true;
-    helper_ = std::thread([this] { Run(); });
-}
 
 void FileSystemFlush::Run()
 {

@@ -10,13 +10,12 @@
 
 class FileSystemFlush {
 public:
+    // Starts the helper: made when the first file has been written.
     explicit FileSystemFlush(std::string dir);
     ~FileSystemFlush();
     FileSystemFlush(const FileSystemFlush&) = delete;
     FileSystemFlush& operator=(const FileSystemFlush&) = delete;
 
-    // A file was written: starts the helper on first use.
-    void Wrote();
     // Stops the helper and flushes once more, waiting for the disk; throws
     // std::filesystem::filesystem_error when the file system reports an error.
     void Finish();
@@ -26,7 +25,6 @@ private:
     void Run();
 
     std::string dir_;
-    bool written_ = false;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;

@@ -218,7 +218,6 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
 void LibBackupRun::Wrote()
 {
     if (!flush_) flush_ = std::make_unique<FileSystemFlush>(app_.state.gsBackupLibPath);
-    flush_->Wrote();
 }
 
 void LibBackupRun::Scanned(std::int64_t count)

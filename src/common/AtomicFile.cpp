@@ -59,15 +59,15 @@ public:
     }
     // Content that the kernel copied into the file.
     void Copied(std::int64_t size) { written_ += size; }
-    // Writes `size` bytes of `buffer`, which holds `capacity`. Over old
-    // content the last page is filled with zeros: the kernel reads an old
-    // page before writing part of it, not before writing all of it.
+    // Writes the whole content, the first `size` bytes of `buffer`, which
+    // holds `capacity`. Over old content the last page is filled with zeros:
+    // the kernel reads an old page before writing part of it, not before
+    // writing all of it.
     void WriteOver(char* buffer, std::size_t size, std::size_t capacity)
     {
-        const std::int64_t end = written_ + static_cast<std::int64_t>(size);
+        const std::size_t lastPage = size / kPage * kPage;
         std::size_t padded = (size + kPage - 1) / kPage * kPage;
-        if (end / static_cast<std::int64_t>(kPage) * static_cast<std::int64_t>(kPage) >= oldSize_ || padded > capacity)
-            padded = size;
+        if (static_cast<std::int64_t>(lastPage) >= oldSize_ || padded > capacity) padded = size;
         std::memset(buffer + size, 0, padded - size);
         WriteAll(buffer, padded);
     }
@@ -98,7 +98,7 @@ public:
 
 private:
     // An existing target is swapped with the work file and the old content
-    // then removed: as atomic as a rename over it, but ext4 does not start
+    // then set aside: as atomic as a rename over it, but ext4 does not start
     // writing the new file back on its own, so a run of many replacements
     // leaves the writeback to one flush. False when there is nothing to swap.
     bool SwapInto(const fs::path& target)

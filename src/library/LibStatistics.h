@@ -1,9 +1,9 @@
 #pragma once
 // The library statistics: counts of cabinets, drawers, folders, documents
 // and pages and the size of the document files, walked over the level tree.
-#include <cstdint>
 #include "library/LocationFiles.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>

@@ -16,11 +16,10 @@ LocationFiles::~LocationFiles()
 std::int64_t LocationFiles::FileLength(const std::string& location, const std::string& filename)
 {
     if (!IsSafeDocumentPath(location, filename) || filename.front() == '.') return 0;
-    if (!opened_ || location != location_) {
+    if (location != location_) { // never empty once safe
         if (dirFd_ >= 0) ::close(dirFd_);
         dirFd_ = ::open((libPath_ + "/" + location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         location_ = location;
-        opened_ = true;
     }
     struct stat st {};
     if (dirFd_ < 0 || ::fstatat(dirFd_, filename.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode)) return 0;

@@ -21,5 +21,4 @@ private:
     std::string libPath_;
     std::string location_; // the location dirFd_ belongs to
     int dirFd_ = -1;       // -1 also when that location has no directory
-    bool opened_ = false;
 };

@@ -49,15 +49,16 @@ void CopyPool::Work()
         Job job = std::move(queue_.front());
         queue_.pop_front();
         lock.unlock();
+        PendingCopy written;
         std::exception_ptr error;
         try {
-            routine_(job.source, job.target);
+            written = routine_(job.source, job.target);
         } catch (...) {
             error = std::current_exception();
         }
         lock.lock();
         unfinished_.erase(job.target);
-        done_.push_back({std::move(job), error});
+        done_.push_back({std::move(job), std::move(written), error});
         finished_.notify_all();
     }
 }

@@ -4,6 +4,8 @@
 // the others. The walk hands jobs over and
 // is given back the outcome of each; it alone counts, reports and decides
 // to stop. No two jobs for the same target run at once.
+#include "common/AtomicFile.h"
+
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -18,12 +20,14 @@
 
 class CopyPool {
 public:
-    using Routine = std::function<void(const std::filesystem::path& source, const std::filesystem::path& target)>;
+    // Writes the copy to its work file; it takes its name later.
+    using Routine = std::function<PendingCopy(const std::filesystem::path& source, const std::filesystem::path& target)>;
     struct Job {
         std::string source, target;
     };
     struct Outcome {
         Job job;
+        PendingCopy written;      // when the copy succeeded
         std::exception_ptr error; // null when the copy succeeded
     };
 

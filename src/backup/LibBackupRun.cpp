@@ -3,7 +3,9 @@
 #include "app/AppContext.h"
 #include "app/MyErrHandler.h"
 #include "backup/BackupDates.h"
+#include "backup/BackupLock.h"
 #include "backup/DatabaseCopy.h"
+#include "backup/DocumentDirs.h"
 #include "backup/FileSystemFlush.h"
 #include "common/AtomicFile.h"
 #include "common/Commons.h"
@@ -12,11 +14,10 @@
 #include "data/ReadStretch.h"
 #include "library/DocumentPath.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -35,6 +36,8 @@ constexpr unsigned kChangedWorkers = 8;
 constexpr std::size_t kCopyWindow = 64;
 // Old copies kept to be written over by the next ones.
 constexpr std::size_t kSpareFiles = 32;
+// Rows out of reach named in the one message about them.
+constexpr std::size_t kUnsafeNamed = 5;
 
 constexpr const char* kAllDocuments =
     "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
@@ -48,12 +51,12 @@ constexpr const char* kDueDocuments =
     "AND i.`internal` NOT IN ('0','C') AND i.`updated-date` > ?2 "
     "ORDER BY i.id ";
 
-// Errors of the target that every further file would meet as well.
-bool RepeatsForEveryFile(const fs::filesystem_error& e, const std::string& source)
+// Errors of writing the backup that every further file would meet as well;
+// told by the operation that failed, never by the path it names.
+bool RepeatsForEveryFile(const TargetError& e)
 {
     const int code = e.code().value();
-    const bool targetSide = e.path1().string() != source;
-    return targetSide && (code == ENOSPC || code == EDQUOT || code == EROFS || code == EACCES || code == EPERM);
+    return code == ENOSPC || code == EDQUOT || code == EROFS || code == EACCES || code == EPERM || code == EIO;
 }
 
 // Stops the walk: reported once by the run.
@@ -66,8 +69,9 @@ public:
 DatabaseCopies CopyDatabases(const std::string& lib, const std::string& backup, const std::string& libStamp,
                              const std::string& ctrlStamp)
 {
-    const std::string control = ControlDir(backup);
-    if (!DirExists(control)) fs::create_directory(control);
+    if (!MakeDirectoryBeneath(backup, "00000000"))
+        throw TargetError("the backup's control directory is a link", ControlDir(backup),
+                          std::make_error_code(std::errc::too_many_symbolic_link_levels));
     DatabaseCopies copies;
     copies.lib = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp);
     copies.ctrl = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp);
@@ -84,13 +88,23 @@ bool SameDirectory(const std::string& a, const std::string& b)
 } // namespace
 
 LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress progress)
-    : copyFile([this](const fs::path& s, const fs::path& d) { CopyFileAtomic(s, d, true, spares_.get()); }), app_(app),
-      freeSpace_(std::move(freeSpace)), progress_(std::move(progress)), m_dLastBackup(ZeroDate()),
-      lastBackupIso_(FormatIsoDate(ZeroDate()))
+    : copyFile([this](const fs::path& s, const fs::path& d) { return WriteDocument(s, d); }),
+      syncBackup(FileSystemFlush::SyncFileSystem), app_(app), freeSpace_(std::move(freeSpace)),
+      progress_(std::move(progress)), m_dLastBackup(ZeroDate()), lastBackupIso_(FormatIsoDate(ZeroDate()))
 {
 }
 
-LibBackupRun::~LibBackupRun() = default;
+// The pool and the flush end before the spares they use.
+LibBackupRun::~LibBackupRun()
+{
+    pool_.reset();
+    flush_.reset();
+}
+
+PendingCopy LibBackupRun::WriteDocument(const fs::path& source, const fs::path& target)
+{
+    return WriteCopy(source, target, *spares_);
+}
 
 std::string LibBackupRun::RecordFile() const { return app_.state.gsBackupLibPath + "/Libbackup.ini"; }
 
@@ -100,12 +114,21 @@ bool LibBackupRun::Refuse(const std::string& text)
     return false;
 }
 
+// Held from before the record is read until after it is written.
+bool LibBackupRun::TakeLock()
+{
+    if (lock_) return true;
+    lock_ = BackupLock::Take(app_.state.gsBackupLibPath);
+    return lock_ ? true : Refuse("Another backup is running into this backup directory - quit backup !");
+}
+
 bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
 {
     const AppState& s = app_.state;
     if (SameDirectory(s.gsActiveLibPath, s.gsBackupLibPath))
         return Refuse("Error: The backup library path can not be the same as the active library path !");
     if (DirExists(s.gsBackupLibPath)) {
+        if (!TakeLock()) return false;
         const std::string from = GetIniString(kSection, "FROM", RecordFile());
         if (!from.empty() && from != s.gsActiveLibPath)
             return Refuse("This backup directory holds a different document library !");
@@ -125,42 +148,71 @@ bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
     if (!IsEnoughSpace(s.gsBackupLibPath, nStatFileSize, app_.prompter, freeSpace_))
         return Refuse("Not enough space - quit backup !");
     if (!CreateFullPath(s.gsBackupLibPath, app_.prompter)) return Refuse("Problem creating backup path !");
-    return true;
+    return TakeLock();
+}
+
+// What the walk needs before it writes: leftovers of a run that did not
+// end are gone, and the flush sees every write of this run.
+void LibBackupRun::Start()
+{
+    const std::string& backup = app_.state.gsBackupLibPath;
+    if (lock_->LastRunUnfinished()) RemoveLeftovers(backup);
+    lock_->Begin();
+    dirs_ = std::make_unique<DocumentDirs>(app_.state.gsActiveLibPath, backup);
+    spares_ = std::make_unique<SpareFiles>(kSpareFiles);
+    flush_ = std::make_unique<FileSystemFlush>(
+        backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); }, syncBackup);
+    pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
+}
+
+// Ends whatever is under way, in order: copies, installs, spares.
+void LibBackupRun::End()
+{
+    pool_.reset();
+    flush_.reset();
+    spares_.reset();
+    dirs_.reset();
+    if (databases_.valid()) databases_.wait();
 }
 
 bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
 {
     try {
         std::string previousDate;
-        if (!Checks(nStatFileSize, previousDate)) return false;
+        if (!Checks(nStatFileSize, previousDate)) {
+            lock_.reset();
+            return false;
+        }
         totals_ = {};
         // Changes made while the walk runs, after their own visit, are
         // picked up next time: the record gets the start of the walk.
         const std::time_t walkStart = std::time(nullptr) - 1;
         auto top = app_.db.QueryExe("SELECT id FROM `level` WHERE `pid`= 0 ORDER BY `id` ");
         if (!top) throw AppError(91, "Object variable or With block variable not set");
+        Start();
         // The databases are copied while the walk runs: a snapshot of the
         // walk's start, as the record's date is.
         databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                 app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
-        spares_ = std::make_unique<SpareFiles>(kSpareFiles);
-        pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
         for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
         Collect(pool_->Drain());
         pool_.reset();
-        spares_.reset();
-        Finish(walkStart, previousDate);
-        return true;
+        const bool recorded = Finish(walkStart, previousDate);
+        End();
+        lock_->End();
+        lock_.reset();
+        return recorded;
     } catch (...) {
-        pool_.reset(); // copies under way end before the run reports
-        spares_.reset();
-        if (databases_.valid()) databases_.wait();
+        End(); // copies under way end before the run reports
+        lock_.reset();
         ReportError(app_.prompter, "LibBackup.LibBackup(nStatFileSize)", nStatFileSize);
         return false;
     }
 }
 
-void LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate)
+// The record may only claim what is on the disk: it is written after the
+// final flush, and a run whose flush failed never gets that far.
+bool LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate)
 {
     const std::string& backup = app_.state.gsBackupLibPath;
     bool databasesCopied = CopyLibData(backup);
@@ -168,19 +220,29 @@ void LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
         app_.prompter.MsgBox("Copy database not successful. \r\n"
                              "Only image files have been backed up. Please run Backup again. ",
                              MsgButtons::Ok, MsgIcon::Exclamation);
-    // The record may only claim what is on the disk.
-    if (flush_) flush_->Finish();
+    if (wrote_) flush_->Finish();
+    CollectInstalled();
+    ReportUnsafe();
     // A document that should have been copied and was not keeps the old
     // date, so the next run tries it again.
     const bool complete = databasesCopied && totals_.notCopied == 0 && !incomplete_;
-    IniWriteKeys(RecordFile(), kSection,
-                 {{"FROM", app_.state.gsActiveLibPath},
-                  {"Date", complete ? FormatRecordDate(walkStart) : previousDate},
-                  {"Total Scan", std::to_string(totals_.scan)},
-                  {"Total Modified", std::to_string(totals_.modified)},
-                  {"Total Copy", std::to_string(totals_.copy)},
-                  {kLibStampKey, libStamp_},
-                  {kCtrlStampKey, ctrlStamp_}});
+    return WriteRecord(complete ? FormatRecordDate(walkStart) : previousDate);
+}
+
+bool LibBackupRun::WriteRecord(const std::string& date)
+{
+    std::string error;
+    if (IniWriteKeys(RecordFile(), kSection,
+                     {{"FROM", app_.state.gsActiveLibPath},
+                      {"Date", date},
+                      {"Total Scan", std::to_string(totals_.scan)},
+                      {"Total Modified", std::to_string(totals_.modified)},
+                      {"Total Copy", std::to_string(totals_.copy)},
+                      {kLibStampKey, libStamp_},
+                      {kCtrlStampKey, ctrlStamp_}},
+                     &error))
+        return true;
+    return Refuse("The backup record could not be written: " + error);
 }
 
 std::string LibBackupRun::ReportText() const
@@ -215,11 +277,6 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
     }
 }
 
-void LibBackupRun::Wrote()
-{
-    if (!flush_) flush_ = std::make_unique<FileSystemFlush>(app_.state.gsBackupLibPath);
-}
-
 void LibBackupRun::Scanned(std::int64_t count)
 {
     totals_.scan += count;
@@ -247,82 +304,117 @@ void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
 }
 
 // One document of the walk; in incremental mode its row has passed the
-// change test already and its file time decides.
+// change test already and its file time decides. A row without a file name
+// has a missing file; one whose file is out of reach can never be copied,
+// so it is reported but does not hold the date back.
 void LibBackupRun::BackupDocument(const ResultSet& row)
 {
     const std::string location = row["location"].Text(), filename = row["filename"].Text();
     const AppState& s = app_.state;
-    if (!IsSafeDocumentPath(location, filename)) {
-        ++totals_.notCopied;
-        app_.prompter.MsgBox("Document " + row["id"].Text() + " names a file outside the library and is not backed up: " +
-                                 location + "/" + filename,
-                             MsgButtons::Ok, MsgIcon::Critical);
+    if (filename.empty()) {
+        if (!m_bCopyAll) ++totals_.notCopied; // its file is missing: tried again next time
         return;
     }
+    if (!IsSafeDocumentPath(location, filename) || !dirs_->SourceReachable(location)) return Unsafe(row);
     const std::string source = s.gsActiveLibPath + "/" + location + "/" + filename;
-    const std::string target = s.gsBackupLibPath + "/" + location;
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0) {
+        if (!m_bCopyAll) ++totals_.notCopied; // its file vanished: tried again next time
+        return;
+    }
+    if (S_ISLNK(st.st_mode)) return Unsafe(row);
     if (!m_bCopyAll) {
-        struct stat st {};
-        if (::stat(source.c_str(), &st) != 0) {
-            ++totals_.notCopied; // its file vanished: try again next time
-            return;
-        }
         if (st.st_mtime <= m_dLastBackup) return;
         ++totals_.modified;
     }
-    if (!CopyImage(source, target, filename) && (!m_bCopyAll || FileExists(source))) ++totals_.notCopied;
+    const std::string target = s.gsBackupLibPath + "/" + location;
+    bool reachable = false;
+    try {
+        reachable = dirs_->TargetReady(location);
+    } catch (...) {
+        CopyFailed(std::current_exception(), source, target + "/" + filename);
+        ++totals_.notCopied;
+        return;
+    }
+    if (!reachable) return Unsafe(row);
+    if (!CopyImage(source, target, filename)) ++totals_.notCopied;
 }
 
-// Hands the copy to the pool; false when the file is missing or its target
-// directory cannot be made. The copy itself is counted by Collect.
+void LibBackupRun::Unsafe(const ResultSet& row)
+{
+    if (++unsafe_ <= static_cast<std::int64_t>(kUnsafeNamed))
+        unsafeNames_.push_back(row["id"].Text() + ": " + row["location"].Text() + "/" + row["filename"].Text());
+}
+
+void LibBackupRun::ReportUnsafe()
+{
+    if (unsafe_ == 0) return;
+    std::string text = std::to_string(unsafe_) +
+                       " documents name a file outside the library or in its control directory, "
+                       "or reached through a link, and are not backed up:";
+    for (const std::string& name : unsafeNames_) text += "\r\n" + name;
+    if (unsafe_ > static_cast<std::int64_t>(kUnsafeNamed)) text += "\r\n...";
+    app_.prompter.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
+}
+
+// Hands the copy to the pool, whose target directory exists; false when
+// that failed. The copy itself is counted once it is installed.
 bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName)
 {
+    const std::string target = sTarget + "/" + sTargetName;
     try {
-        if (!FileExists(sOrifile)) return false;
-        if (sTarget != lastTargetDir_) {
-            if (!DirExists(sTarget)) fs::create_directories(sTarget);
-            lastTargetDir_ = sTarget;
-        }
-        Collect(pool_->Submit({sOrifile, sTarget + "/" + sTargetName}));
+        Collect(pool_->Submit({sOrifile, target}));
+        CollectInstalled();
         return true;
     } catch (const BackupStopped&) {
         throw;
-    } catch (const fs::filesystem_error& e) {
-        if (RepeatsForEveryFile(e, sOrifile)) throw BackupStopped(e.code().value(), e.what());
-        ReportCopyError(sOrifile, sTarget, sTargetName);
-        return false;
     } catch (...) {
-        ReportCopyError(sOrifile, sTarget, sTargetName);
+        CopyFailed(std::current_exception(), sOrifile, target);
         return false;
     }
 }
 
-void LibBackupRun::ReportCopyError(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName)
+// A failure that every further file would meet as well stops the run;
+// any other is reported against the document.
+void LibBackupRun::CopyFailed(const std::exception_ptr& error, const std::string& source, const std::string& target)
 {
+    try {
+        std::rethrow_exception(error);
+    } catch (const TargetError& e) {
+        if (RepeatsForEveryFile(e)) throw BackupStopped(e.code().value(), e.what());
+    } catch (...) {
+    }
+    const fs::path t(target);
     ReportError(app_.prompter, "Libbackup.CopyImage(sOrifile,sTarget,sTargetName)",
-                std::vector<ReportValue>{sOrifile, sTarget, sTargetName});
+                std::vector<ReportValue>{source, t.parent_path().string(), t.filename().string()});
 }
 
-// Counts and reports finished copies; a failure that every further file
-// would meet as well stops the run.
+// Written copies go to the flush, to be installed once on the disk.
 void LibBackupRun::Collect(const std::vector<CopyPool::Outcome>& outcomes)
 {
     for (const CopyPool::Outcome& o : outcomes) {
         if (!o.error) {
-            ++totals_.copy;
-            Wrote();
+            wrote_ = true;
+            flush_->Add(o.written);
             continue;
         }
-        const fs::path target(o.job.target);
-        try {
-            std::rethrow_exception(o.error);
-        } catch (const fs::filesystem_error& e) {
-            if (RepeatsForEveryFile(e, o.job.source)) throw BackupStopped(e.code().value(), e.what());
-            ReportCopyError(o.job.source, target.parent_path().string(), target.filename().string());
-        } catch (...) {
-            ReportCopyError(o.job.source, target.parent_path().string(), target.filename().string());
+        ++totals_.notCopied;
+        CopyFailed(o.error, o.job.source, o.job.target);
+    }
+}
+
+// Counts the copies that took their names; a failed flush stops the run.
+void LibBackupRun::CollectInstalled()
+{
+    if (const int err = flush_->Failure())
+        throw BackupStopped(err, std::string("cannot flush backup: ") + std::strerror(err));
+    for (const FileSystemFlush::Outcome& o : flush_->Take()) {
+        if (!o.error) {
+            ++totals_.copy;
+            continue;
         }
         ++totals_.notCopied;
+        CopyFailed(o.error, o.copy.target.string(), o.copy.target.string());
     }
 }
 
@@ -338,7 +430,7 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
                                : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
         libStamp_ = copies.lib.stamp;
         ctrlStamp_ = copies.ctrl.stamp;
-        if (copies.lib.copied || copies.ctrl.copied) Wrote();
+        if (copies.lib.copied || copies.ctrl.copied) wrote_ = true;
         return true;
     } catch (...) {
         ReportError(app_.prompter, "LibBackup.CopyLibData(sTarget)", sTarget);

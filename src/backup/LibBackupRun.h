@@ -13,6 +13,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 class AppContext;
 
@@ -49,20 +50,31 @@ public:
     std::time_t LastBackup() const { return m_dLastBackup; }
     std::string RecordFile() const;
 
+    // Writes one document's copy, beside its target, on a helper thread.
+    PendingCopy WriteDocument(const std::filesystem::path& source, const std::filesystem::path& target);
     // The one file copy, run on helper threads; replaceable so a test can
-    // make a copy fail.
+    // make a copy fail. WriteDocument unless replaced.
     CopyRoutine copyFile;
+    // Flushes the backup's file system: 0 or the errno; replaceable so a
+    // test can make a flush fail.
+    std::function<int(int fd)> syncBackup;
 
 private:
     bool Refuse(const std::string& text);
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
+    bool TakeLock();
+    void Start();
+    void End();
     void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
     void Scanned(std::int64_t count);
-    void Wrote();
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
-    void ReportCopyError(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName);
+    void CollectInstalled();
+    void CopyFailed(const std::exception_ptr& error, const std::string& source, const std::string& target);
+    void Unsafe(const class ResultSet& row);
+    void ReportUnsafe();
+    bool WriteRecord(const std::string& date);
     void BackupDocument(const class ResultSet& row);
-    void Finish(std::time_t walkStart, const std::string& previousDate);
+    bool Finish(std::time_t walkStart, const std::string& previousDate);
 
     AppContext& app_;
     FreeSpaceSource freeSpace_;
@@ -72,10 +84,14 @@ private:
     std::time_t m_dLastBackup;
     std::string lastBackupIso_;
     bool incomplete_ = false;
-    std::unique_ptr<class FileSystemFlush> flush_; // once something was written
-    std::unique_ptr<class SpareFiles> spares_;     // during the walk
+    bool wrote_ = false;                           // copies or databases
+    std::int64_t unsafe_ = 0;                      // rows naming files out of reach
+    std::vector<std::string> unsafeNames_;         // the first few of them
+    std::unique_ptr<class BackupLock> lock_;       // while the run works
+    std::unique_ptr<class DocumentDirs> dirs_;     // during the walk
+    std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
+    std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies
     std::unique_ptr<CopyPool> pool_;               // during the walk
     std::future<DatabaseCopies> databases_; // made while the walk runs
-    std::string lastTargetDir_;   // known to exist
     std::string libStamp_, ctrlStamp_; // what the database copies were made from
 };

@@ -6,15 +6,39 @@
 
 class SpareFiles;
 
+// A failure of the file being written rather than the one being read: a
+// full, read-only or failing disk under the target, which every further
+// file written there would meet as well.
+class TargetError : public std::filesystem::filesystem_error {
+public:
+    using std::filesystem::filesystem_error::filesystem_error;
+};
+
+// A copy whose content is in its work file and not yet under its name.
+struct PendingCopy {
+    std::filesystem::path work, target;
+};
+
 // Name of the work file used beside `target` (hidden, so listings skip it).
 std::filesystem::path WorkFileFor(const std::filesystem::path& target);
 
-// Writes `content` to `target` atomically; throws on failure.
+// Writes `content` to `target` atomically, flushed first; throws on failure.
 void WriteFileAtomic(const std::filesystem::path& target, const std::string& content);
 
-// Copies `source` over `target` atomically, keeping the source's
-// modification time when `keepTime`. Throws on failure; the old target
-// stays whole until the rename. With `spares`, the work file may be a spare
-// written over, and the replaced content becomes one.
-void CopyFileAtomic(const std::filesystem::path& source, const std::filesystem::path& target,
-                    bool keepTime = true, SpareFiles* spares = nullptr);
+// Copies `source` over `target` atomically and flushed, keeping the
+// source's modification time when `keepTime`. Throws on failure; the old
+// target stays whole until the rename.
+void CopyFileAtomic(const std::filesystem::path& source, const std::filesystem::path& target, bool keepTime = true);
+
+// The first half of a copy that is flushed later, with others at once:
+// the source's content and time go into a work file beside `target` (a
+// spare written over, or a new file under a spare's name), which is not
+// flushed. The source must be a plain file, not a link. Throws on failure,
+// TargetError when writing failed; nothing is left behind then.
+PendingCopy WriteCopy(const std::filesystem::path& source, const std::filesystem::path& target, SpareFiles& spares);
+// The second half, once the work file is on the disk: it takes the
+// target's name, and the replaced content becomes a spare. Throws
+// TargetError; the work file is deleted then.
+void InstallCopy(const PendingCopy& copy, SpareFiles& spares);
+// Deletes the work file of a copy that will not be installed.
+void DiscardCopy(const PendingCopy& copy) noexcept;

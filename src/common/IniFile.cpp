@@ -109,13 +109,16 @@ void SetKey(std::vector<std::string>& items, const std::string& section, const s
 } // namespace
 
 bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,
-                  const std::vector<std::pair<std::string, std::string>>& entries)
+                  const std::vector<std::pair<std::string, std::string>>& entries, std::string* error)
 {
     try {
         Lines lines;
         if (std::filesystem::exists(file)) {
             std::ifstream in(file, std::ios::binary);
-            if (!in) return false;
+            if (!in) {
+                if (error) *error = "cannot read " + file.string();
+                return false;
+            }
             lines = ReadLines(in);
         }
         for (const auto& [key, value] : entries) SetKey(lines.items, section, key, value);
@@ -123,7 +126,8 @@ bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,
         for (const auto& line : lines.items) out << line << lines.eol;
         WriteFileAtomic(file, out.str());
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        if (error) *error = e.what();
         return false;
     }
 }

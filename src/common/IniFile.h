@@ -16,6 +16,7 @@ std::string IniRead(const std::filesystem::path& file, const std::string& sectio
 bool IniWrite(const std::filesystem::path& file, const std::string& section,
               const std::string& key, const std::string& value);
 
-// Writes several keys of one section in one atomic replacement of the file.
+// Writes several keys of one section in one atomic replacement of the file;
+// on failure, `error` (when given) gets the reason.
 bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,
-                  const std::vector<std::pair<std::string, std::string>>& entries);
+                  const std::vector<std::pair<std::string, std::string>>& entries, std::string* error = nullptr);

@@ -34,11 +34,13 @@ public:
     // A file that is not yet a spare gets a spare's name first.
     void Keep(const std::filesystem::path& path, const struct stat& st, bool isSpare);
 
+    // A name in `dir` that no other spare or work file of this run has.
+    std::filesystem::path NewName(const std::filesystem::path& dir);
+
     std::size_t Count();
 
 private:
     using Spare = Taken;
-    std::filesystem::path NewName(const std::filesystem::path& dir);
 
     const std::size_t capacity_;
     std::mutex mutex_;

@@ -19,5 +19,6 @@ bool SafeRelative(const std::string& name, bool allowSubdirs)
 
 bool IsSafeDocumentPath(const std::string& location, const std::string& filename)
 {
-    return SafeRelative(location, true) && SafeRelative(filename, false);
+    return SafeRelative(location, true) && SafeRelative(filename, false) &&
+           *std::filesystem::path(location).begin() != "00000000";
 }

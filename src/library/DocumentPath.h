@@ -1,7 +1,8 @@
 #pragma once
 // Where a document's file lives: root + "/" + location + "/" + filename.
 // A location or file name that is empty, absolute or climbs out with ".."
-// never names a file outside the root.
+// never names a file outside the root; nor does one in the control
+// directory 00000000, whose databases are no documents.
 #include <string>
 
 bool IsSafeDocumentPath(const std::string& location, const std::string& filename);

@@ -26,7 +26,7 @@ TEST_F(BackupTest, AClientCanWriteWhileFilesAreCopied)
         SQLite::Database client(LibDatabaseFile(lib), SQLite::OPEN_READWRITE, 2000);
         client.exec("UPDATE `lib-ctrl` SET `filecount`=`filecount` WHERE `rec-id`=1");
         ++writes;
-        CopyFileAtomic(s, d, true);
+        return run.WriteDocument(s, d);
     };
     ASSERT_TRUE(run.LibBackup(1000));
     EXPECT_EQ(writes, 3);

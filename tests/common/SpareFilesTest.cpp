@@ -27,6 +27,12 @@ int HiddenIn(const fs::path& dir)
 
 std::string Bytes(std::size_t n, char c) { return std::string(n, c); }
 
+// A backup's copy: written beside the target, then installed.
+void CopyOver(const fs::path& source, const fs::path& target, SpareFiles& spares)
+{
+    InstallCopy(WriteCopy(source, target, spares), spares);
+}
+
 } // namespace
 
 TEST(SpareFiles, ASpareIsTakenWhereItIsOrMovedAndOnlyWhenItsBlocksAreFilled)
@@ -113,7 +119,7 @@ TEST(SpareFiles, CopiesWrittenOverSparesHoldExactlyTheNewContent)
             const std::size_t size = sizes[(i + round + 1) % sizes.size()];
             const std::string content = Bytes(size, static_cast<char>('a' + round)) + std::to_string(i);
             WriteFile(env.root / "source", content);
-            CopyFileAtomic(env.root / "source", dir / std::to_string(i), true, &spares);
+            CopyOver(env.root / "source", dir / std::to_string(i), spares);
             ASSERT_EQ(ReadFile(dir / std::to_string(i)), content) << "round " << round << " file " << i;
         }
     }
@@ -128,7 +134,7 @@ TEST(SpareFiles, ACopyNeverWritesIntoAnotherNameOfTheOldContent)
     WriteFile(target, Bytes(5000, 'o'));
     fs::create_hard_link(target, snapshot);
     WriteFile(env.root / "source", Bytes(5000, 'n'));
-    for (int i = 0; i < 3; ++i) CopyFileAtomic(env.root / "source", target, true, &spares);
+    for (int i = 0; i < 3; ++i) CopyOver(env.root / "source", target, spares);
     EXPECT_EQ(ReadFile(target), Bytes(5000, 'n'));
     EXPECT_EQ(ReadFile(snapshot), Bytes(5000, 'o'));
 }
@@ -141,7 +147,7 @@ TEST(SpareFiles, AnOldCopyNeverKeepsTheNameOfAWorkFile)
     const fs::path target = env.root / "rzspare-1.tif";
     WriteFile(target, "old");
     WriteFile(env.root / "source", "new");
-    CopyFileAtomic(env.root / "source", target, true, &spares);
+    CopyOver(env.root / "source", target, spares);
     EXPECT_EQ(spares.Count(), 1u);
     EXPECT_FALSE(fs::exists(WorkFileFor(target)));
 }
@@ -157,6 +163,6 @@ TEST(SpareFiles, ASpareThatGrewMeanwhileIsStillCutToTheNewLength)
     for (const auto& e : fs::directory_iterator(dir)) WriteFile(e.path(), Bytes(9000, 'g'));
     WriteFile(dir / "target", "old target");
     WriteFile(env.root / "source", Bytes(8192, 'n'));
-    CopyFileAtomic(env.root / "source", dir / "target", true, &spares);
+    CopyOver(env.root / "source", dir / "target", spares);
     EXPECT_EQ(ReadFile(dir / "target"), Bytes(8192, 'n'));
 }

@@ -5,6 +5,7 @@
 
 #include <SQLiteCpp/Backup.h>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,7 +28,7 @@ void FlushFile(const fs::path& file)
     if (fd < 0 || ::fsync(fd) != 0) {
         const int err = errno;
         if (fd >= 0) ::close(fd);
-        throw fs::filesystem_error("cannot flush database copy", file, std::error_code(err, std::generic_category()));
+        throw TargetError("cannot flush database copy", file, std::error_code(err, std::generic_category()));
     }
     ::close(fd);
 }
@@ -39,21 +40,26 @@ std::string FileIdentity(const struct stat& st)
            ns(st.st_mtim) + ":" + ns(st.st_ctim);
 }
 
-// The committed state of a database file: its identity and times plus the
-// header's change counter, which every commit in rollback-journal mode
-// raises. A database in WAL mode commits into its -wal file without
-// touching either, so its state cannot be told from the file.
-std::optional<std::string> SourceState(const std::string& file)
+// The committed state of the database that `from` reads, inside its read
+// transaction: the file's identity and times plus the header's change
+// counter, which every commit in rollback-journal mode raises. The header
+// is read through SQLite's own descriptor of the file: opening and closing
+// another would drop this process's locks on it. A database in WAL mode
+// commits into its -wal file without touching either, so its state cannot
+// be told from the file.
+std::optional<std::string> SourceState(SQLite::Database& from, const std::string& file)
 {
-    if (fs::exists(file + "-wal")) return std::nullopt;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
+    sqlite3_file* handle = nullptr;
+    if (sqlite3_file_control(from.getHandle(), "main", SQLITE_FCNTL_FILE_POINTER, &handle) != SQLITE_OK || !handle ||
+        !handle->pMethods)
+        return std::nullopt;
     std::array<unsigned char, 32> header{};
-    const bool read = ::fstat(fd, &st) == 0 && ::pread(fd, header.data(), header.size(), 0) == static_cast<ssize_t>(header.size());
-    ::close(fd);
-    if (!read || std::memcmp(header.data(), "SQLite format 3", 16) != 0) return std::nullopt;
+    if (handle->pMethods->xRead(handle, header.data(), static_cast<int>(header.size()), 0) != SQLITE_OK)
+        return std::nullopt;
+    if (std::memcmp(header.data(), "SQLite format 3", 16) != 0) return std::nullopt;
     if (header[18] == 2 || header[19] == 2) return std::nullopt; // WAL
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return std::nullopt; // a name, no descriptor
     const std::uint32_t counter = (std::uint32_t{header[24]} << 24) | (std::uint32_t{header[25]} << 16) |
                                   (std::uint32_t{header[26]} << 8) | header[27];
     return FileIdentity(st) + ":" + std::to_string(counter);
@@ -72,9 +78,9 @@ std::string Stamp(const std::optional<std::string>& source, const std::string& t
     return source && copy ? *source + " " + *copy : std::string();
 }
 
-void CopyInto(const std::string& source, const fs::path& work)
+// A copy of the state `from` reads in its read transaction.
+void CopyInto(SQLite::Database& from, const std::string& source, const fs::path& work)
 {
-    SQLite::Database from(source, SQLite::OPEN_READONLY, kBusyTimeoutMs);
     SQLite::Database to(work.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
     // The work file is thrown away on any failure, so it needs no journal.
     to.exec("PRAGMA journal_mode=OFF");
@@ -91,12 +97,17 @@ void CopyInto(const std::string& source, const fs::path& work)
 DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target,
                                 const std::string& previousStamp)
 {
-    const auto before = SourceState(source);
-    if (!previousStamp.empty() && Stamp(before, target) == previousStamp) return {previousStamp, false};
+    // One read transaction from the stamp to the end of the copy: no
+    // commit can fall between them, so the copy is of the stamped state.
+    SQLite::Database from(source, SQLite::OPEN_READONLY, kBusyTimeoutMs);
+    from.exec("BEGIN");
+    from.execAndGet("PRAGMA schema_version");
+    const auto state = SourceState(from, source);
+    if (!previousStamp.empty() && Stamp(state, target) == previousStamp) return {previousStamp, false};
     const fs::path work = WorkFileFor(target);
     fs::remove(work);
     try {
-        CopyInto(source, work);
+        CopyInto(from, source, work);
         FlushFile(work);
         fs::rename(work, target);
     } catch (...) {
@@ -104,7 +115,5 @@ DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& ta
         fs::remove(work, ignored);
         throw;
     }
-    // A commit during the copy leaves the copy's state unknown.
-    const auto after = SourceState(source);
-    return {before == after ? Stamp(before, target) : std::string(), true};
+    return {Stamp(state, target), true};
 }

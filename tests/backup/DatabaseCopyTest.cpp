@@ -1,6 +1,8 @@
 #include "BackupFixture.h"
 #include "backup/DatabaseCopy.h"
 #include "common/AtomicFile.h"
+#include "data/ReadStretch.h"
+#include "support/SqlClient.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
@@ -138,4 +140,24 @@ TEST_F(BackupTest, AFailedDatabaseCopyIsToldAndKeepsTheOldDate)
                                           "Only image files have been backed up. Please run Backup again. ");
     EXPECT_EQ(Record("DATE"), "01/01/2000 00:00:00");
     EXPECT_EQ(ReadFile(backup + "/00000000"), "a file where the control directory belongs");
+}
+
+// Closing any descriptor of the live database drops this process's locks on
+// it: while the walk holds its read transaction, no client may commit, even
+// after the database was copied, or the walk reads a torn database.
+TEST_F(BackupTest, TheDatabaseCopyKeepsTheWalksReadLock)
+{
+    builder.AddDocument(folder, Doc("a.tif"));
+    fs::create_directories(backup + "/00000000");
+    const std::string live = LibDatabaseFile(lib), update = "UPDATE `lib-ctrl` SET `filecount`=?1 WHERE `rec-id`=1";
+    {
+        ReadStretch stretch(env.app->db);
+        stretch.Begin();
+        ASSERT_TRUE(env.app->db.QueryExe("SELECT count(*) FROM `images`"));
+        const DatabaseCopyResult first = CopyDatabase(live, LibDatabaseFile(backup));
+        EXPECT_FALSE(CopyDatabase(live, LibDatabaseFile(backup), first.stamp).copied);
+        EXPECT_EQ(SqlClientRun(live, 100, update), 5) << "a client committed under the walk's read transaction";
+    }
+    EXPECT_EQ(SqlClientRun(live, 2000, update), 0);
+    EXPECT_EQ(QueryOne(LibDatabaseFile(backup), "PRAGMA integrity_check"), "ok");
 }

@@ -65,9 +65,24 @@ void Repair(SQLite::Database& db)
     throw AppError(SQLITE_CORRUPT, "The database is damaged and cannot be repaired: " + problems.front());
 }
 
-// Counts commits by other connections, so a change made while the copy was
-// being written is not silently lost.
-int DataVersion(SQLite::Database& db) { return db.execAndGet("PRAGMA data_version").getInt(); }
+AppError InUse(int rc)
+{
+    return AppError(rc, "The database is in use by another program (" + std::string(sqlite3_errstr(rc)) + ")");
+}
+
+// Takes the database's exclusive lock and keeps it until the connection is
+// closed, so no client can commit between the compaction and the end of the
+// write-back: a commit there would be overwritten by the older copy. A client
+// holding a lock past the busy timeout makes this fail before anything is
+// written.
+void HoldExclusiveLock(SQLite::Database& db)
+{
+    db.exec("PRAGMA locking_mode = EXCLUSIVE");
+    const int rc = db.tryExec("BEGIN EXCLUSIVE");
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) throw InUse(rc);
+    if (rc != SQLITE_OK) throw AppError(rc, db.getErrorMsg());
+    db.exec("COMMIT"); // the lock stays: the connection is in exclusive mode
+}
 
 void CompactInto(SQLite::Database& db, const std::string& work)
 {
@@ -91,8 +106,7 @@ void WriteBack(SQLite::Database& db, const std::string& work)
     SQLite::Database copy(work, SQLite::OPEN_READONLY);
     SQLite::Backup backup(db, copy);
     const int rc = backup.executeStep(-1);
-    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-        throw AppError(rc, "The database is in use by another program (" + std::string(sqlite3_errstr(rc)) + ")");
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) throw InUse(rc);
     if (rc != SQLITE_DONE) throw AppError(rc, sqlite3_errstr(rc));
 }
 
@@ -112,14 +126,12 @@ bool CompactDB(AppContext& app, const std::string& strInput, int busyTimeoutMs)
         step = kCompactFailed;
         // A work file left by an earlier failed run.
         if (fs::exists(work)) fs::remove(work);
-        const int version = DataVersion(db);
+        HoldExclusiveLock(db);
         CompactInto(db, work);
         CheckCopy(work);
-        if (DataVersion(db) != version)
-            throw AppError(SQLITE_BUSY, "The database was changed by another program while it was compacted");
         WriteBack(db, work);
         fs::remove(work);
-        return true;
+        return true; // the lock goes with the connection
     } catch (...) {
         ReportError(app.prompter, "Database.CompactDB(strInput)", strInput, step);
         return false;

@@ -12,7 +12,8 @@ inline constexpr int kCompactBusyTimeoutMs = 5000;
 std::string CompactWorkFile(const std::string& libPath);
 
 // Checks strInput, mends damaged indexes, compacts it into the work file and
-// writes the checked copy back through SQLite's own write transaction.
+// writes the checked copy back through SQLite's own write transaction, with
+// the file's exclusive lock held from the compaction to the end of the write.
 // The file is either replaced whole or left as it was; every failure is
 // reported. True when the file was repaired, compacted and replaced.
 bool CompactDB(AppContext& app, const std::string& strInput, int busyTimeoutMs = kCompactBusyTimeoutMs);

@@ -4,6 +4,10 @@
 #include "app/MyErrHandler.h"
 #include "data/ReadStretch.h"
 
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
 namespace {
 
 constexpr const char* kIndent = "     ";
@@ -93,39 +97,74 @@ void LibStatistics::Report() const
     if (progress_) progress_(value_, maximum_);
 }
 
+namespace {
+
+// An inner node on the walk's path: its children, read when it is first
+// reached, and the documents found below it so far.
+struct PathNode {
+    std::int64_t id;
+    std::optional<ResultSet> children;
+    std::int64_t documents = 0;
+};
+
+} // namespace
+
+// Walks with a path of its own instead of recursing, and takes each node at
+// most once: a damaged tree (a row with id 0, parents in a loop) cannot
+// make the walk run forever or exhaust the stack.
 std::int64_t LibStatistics::CollectSubNodes(std::int64_t sPID, StatCounters& c, bool bQUICK)
 {
-    try {
-        auto rs = app_.db.QueryExe("SELECT id, `type` FROM `level` WHERE `pid`=?", "R", {sPID});
-        if (!rs) throw AppError(91, "Object variable or With block variable not set");
-        std::int64_t direct = 0, below = 0;
-        for (; !rs->Eof(); rs->MoveNext()) {
-            const std::int64_t id = (*rs)["id"].Int();
-            const std::string type = (*rs)["type"].Text();
+    std::unordered_set<std::int64_t> reached{sPID};
+    std::vector<PathNode> path;
+    path.push_back({sPID, std::nullopt, 0});
+    std::int64_t total = 0;
+    // A node's documents go to its parent when all its children are done.
+    const auto leave = [&](std::int64_t documents) {
+        path.pop_back();
+        (path.empty() ? total : path.back().documents) += documents;
+    };
+    while (!path.empty()) {
+        try {
+            PathNode& node = path.back();
+            if (!node.children) {
+                node.children = app_.db.QueryExe("SELECT id, `type` FROM `level` WHERE `pid`=?", "R", {node.id});
+                if (!node.children) throw AppError(91, "Object variable or With block variable not set");
+            }
+            ResultSet& rs = *node.children;
+            if (rs.Eof()) {
+                leave(node.documents);
+                continue;
+            }
+            const std::int64_t id = rs["id"].Int();
+            const std::string type = rs["type"].Text();
+            rs.MoveNext();
+            if (!reached.insert(id).second) continue; // a loop back into the walked tree
             if (type == "F") ++c.folders;
             else if (type == "D") ++c.drawers;
             else if (type == "C") ++c.cabinets;
             if (type != "F") {
                 Report();
-                below += CollectSubNodes(id, c, bQUICK);
+                path.push_back({id, std::nullopt, 0});
                 continue;
             }
             if (stretch_) stretch_->Begin();
             const std::int64_t n = GetFolderDocCount(id);
-            direct += n;
+            node.documents += n;
             if (!bQUICK) {
                 if (value_ + n <= maximum_) value_ += n;
                 c.fileSizeKB += GetFolderFileSize(id);
                 c.pages += GetFolderPageCount(id);
             }
             if (stretch_ && stretch_->Expired()) stretch_->End();
+        } catch (...) {
+            // The failing node counts nothing; the walk goes on with its parent.
+            if (stretch_) stretch_->End(); // no lock held while the report is up
+            ReportError(app_.prompter,
+                        "LibStat.CollectSubNodes(sPID,nCCount,nDCount,nFCount,lnFileSize,lnPageCount,bQUICK)");
+            leave(0);
         }
-        return direct + below;
-    } catch (...) {
-        if (stretch_) stretch_->End(); // no lock held while the report is up
-        ReportError(app_.prompter, "LibStat.CollectSubNodes(sPID,nCCount,nDCount,nFCount,lnFileSize,lnPageCount,bQUICK)");
-        return 0;
     }
+    return total;
 }
 
 StatResult LibStatistics::Start(const std::string& nodeID)

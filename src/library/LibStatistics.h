@@ -45,7 +45,8 @@ public:
 
     // Counts the documents to visit; false when the library holds none.
     bool CountDocuments();
-    // Documents below node sPID; the counters are increased in place.
+    // Documents below node sPID; the counters are increased in place. Each
+    // node is taken once, however its rows point back up the tree.
     std::int64_t CollectSubNodes(std::int64_t sPID, StatCounters& counters, bool bQUICK);
     // The whole walk and its report, for the node level "LIBRARY", node 0.
     StatResult Start(const std::string& nodeID = "0");

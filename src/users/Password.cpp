@@ -8,14 +8,13 @@ constexpr const char* kKey = "R7t4k9w";
 constexpr int kEscape = '!';
 constexpr int kFold = 127;
 constexpr int kLowest = 40;
-constexpr std::size_t kMaxLength = 32767;
 } // namespace
 
 std::string ScramblePassword(std::string sPassword)
 {
     if (sPassword.empty()) return {};
     const std::vector<unsigned char> input = ToCp1252(sPassword);
-    if (input.size() > kMaxLength) throw AppError(6, "Overflow");
+    if (input.size() > kScrambleMaxLength) throw AppError(6, "Overflow");
     std::string keyStream;
     do {
         keyStream += kKey;
@@ -43,3 +42,5 @@ std::string ScramblePassword(std::string sPassword)
     }
     return FromCp1252(output);
 }
+
+std::size_t PasswordLength(const std::string& sPassword) { return ToCp1252(sPassword).size(); }

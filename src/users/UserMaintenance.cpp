@@ -122,6 +122,10 @@ bool UserMaintenance::ChangePassword(const std::string& sUserID, const std::stri
         Tell(UserMsg::kNewPasswordEmpty, MsgIcon::Exclamation);
         return false;
     }
+    if (PasswordLength(newText) > UserMsg::kMaxPasswordLength) {
+        Tell(UserMsg::kNewPasswordTooLong, MsgIcon::Exclamation);
+        return false;
+    }
     if (newText == oldText) {
         Tell(UserMsg::kPasswordSame, MsgIcon::Exclamation);
         return false;
@@ -133,7 +137,8 @@ bool UserMaintenance::ChangePassword(const std::string& sUserID, const std::stri
     ResultSet rs = Required(
         app_.db.QueryExe("SELECT password FROM `user-list` WHERE `user-id` =?", "R", {IdParam(sUserID)}));
     if (rs.Eof()) return false;
-    if (ScramblePassword(oldText) != rs["password"].Text()) {
+    // An old text too long to scramble cannot be the stored one.
+    if (PasswordLength(oldText) > kScrambleMaxLength || ScramblePassword(oldText) != rs["password"].Text()) {
         Tell(UserMsg::kPasswordFailed, MsgIcon::Critical);
         return false;
     }

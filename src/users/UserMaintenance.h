@@ -23,6 +23,7 @@ inline constexpr const char* kReservedName = "Administrator is a reserved user n
 inline constexpr const char* kCreated = "New User created successfully !";
 inline constexpr const char* kUpdated = "User detail updated successfully !";
 inline constexpr const char* kNewPasswordEmpty = "New password cannot be empty !";
+inline constexpr const char* kNewPasswordTooLong = "New password cannot be longer than 15 characters !";
 inline constexpr const char* kPasswordSame = "Old and New password cannot be the same !";
 inline constexpr const char* kVerifyMismatch = "Verify password does not macth with the New password !";
 inline constexpr const char* kPasswordFailed = "Failed to change password !";
@@ -36,6 +37,9 @@ inline constexpr const char* kStillPermitted =
     "This user still has access permission in the document library, continue to delete ?";
 inline constexpr const char* kDeleted = "User has been deleted !";
 inline constexpr const char* kNotDeleted = "User has not been deleted !";
+// The longest new password: what the password boxes hold, so a stored
+// password can always be typed again; scrambled, at most twice as long.
+inline constexpr std::size_t kMaxPasswordLength = 15;
 // What the Old password box shows while a password is stored.
 inline constexpr const char* kPasswordMask = "**********";
 inline constexpr const char* kNewUserEntry = "{New User}";

@@ -80,7 +80,8 @@ void User_Admin::BuildPasswordPage()
         const std::string index = std::to_string(i);
         AddLabel(pic2, ("lbText1_" + index).c_str(), captions[i], 8, 14 + 36 * i);
         // Shown as typed: the administrator sets them for someone else.
-        Text1[i] = AddBox(pic2, ("Text1_" + index).c_str(), 15, 70, 10 + 36 * i, 160);
+        Text1[i] = AddBox(pic2, ("Text1_" + index).c_str(), static_cast<int>(UserMsg::kMaxPasswordLength), 70,
+                          10 + 36 * i, 160);
     }
     usbSavePw = AddButton(pic2, "usbSavePw", "&Save", 8, 150);
     usbClearPw = AddButton(pic2, "usbClearPw", "&Reset", 100, 150);

@@ -128,3 +128,54 @@ TEST_F(StatisticsTest, TheWalkLeavesNoLockBehind)
     SQLite::Database client(LibDatabaseFile(lib), SQLite::OPEN_READWRITE); // no busy wait
     EXPECT_NO_THROW(client.exec("UPDATE `lib-ctrl` SET `filecount`=`filecount`"));
 }
+
+TEST_F(StatisticsTest, ALoopingTreeIsWalkedOnceAndReported)
+{
+    const auto cabinet = builder.AddCabinet();
+    const auto drawer = builder.AddDrawer(cabinet);
+    const auto folder = builder.AddFolder(drawer);
+    builder.AddDocument(folder, Doc(1024, "1", 2));
+    builder.AddDocument(folder, Doc(1024, "1", 3));
+    const std::string expected = "\r\n     Document Library Statistics\r\n\r\n"
+                                 "     Number of Cabinets: 1\r\n"
+                                 "     Number of Drawers: 1\r\n"
+                                 "     Number of Folders: 1\r\n"
+                                 "     Number of Documents: 2\r\n"
+                                 "     Number of Pages: 5  (for image files only)\r\n"
+                                 "     Total File Size: 2 KB  (compressed in Library)";
+    // A row with the root's own id, first its own child, then closing a loop
+    // root -> cabinet -> drawer -> root.
+    builder.Lib().exec("INSERT INTO `level` (id, pid, `type`) VALUES (0, 0, 'C')");
+    for (const std::int64_t parent : {std::int64_t{0}, drawer}) {
+        builder.Lib().exec("UPDATE `level` SET pid = " + std::to_string(parent) + " WHERE id = 0");
+        LibStatistics stats(*env.app);
+        const StatResult r = stats.Start();
+        EXPECT_EQ(r.report, expected) << "id 0 under " << parent;
+        EXPECT_EQ(r.fileCount, 2);
+        EXPECT_EQ(r.fileSizeKB, 2);
+        EXPECT_EQ(stats.ProgressValue(), 2);
+    }
+    EXPECT_EQ(env.prompter.ErrorReports(), 0);
+}
+
+TEST_F(StatisticsTest, ALoopAwayFromTheRootEndsWhereItStarted)
+{
+    // Three drawers whose parents go round, one of them holding a folder.
+    builder.Lib().exec("INSERT INTO `level` (id, pid, `type`) VALUES (501, 503, 'D'), (502, 501, 'D'), "
+                       "(503, 502, 'C'), (504, 502, 'F')");
+    builder.AddDocument(504, Doc(10));
+    LibStatistics stats(*env.app);
+    ASSERT_TRUE(stats.CountDocuments());
+    for (const std::int64_t start : {501, 502, 503}) {
+        StatCounters c;
+        EXPECT_EQ(stats.CollectSubNodes(start, c, true), 1) << "from " << start;
+        // Every node but the starting one is counted once.
+        EXPECT_EQ(c.cabinets + c.drawers, 2) << "from " << start;
+        EXPECT_EQ(c.folders, 1) << "from " << start;
+    }
+    // The walk from the root does not reach the loop.
+    StatCounters c;
+    EXPECT_EQ(stats.CollectSubNodes(0, c, true), 0);
+    EXPECT_EQ(c.drawers + c.cabinets + c.folders, 0);
+    EXPECT_EQ(env.prompter.ErrorReports(), 0);
+}

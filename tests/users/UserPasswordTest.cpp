@@ -2,6 +2,7 @@
 
 #include "users/Password.h"
 #include "users/User_Admin.h"
+#include "users/UserMaintenance.h"
 
 using Strings = std::vector<std::string>;
 
@@ -88,6 +89,34 @@ TEST_F(UserPassword, AFailedWriteIsNotReportedAsAChange)
     EXPECT_EQ(env.prompter.ErrorReports(), 1);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "Password changed successfully !"), 0);
     EXPECT_EQ(TextOf(*w, "Text1_1"), "secret") << "the boxes keep what was typed";
+}
+
+TEST_F(UserPassword, AnOverLongPasswordIsRefusedWithAMessage)
+{
+    UserMaintenance users(*env.app);
+    const std::string id = std::to_string(bob);
+    const std::string huge(40000, 'x');
+    EXPECT_FALSE(users.ChangePassword(id, "", huge, huge));
+    EXPECT_EQ(env.prompter.Texts(), Strings{"New password cannot be longer than 15 characters !"});
+    EXPECT_EQ(env.prompter.Last().icon, MsgIcon::Exclamation);
+    env.prompter.Clear();
+    const std::string sixteen(16, 'x');
+    EXPECT_FALSE(users.ChangePassword(id, "", sixteen, sixteen));
+    EXPECT_EQ(Stored(bob), "");
+
+    // The limit counts characters, not the bytes of their UTF-8 form.
+    env.prompter.Clear();
+    std::string accented;
+    for (int i = 0; i < 15; ++i) accented += "é";
+    EXPECT_TRUE(users.ChangePassword(id, "", accented, accented));
+    EXPECT_EQ(Stored(bob), ScramblePassword(accented));
+
+    // An old text past what the scramble takes is a wrong password, not an error.
+    env.prompter.Clear();
+    EXPECT_FALSE(users.ChangePassword(id, huge, "short", "short"));
+    EXPECT_EQ(env.prompter.Texts(), Strings{"Failed to change password !"});
+    EXPECT_EQ(env.prompter.ErrorReports(), 0);
+    EXPECT_EQ(Stored(bob), ScramblePassword(accented));
 }
 
 } // namespace

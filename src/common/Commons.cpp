@@ -35,9 +35,8 @@ void ShowCreateFailure(const std::string& path, Prompter& prompter)
 std::string GetIniString(const std::string& section, const std::string& key,
                          const std::string& iniFile)
 {
-    std::string value = IniRead(iniFile, section, key);
-    if (value.size() > kMaxIniValue) value.resize(kMaxIniValue);
-    return value;
+    // Counted in characters, so a long non-ASCII path is never cut inside one.
+    return LeftChars(IniRead(iniFile, section, key), kMaxIniValue);
 }
 
 DrivePath SplitDrivePath(const std::string& path)

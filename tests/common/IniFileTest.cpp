@@ -37,6 +37,30 @@ TEST_F(IniFileTest, ReadsAreCutAt254Characters)
     EXPECT_EQ(IniRead(ini, "Lib", "Path"), longValue);
 }
 
+namespace {
+std::string Repeat(const std::string& s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+} // namespace
+
+TEST_F(IniFileTest, MultiByteValuesAreCutAtCharactersNeverInsideOne)
+{
+    // 300 characters, 750 bytes: the first 254 come back whole.
+    const std::string path = "/" + Repeat("é", 150) + Repeat("日", 149);
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Path", path));
+    EXPECT_EQ(GetIniString("Lib", "Path", ini.string()), "/" + Repeat("é", 150) + Repeat("日", 103));
+
+    // A value of 254 characters is not cut, however many bytes it takes.
+    const std::string exact = std::string(253, 'a') + "日";
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Backpath", exact));
+    EXPECT_EQ(GetIniString("Lib", "Backpath", ini.string()), exact);
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Backpath", exact + "é"));
+    EXPECT_EQ(GetIniString("Lib", "Backpath", ini.string()), exact);
+}
+
 TEST_F(IniFileTest, WriteCreatesFileSectionAndKeyAndKeepsOtherLines)
 {
     ASSERT_TRUE(IniWrite(ini, "Lib", "Path", "/a"));

@@ -81,6 +81,26 @@ TEST_F(IniFileTest, KeyIsAddedAfterTheSectionsLastEntry)
     EXPECT_EQ(ReadFile(ini), "[Lib]\nPath=/a\nV1DataCompatible=1\n\n[Operation]\nMode=0\n");
 }
 
+TEST_F(IniFileTest, EveryLineKeepsItsOwnEnding)
+{
+    // Mostly LF with one CR LF line: only the written key changes.
+    WriteFile(ini, "; note\r\n[Lib]\nPath=/a\r\nBackpath=/b\n\n[Operation]\nMode=0");
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Path", "/new"));
+    EXPECT_EQ(ReadFile(ini), "; note\r\n[Lib]\nPath=/new\r\nBackpath=/b\n\n[Operation]\nMode=0");
+    // A new key takes the ending most lines have; an unended last line gets
+    // one only when something follows it.
+    ASSERT_TRUE(IniWrite(ini, "Lib", "V1DataCompatible", "1"));
+    ASSERT_TRUE(IniWrite(ini, "Extra", "Key", "v"));
+    EXPECT_EQ(ReadFile(ini), "; note\r\n[Lib]\nPath=/new\r\nBackpath=/b\nV1DataCompatible=1\n\n"
+                             "[Operation]\nMode=0\n\n[Extra]\nKey=v\n");
+
+    // Mostly CR LF: new lines take CR LF, the one LF line stays LF.
+    WriteFile(ini, "[Lib]\r\nPath=/a\n[Operation]\r\nMode=0\r\n");
+    ASSERT_TRUE(IniWrite(ini, "Operation", "Mode", "1"));
+    ASSERT_TRUE(IniWrite(ini, "Operation", "Other", "x"));
+    EXPECT_EQ(ReadFile(ini), "[Lib]\r\nPath=/a\n[Operation]\r\nMode=1\r\nOther=x\r\n");
+}
+
 TEST_F(IniFileTest, UnwritableDirectoryFails)
 {
     EXPECT_FALSE(IniWrite(env.root / "missing" / "x.ini", "Lib", "Path", "/a"));

@@ -242,7 +242,7 @@ bool LibBackupRun::WriteRecord(const std::string& date)
                       {kCtrlStampKey, ctrlStamp_}},
                      &error))
         return true;
-    return Refuse("The backup record could not be written: " + error);
+    return Refuse("The backup record could not be written: " + error + " (" + RecordFile() + ")");
 }
 
 std::string LibBackupRun::ReportText() const

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fnmatch.h>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -23,6 +24,32 @@ bool IsOrdinaryFile(const fs::directory_entry& entry)
 
 bool HasWildcards(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
+// The ordinary files a name finds: trimmed, with * and ? allowed in its last
+// component. FileExists and KillFile both look files up through here, so
+// KillFile deletes exactly what FileExists finds.
+std::vector<fs::path> MatchingFiles(const std::string& name, bool firstOnly)
+{
+    std::vector<fs::path> found;
+    const std::string trimmed = Trim(name);
+    if (trimmed.empty()) return found;
+    std::error_code ec;
+    const fs::path p = trimmed;
+    const std::string pattern = p.filename().string();
+    if (pattern.empty()) return found;
+    if (!HasWildcards(pattern)) {
+        if (IsOrdinaryFile(fs::directory_entry(p, ec)) && !ec) found.push_back(p);
+        return found;
+    }
+    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (IsOrdinaryFile(*it) && fnmatch(pattern.c_str(), it->path().filename().c_str(), FNM_PERIOD) == 0) {
+            found.push_back(it->path());
+            if (firstOnly) break;
+        }
+    }
+    return found;
+}
+
 void ShowCreateFailure(const std::string& path, Prompter& prompter)
 {
     prompter.MsgBox("Failed to create the directory: " + path + "\r\n" +
@@ -35,9 +62,8 @@ void ShowCreateFailure(const std::string& path, Prompter& prompter)
 std::string GetIniString(const std::string& section, const std::string& key,
                          const std::string& iniFile)
 {
-    std::string value = IniRead(iniFile, section, key);
-    if (value.size() > kMaxIniValue) value.resize(kMaxIniValue);
-    return value;
+    // Counted in characters, so a long non-ASCII path is never cut inside one.
+    return LeftChars(IniRead(iniFile, section, key), kMaxIniValue);
 }
 
 DrivePath SplitDrivePath(const std::string& path)
@@ -71,23 +97,7 @@ bool CreateFullPath(const std::string& path, Prompter& prompter)
     return !path.empty() && fs::exists(path, ec);
 }
 
-bool FileExists(const std::string& name)
-{
-    const std::string trimmed = Trim(name);
-    if (trimmed.empty()) return false;
-    std::error_code ec;
-    const fs::path p = trimmed;
-    const std::string pattern = p.filename().string();
-    if (pattern.empty()) return false;
-    if (!HasWildcards(pattern)) return IsOrdinaryFile(fs::directory_entry(p, ec)) && !ec;
-    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (IsOrdinaryFile(*it) &&
-            fnmatch(pattern.c_str(), it->path().filename().c_str(), FNM_PERIOD) == 0)
-            return true;
-    }
-    return false;
-}
+bool FileExists(const std::string& name) { return !MatchingFiles(name, true).empty(); }
 
 bool DirExists(const std::string& path)
 {
@@ -98,11 +108,18 @@ bool DirExists(const std::string& path)
 
 bool KillFile(const std::string& sFile, bool bCheckReadOnly)
 {
-    if (sFile.empty() || !FileExists(sFile)) return false;
-    std::error_code ec;
-    const auto perms = fs::status(sFile, ec).permissions();
-    if (ec) return false;
-    if (bCheckReadOnly && (perms & fs::perms::owner_write) == fs::perms::none) return false;
-    fs::remove(sFile, ec);
-    return true;
+    bool attempted = false;
+    try {
+        for (const fs::path& file : MatchingFiles(sFile, false)) {
+            std::error_code ec;
+            const auto perms = fs::status(file, ec).permissions();
+            if (ec) continue;
+            if (bCheckReadOnly && (perms & fs::perms::owner_write) == fs::perms::none) continue;
+            // A deletion that fails still counts as attempted.
+            fs::remove(file, ec);
+            attempted = true;
+        }
+    } catch (...) {
+    }
+    return attempted;
 }

@@ -31,6 +31,7 @@ bool FileExists(const std::string& name);
 // trailing "/").
 bool DirExists(const std::string& path);
 
-// Deletes the file; true when a deletion was attempted. A read-only file is
+// Deletes the file, or every file a wildcard name finds (the files
+// FileExists finds); true when a deletion was attempted. Read-only files are
 // left alone when bCheckReadOnly is set.
 bool KillFile(const std::string& sFile, bool bCheckReadOnly = false);

@@ -12,11 +12,10 @@ std::string IniRead(const std::filesystem::path& file, const std::string& sectio
                     const std::string& key);
 
 // Writes key=value, creating the file, section or key as needed; false when
-// the file could not be read or written.
+// the file could not be read or written, with the reason in *why if given.
 bool IniWrite(const std::filesystem::path& file, const std::string& section,
-              const std::string& key, const std::string& value);
+              const std::string& key, const std::string& value, std::string* why = nullptr);
 
-// Writes several keys of one section in one atomic replacement of the file;
-// on failure, `error` (when given) gets the reason.
+// Writes several keys of one section in one atomic replacement of the file.
 bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,
-                  const std::vector<std::pair<std::string, std::string>>& entries, std::string* error = nullptr);
+                  const std::vector<std::pair<std::string, std::string>>& entries, std::string* why = nullptr);

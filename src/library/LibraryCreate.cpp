@@ -77,6 +77,14 @@ private:
 
 } // namespace
 
+std::string SettingsNotWrittenText(const std::string& sLibPath, const std::string& iniFile,
+                                   const std::string& why)
+{
+    return "The new library is created in: \r\n\r\n" + sLibPath +
+           "\r\n\r\nbut it could not be made the active library, because the settings file " + iniFile +
+           " could not be written: " + why + "\r\n\r\nUse Select Active Library to make it the active library.";
+}
+
 std::string DefaultLibraryPath(const AppState& state)
 {
     return (fs::path(HomeDirectory(state)) / "VrchLib").string();
@@ -164,9 +172,15 @@ bool CreateLibNow(AppContext& app, const std::string& sLibPath)
             return false;
         }
         if (!InitialiseDatabase(app, sLibPath, kLibVersion, desc)) return false;
-        if (!IniWrite(app.state.IniPath(), "Lib", "Path", sLibPath))
-            throw AppError(-1, "The settings file " + app.state.IniPath() + " could not be written");
+        // The library is whole now: a settings file that cannot be written
+        // costs its configuration, never the library itself.
         undo.Keep();
+        std::string why;
+        if (!IniWrite(app.state.IniPath(), "Lib", "Path", sLibPath, &why)) {
+            prompter.MsgBox(SettingsNotWrittenText(sLibPath, app.state.IniPath(), why), MsgButtons::Ok,
+                            MsgIcon::Exclamation);
+            return true;
+        }
         prompter.MsgBox("New Library is created succussfully !", MsgButtons::Ok, MsgIcon::Information);
         return true;
     } catch (...) {

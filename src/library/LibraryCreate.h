@@ -28,8 +28,14 @@ NewLibPathCheck CheckNewLibPath(const std::string& text);
 // cancelled). True when a library was created.
 bool CreateNewLib(AppContext& app, const std::function<std::string()>& chooseLocation);
 
+// What the person is told when a library was created but the settings file
+// could not take its path (why: the system's reason).
+std::string SettingsNotWrittenText(const std::string& sLibPath, const std::string& iniFile,
+                                   const std::string& why);
+
 // Creates the library in sLibPath with every question and message; True on
-// success. A failed creation removes the database files it copied.
+// success. A failed creation removes the database files it copied; a
+// settings file that cannot be written is told and the library kept (True).
 bool CreateLibNow(AppContext& app, const std::string& sLibPath);
 
 // Writes the initial rows into the library database of sLibPath in one

@@ -27,7 +27,12 @@ BrowseFolderError::BrowseFolderError(long number, const std::string& description
 
 cBrowseFolder::cBrowseFolder(Prompter& prompter) : prompter_(prompter) {}
 
-std::string cBrowseFolder::NormalizePath(const std::string& path) { return WithoutTrailingSlash(path); }
+std::string cBrowseFolder::NormalizePath(const std::string& path)
+{
+    // The root has no shorter form: without its "/" nothing would be
+    // preselected.
+    return path == "/" ? path : WithoutTrailingSlash(path);
+}
 
 void cBrowseFolder::SetInitialPath(const std::string& path) { initialPath_ = NormalizePath(path); }
 

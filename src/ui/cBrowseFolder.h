@@ -44,7 +44,7 @@ public:
     void SetHWndOwner(std::intptr_t hWndOwner);
     const std::string& SelectedPath() const { return selectedPath_; }
 
-    // The path without one trailing separator.
+    // The path without one trailing separator; the root "/" stays as it is.
     static std::string NormalizePath(const std::string& path);
 
 private:

@@ -10,14 +10,14 @@ constexpr std::int64_t kAdminGroupId = 2;
 std::vector<ListEntry> GroupMaintenance::Groups()
 {
     ResultSet rs = Required(app_.db.QueryExe(
-        "SELECT `user-id`, `user-name`, type FROM `user-list` WHERE type='G'  ORDER BY `user-name` ", "R"));
+        std::string("SELECT `user-id`, `user-name`, type FROM `user-list` WHERE type='G' ") + kOrderByName, "R"));
     return ReadEntries(rs);
 }
 
 std::vector<ListEntry> GroupMaintenance::UsersWhere(const char* membership, const std::string& sGroupID)
 {
     const std::string sql = std::string(" SELECT * FROM `user-list` WHERE type='U' AND  `user-id` ") + membership +
-                            " (SELECT uid FROM `user-group` WHERE gid = ? ) ORDER BY `user-name` ";
+                            " (SELECT uid FROM `user-group` WHERE gid = ? ) " + kOrderByName;
     ResultSet rs = Required(app_.db.QueryExe(sql, "R", {IdParam(sGroupID)}));
     return ReadEntries(rs);
 }

@@ -16,6 +16,11 @@ struct ListEntry {
     std::int64_t id = 0;
 };
 
+// The order of every list of users and groups: by name ignoring case, as the
+// duplicate checks compare names (COLLATE NOCASE), so "alice" comes before
+// "Dan"; equal names in the order they were made.
+inline constexpr const char* kOrderByName = " ORDER BY `user-name` COLLATE NOCASE, `user-id` ";
+
 // The `user-name` and `user-id` of every row, in the query's order.
 std::vector<ListEntry> ReadEntries(ResultSet& rs);
 

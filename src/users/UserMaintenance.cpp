@@ -11,7 +11,7 @@ constexpr std::int64_t kAdministratorId = 1;
 std::vector<ListEntry> UserMaintenance::Users()
 {
     ResultSet rs = Required(app_.db.QueryExe(
-        "SELECT `user-id`, `user-name`, type FROM `user-list` WHERE type='U'  ORDER BY `user-name` ", "R"));
+        std::string("SELECT `user-id`, `user-name`, type FROM `user-list` WHERE type='U' ") + kOrderByName, "R"));
     return ReadEntries(rs);
 }
 

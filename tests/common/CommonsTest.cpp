@@ -101,3 +101,36 @@ TEST_F(CommonsTest, KillFile)
     EXPECT_TRUE(KillFile(At("ro")));
     EXPECT_FALSE(fs::exists(At("ro")));
 }
+
+TEST_F(CommonsTest, KillFileDeletesWhatFileExistsFinds)
+{
+    fs::create_directories(At("d/sub.mde"));
+    WriteFile(At("d/a.mde"), "x");
+    WriteFile(At("d/b.mde"), "x");
+    WriteFile(At("d/.c.mde"), "x");
+    WriteFile(At("d/keep.ini"), "x");
+    WriteFile(At("d/ro.mde"), "x");
+    fs::permissions(At("d/ro.mde"), fs::perms::owner_read);
+    ASSERT_TRUE(FileExists(At("d/*.mde")));
+
+    // Every match but the read-only one; hidden files, folders and other
+    // names stay.
+    EXPECT_TRUE(KillFile(At("d/*.mde"), true));
+    EXPECT_FALSE(fs::exists(At("d/a.mde")));
+    EXPECT_FALSE(fs::exists(At("d/b.mde")));
+    EXPECT_TRUE(fs::exists(At("d/ro.mde")));
+    EXPECT_TRUE(fs::exists(At("d/.c.mde")));
+    EXPECT_TRUE(fs::is_directory(At("d/sub.mde")));
+    EXPECT_TRUE(fs::exists(At("d/keep.ini")));
+    // Only read-only matches left: nothing attempted.
+    EXPECT_FALSE(KillFile(At("d/?o.mde"), true));
+    EXPECT_TRUE(fs::exists(At("d/ro.mde")));
+    EXPECT_TRUE(KillFile(At("d/?o.mde")));
+    EXPECT_FALSE(FileExists(At("d/*.mde")));
+    EXPECT_FALSE(KillFile(At("d/*.mde")));
+
+    // Blanks around the name are ignored, as FileExists ignores them.
+    WriteFile(At("d/e.mde"), "x");
+    EXPECT_TRUE(KillFile("  " + At("d/e.mde") + " "));
+    EXPECT_FALSE(fs::exists(At("d/e.mde")));
+}

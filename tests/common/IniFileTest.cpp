@@ -37,6 +37,30 @@ TEST_F(IniFileTest, ReadsAreCutAt254Characters)
     EXPECT_EQ(IniRead(ini, "Lib", "Path"), longValue);
 }
 
+namespace {
+std::string Repeat(const std::string& s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+} // namespace
+
+TEST_F(IniFileTest, MultiByteValuesAreCutAtCharactersNeverInsideOne)
+{
+    // 300 characters, 750 bytes: the first 254 come back whole.
+    const std::string path = "/" + Repeat("é", 150) + Repeat("日", 149);
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Path", path));
+    EXPECT_EQ(GetIniString("Lib", "Path", ini.string()), "/" + Repeat("é", 150) + Repeat("日", 103));
+
+    // A value of 254 characters is not cut, however many bytes it takes.
+    const std::string exact = std::string(253, 'a') + "日";
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Backpath", exact));
+    EXPECT_EQ(GetIniString("Lib", "Backpath", ini.string()), exact);
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Backpath", exact + "é"));
+    EXPECT_EQ(GetIniString("Lib", "Backpath", ini.string()), exact);
+}
+
 TEST_F(IniFileTest, WriteCreatesFileSectionAndKeyAndKeepsOtherLines)
 {
     ASSERT_TRUE(IniWrite(ini, "Lib", "Path", "/a"));
@@ -55,6 +79,26 @@ TEST_F(IniFileTest, KeyIsAddedAfterTheSectionsLastEntry)
     WriteFile(ini, "[Lib]\nPath=/a\n\n[Operation]\nMode=0\n");
     ASSERT_TRUE(IniWrite(ini, "Lib", "V1DataCompatible", "1"));
     EXPECT_EQ(ReadFile(ini), "[Lib]\nPath=/a\nV1DataCompatible=1\n\n[Operation]\nMode=0\n");
+}
+
+TEST_F(IniFileTest, EveryLineKeepsItsOwnEnding)
+{
+    // Mostly LF with one CR LF line: only the written key changes.
+    WriteFile(ini, "; note\r\n[Lib]\nPath=/a\r\nBackpath=/b\n\n[Operation]\nMode=0");
+    ASSERT_TRUE(IniWrite(ini, "Lib", "Path", "/new"));
+    EXPECT_EQ(ReadFile(ini), "; note\r\n[Lib]\nPath=/new\r\nBackpath=/b\n\n[Operation]\nMode=0");
+    // A new key takes the ending most lines have; an unended last line gets
+    // one only when something follows it.
+    ASSERT_TRUE(IniWrite(ini, "Lib", "V1DataCompatible", "1"));
+    ASSERT_TRUE(IniWrite(ini, "Extra", "Key", "v"));
+    EXPECT_EQ(ReadFile(ini), "; note\r\n[Lib]\nPath=/new\r\nBackpath=/b\nV1DataCompatible=1\n\n"
+                             "[Operation]\nMode=0\n\n[Extra]\nKey=v\n");
+
+    // Mostly CR LF: new lines take CR LF, the one LF line stays LF.
+    WriteFile(ini, "[Lib]\r\nPath=/a\n[Operation]\r\nMode=0\r\n");
+    ASSERT_TRUE(IniWrite(ini, "Operation", "Mode", "1"));
+    ASSERT_TRUE(IniWrite(ini, "Operation", "Other", "x"));
+    EXPECT_EQ(ReadFile(ini), "[Lib]\r\nPath=/a\n[Operation]\r\nMode=1\r\nOther=x\r\n");
 }
 
 TEST_F(IniFileTest, UnwritableDirectoryFails)

@@ -22,6 +22,14 @@ TEST(IniSetting, LongValuesAreCutAt254Characters)
     TestEnv env;
     WriteFile(env.Ini(), "[Lib]\nPath=" + std::string(300, 'p') + "\n");
     EXPECT_EQ(ReadIniSetting(env.Ini(), "Lib", "Path", ""), std::string(254, 'p'));
+
+    // Characters, not bytes: 100 two-byte and 200 three-byte characters.
+    std::string path, cut;
+    for (int i = 0; i < 100; ++i) path += "é";
+    for (int i = 0; i < 200; ++i) path += "日";
+    cut = path.substr(0, 100 * 2 + 154 * 3);
+    WriteFile(env.Ini(), "[Lib]\nPath=" + path + "\n");
+    EXPECT_EQ(ReadIniSetting(env.Ini(), "Lib", "Path", ""), cut);
 }
 
 TEST(IniSetting, WriteReachesTheSectionWhateverItsCase)

@@ -181,6 +181,28 @@ TEST_F(CreateTest, FailedInitialisationLeavesNoHalfMadeLibrary)
     EXPECT_FALSE(fs::exists(CtrlDatabaseFile(fresh)));
 }
 
+TEST_F(CreateTest, UnwritableSettingsFileIsToldAndTheLibraryKept)
+{
+    // A folder where the settings file belongs: no write can replace it.
+    fs::create_directories(env.Ini());
+    ASSERT_TRUE(Create(target));
+
+    EXPECT_TRUE(fs::is_regular_file(LibDatabaseFile(target)));
+    EXPECT_TRUE(fs::is_regular_file(CtrlDatabaseFile(target)));
+    EXPECT_EQ(Lib(target, "SELECT group_concat(`user-name`, ';') FROM `user-list`"), "Administrator;Admin Group");
+    EXPECT_EQ(env.app->state.gsActiveLibPath, target);
+    EXPECT_EQ(env.prompter.ErrorReports(), 0);
+    ASSERT_EQ(env.prompter.boxes.size(), 2u);
+    EXPECT_EQ(env.prompter.boxes[1].text, "The new library is created in: \r\n\r\n" + target +
+                                              "\r\n\r\nbut it could not be made the active library, because the "
+                                              "settings file " + env.Ini() +
+                                              " could not be written: Is a directory\r\n\r\n"
+                                              "Use Select Active Library to make it the active library.");
+    EXPECT_EQ(env.prompter.boxes[1].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(env.prompter.boxes[1].title, "Admin Tool");
+    EXPECT_TRUE(fs::is_directory(env.Ini()));
+}
+
 TEST_F(CreateTest, InitialRowsAreWrittenAllOrNone)
 {
     const std::string lib = env.MakeBareLibrary("bare");

@@ -104,3 +104,21 @@ TEST_F(FolderDialogTest, PickerReturnsTheConfirmedFolderUnderItsOwner)
     EXPECT_FALSE(browser.Browse());
     EXPECT_EQ(browser.SelectedPath(), (env.root / "beta").string());
 }
+
+TEST_F(FolderDialogTest, TheRootIsPreselectedWhenItIsTheInitialPath)
+{
+    QtPrompter prompter;
+    cBrowseFolder browser(prompter);
+    browser.Init("/", 0, "Select a folder");
+    QString status;
+    QStringList selected;
+    WhenFolderDialogOpens([&](FolderDialog& d) {
+        status = d.StatusText();
+        selected = d.selectedFiles();
+        QMetaObject::invokeMethod(&d, "accept");
+    });
+    ASSERT_TRUE(browser.Browse());
+    EXPECT_EQ(status, "/");
+    EXPECT_EQ(selected, QStringList{"/"});
+    EXPECT_EQ(browser.SelectedPath(), "/");
+}

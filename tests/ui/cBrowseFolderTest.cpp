@@ -44,8 +44,11 @@ TEST(cBrowseFolder, InitialPathLosesOneTrailingSeparator)
     browser.Init("/data/lib/", 0, "Title");
     EXPECT_EQ(browser.InitialPath(), "/data/lib");
     EXPECT_EQ(browser.DialogTitle(), "Title");
+    // The root keeps its only separator, so the picker still preselects it.
     browser.SetInitialPath("/");
-    EXPECT_EQ(browser.InitialPath(), "");
+    EXPECT_EQ(browser.InitialPath(), "/");
+    browser.SetInitialPath("//");
+    EXPECT_EQ(browser.InitialPath(), "/");
     browser.SetInitialPath("/data//");
     EXPECT_EQ(browser.InitialPath(), "/data/");
     browser.SetInitialPath("/data");

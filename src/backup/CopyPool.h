@@ -21,7 +21,8 @@
 class CopyPool {
 public:
     // Writes the copy to its work file; it takes its name later.
-    using Routine = std::function<PendingCopy(const std::filesystem::path& source, const std::filesystem::path& target)>;
+    using Routine =
+        std::function<PendingCopy(const std::filesystem::path& source, const std::filesystem::path& target)>;
     struct Job {
         std::string source, target;
     };

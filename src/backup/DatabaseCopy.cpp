@@ -94,8 +94,7 @@ void CopyInto(SQLite::Database& from, const std::string& source, const fs::path&
 
 } // namespace
 
-DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target,
-                                const std::string& previousStamp)
+DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target, const std::string& previousStamp)
 {
     // One read transaction from the stamp to the end of the copy: no
     // commit can fall between them, so the copy is of the stamped state.

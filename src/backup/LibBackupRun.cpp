@@ -44,12 +44,11 @@ constexpr const char* kAllDocuments =
 // The folder's document count, and only the documents whose row passes the
 // change test (one row of NULLs when none does): an unchanged folder costs
 // one index lookup and no row reads.
-constexpr const char* kDueDocuments =
-    "SELECT t.total, i.id, i.`filename`, i.`location` "
-    "FROM (SELECT count(*) AS total FROM `images` WHERE `folder-id`=?1) AS t "
-    "LEFT JOIN `images` AS i ON i.`folder-id`=?1 AND i.`internal` IS NOT NULL "
-    "AND i.`internal` NOT IN ('0','C') AND i.`updated-date` > ?2 "
-    "ORDER BY i.id ";
+constexpr const char* kDueDocuments = "SELECT t.total, i.id, i.`filename`, i.`location` "
+                                      "FROM (SELECT count(*) AS total FROM `images` WHERE `folder-id`=?1) AS t "
+                                      "LEFT JOIN `images` AS i ON i.`folder-id`=?1 AND i.`internal` IS NOT NULL "
+                                      "AND i.`internal` NOT IN ('0','C') AND i.`updated-date` > ?2 "
+                                      "ORDER BY i.id ";
 
 // Errors of writing the backup that every further file would meet as well;
 // told by the operation that failed, never by the path it names.
@@ -259,7 +258,8 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
 {
     try {
         ReadStretch stretch(app_.db);
-        auto drawers = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='D' AND `pid`=? ORDER BY id ", "R", {sCatID});
+        auto drawers =
+            app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='D' AND `pid`=? ORDER BY id ", "R", {sCatID});
         if (!drawers) throw AppError(91, "Object variable or With block variable not set");
         for (; !drawers->Eof(); drawers->MoveNext()) {
             auto folders = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='F' AND `pid`=? ORDER BY id ", "R",
@@ -426,8 +426,9 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
         if (!DirExists(sTarget)) return false;
         // Started with the walk; copied here when called on its own.
         const DatabaseCopies copies =
-            databases_.valid() ? databases_.get()
-                               : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+            databases_.valid()
+                ? databases_.get()
+                : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
         libStamp_ = copies.lib.stamp;
         ctrlStamp_ = copies.ctrl.stamp;
         if (copies.lib.copied || copies.ctrl.copied) wrote_ = true;

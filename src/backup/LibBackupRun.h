@@ -92,6 +92,6 @@ private:
     std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
     std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies
     std::unique_ptr<CopyPool> pool_;               // during the walk
-    std::future<DatabaseCopies> databases_; // made while the walk runs
-    std::string libStamp_, ctrlStamp_; // what the database copies were made from
+    std::future<DatabaseCopies> databases_;        // made while the walk runs
+    std::string libStamp_, ctrlStamp_;             // what the database copies were made from
 };

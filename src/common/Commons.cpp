@@ -59,8 +59,7 @@ void ShowCreateFailure(const std::string& path, Prompter& prompter)
 
 } // namespace
 
-std::string GetIniString(const std::string& section, const std::string& key,
-                         const std::string& iniFile)
+std::string GetIniString(const std::string& section, const std::string& key, const std::string& iniFile)
 {
     // Counted in characters, so a long non-ASCII path is never cut inside one.
     return LeftChars(IniRead(iniFile, section, key), kMaxIniValue);

@@ -7,8 +7,7 @@ class Prompter;
 
 // The stored value of key in section of the INI file, cut to 254 characters;
 // empty when the file, section or key is missing.
-std::string GetIniString(const std::string& section, const std::string& key,
-                         const std::string& iniFile);
+std::string GetIniString(const std::string& section, const std::string& key, const std::string& iniFile);
 
 // An absolute path split into its root name (always empty here) and its
 // directory part (from the leading "/", trailing blanks removed). A relative

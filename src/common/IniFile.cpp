@@ -62,8 +62,10 @@ Lines ReadLines(std::istream& in)
             line.text.pop_back();
             line.eol = "\r\n";
         }
-        if (line.eol == "\r\n") ++crlf;
-        else if (!line.eol.empty()) ++lf;
+        if (line.eol == "\r\n")
+            ++crlf;
+        else if (!line.eol.empty())
+            ++lf;
         lines.items.push_back(std::move(line));
     }
     if (crlf > lf) lines.eol = "\r\n";
@@ -72,8 +74,7 @@ Lines ReadLines(std::istream& in)
 
 } // namespace
 
-std::string IniRead(const std::filesystem::path& file, const std::string& section,
-                    const std::string& key)
+std::string IniRead(const std::filesystem::path& file, const std::string& section, const std::string& key)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
@@ -156,8 +157,8 @@ bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,
     }
 }
 
-bool IniWrite(const std::filesystem::path& file, const std::string& section,
-              const std::string& key, const std::string& value, std::string* why)
+bool IniWrite(const std::filesystem::path& file, const std::string& section, const std::string& key,
+              const std::string& value, std::string* why)
 {
     return IniWriteKeys(file, section, {{key, value}}, why);
 }

@@ -8,13 +8,12 @@
 #include <vector>
 
 // The trimmed value, or empty text when the file, section or key is missing.
-std::string IniRead(const std::filesystem::path& file, const std::string& section,
-                    const std::string& key);
+std::string IniRead(const std::filesystem::path& file, const std::string& section, const std::string& key);
 
 // Writes key=value, creating the file, section or key as needed; false when
 // the file could not be read or written, with the reason in *why if given.
-bool IniWrite(const std::filesystem::path& file, const std::string& section,
-              const std::string& key, const std::string& value, std::string* why = nullptr);
+bool IniWrite(const std::filesystem::path& file, const std::string& section, const std::string& key,
+              const std::string& value, std::string* why = nullptr);
 
 // Writes several keys of one section in one atomic replacement of the file.
 bool IniWriteKeys(const std::filesystem::path& file, const std::string& section,

@@ -139,9 +139,12 @@ std::int64_t LibStatistics::CollectSubNodes(std::int64_t sPID, StatCounters& c, 
             const std::string type = rs["type"].Text();
             rs.MoveNext();
             if (!reached.insert(id).second) continue; // a loop back into the walked tree
-            if (type == "F") ++c.folders;
-            else if (type == "D") ++c.drawers;
-            else if (type == "C") ++c.cabinets;
+            if (type == "F")
+                ++c.folders;
+            else if (type == "D")
+                ++c.drawers;
+            else if (type == "C")
+                ++c.cabinets;
             if (type != "F") {
                 Report();
                 path.push_back({id, std::nullopt, 0});

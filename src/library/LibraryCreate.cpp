@@ -46,7 +46,9 @@ std::string NowIso()
 class CreationUndo {
 public:
     CreationUndo(AppContext& app, std::string libPath)
-        : app_(app), libPath_(std::move(libPath)), previousActive_(app.state.gsActiveLibPath) {}
+        : app_(app), libPath_(std::move(libPath)), previousActive_(app.state.gsActiveLibPath)
+    {
+    }
     CreationUndo(const CreationUndo&) = delete;
     CreationUndo& operator=(const CreationUndo&) = delete;
     ~CreationUndo()
@@ -77,26 +79,21 @@ private:
 
 } // namespace
 
-std::string SettingsNotWrittenText(const std::string& sLibPath, const std::string& iniFile,
-                                   const std::string& why)
+std::string SettingsNotWrittenText(const std::string& sLibPath, const std::string& iniFile, const std::string& why)
 {
     return "The new library is created in: \r\n\r\n" + sLibPath +
            "\r\n\r\nbut it could not be made the active library, because the settings file " + iniFile +
            " could not be written: " + why + "\r\n\r\nUse Select Active Library to make it the active library.";
 }
 
-std::string DefaultLibraryPath(const AppState& state)
-{
-    return (fs::path(HomeDirectory(state)) / "VrchLib").string();
-}
+std::string DefaultLibraryPath(const AppState& state) { return (fs::path(HomeDirectory(state)) / "VrchLib").string(); }
 
 NewLibPathCheck CheckNewLibPath(const std::string& text)
 {
     if (Trim(text).empty()) return {NewLibPathCheck::Result::Blank, {}};
     // Only an absolute path below the root names a directory for a library.
     const DrivePath parts = SplitDrivePath(text);
-    if (parts.dir.find_first_not_of('/') == std::string::npos)
-        return {NewLibPathCheck::Result::NotSpecified, {}};
+    if (parts.dir.find_first_not_of('/') == std::string::npos) return {NewLibPathCheck::Result::NotSpecified, {}};
     return {NewLibPathCheck::Result::Ok, parts.drive + parts.dir};
 }
 
@@ -113,8 +110,8 @@ bool CreateNewLib(AppContext& app, const std::function<std::string()>& chooseLoc
             // Yes removes nothing: CreateLibNow still refuses a directory
             // that holds a library.
             if (DirExists(target) &&
-                app.prompter.MsgBox("A default document library already exists, overwrite it ?",
-                                    MsgButtons::YesNo, MsgIcon::Question, kSetupTitle) == MsgAnswer::No)
+                app.prompter.MsgBox("A default document library already exists, overwrite it ?", MsgButtons::YesNo,
+                                    MsgIcon::Question, kSetupTitle) == MsgAnswer::No)
                 return false;
         } else {
             target = chooseLocation();

@@ -30,8 +30,7 @@ bool CreateNewLib(AppContext& app, const std::function<std::string()>& chooseLoc
 
 // What the person is told when a library was created but the settings file
 // could not take its path (why: the system's reason).
-std::string SettingsNotWrittenText(const std::string& sLibPath, const std::string& iniFile,
-                                   const std::string& why);
+std::string SettingsNotWrittenText(const std::string& sLibPath, const std::string& iniFile, const std::string& why);
 
 // Creates the library in sLibPath with every question and message; True on
 // success. A failed creation removes the database files it copied; a

@@ -44,8 +44,7 @@ void cBrowseFolder::SetHWndOwner(std::intptr_t hWndOwner)
     hWndOwner_ = hWndOwner;
 }
 
-void cBrowseFolder::Init(const std::string& initialPath, std::intptr_t hWndOwner,
-                         const std::string& dialogTitle)
+void cBrowseFolder::Init(const std::string& initialPath, std::intptr_t hWndOwner, const std::string& dialogTitle)
 {
     try {
         SetInitialPath(initialPath);

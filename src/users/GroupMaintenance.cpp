@@ -76,8 +76,7 @@ bool GroupMaintenance::RenameGroup(const std::string& sGroupID, const std::strin
         app_.prompter.MsgBox(GroupMsg::kNameExists, MsgButtons::Ok, MsgIcon::None);
         return false;
     }
-    return app_.db.TableExe("UPDATE `user-list` SET  `user-name` = ?  WHERE `user-id` = ?",
-                            {sName, IdParam(sGroupID)});
+    return app_.db.TableExe("UPDATE `user-list` SET  `user-name` = ?  WHERE `user-id` = ?", {sName, IdParam(sGroupID)});
 }
 
 bool GroupMaintenance::DeleteGroup(const std::string& sGroupID, const std::string& sGroupText)
@@ -87,8 +86,7 @@ bool GroupMaintenance::DeleteGroup(const std::string& sGroupID, const std::strin
     const SqlParams id{IdParam(sGroupID)};
     const std::size_t members =
         Required(app_.db.QueryExe("SELECT uid FROM `user-group` WHERE `gid` = ?", "R", id)).RecordCount();
-    if (members > 0 &&
-        !Ask("There are " + std::to_string(members) + " member(s) in this group, continue to delete ? "))
+    if (members > 0 && !Ask("There are " + std::to_string(members) + " member(s) in this group, continue to delete ? "))
         return false;
     if (!Required(app_.db.QueryExe("SELECT * FROM `level-access` WHERE uid = ? AND type='G'", "R", id)).Eof() &&
         !Ask("This user group still has access permission in the document library, continue to delete ?"))

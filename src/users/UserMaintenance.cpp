@@ -63,8 +63,8 @@ bool UserMaintenance::LoginTaken(const std::string& sLoginID, const std::string&
     std::optional<ResultSet> rs =
         sExceptUserID.empty()
             ? app_.db.QueryExe("SELECT * FROM `user-list` WHERE `login-id` = ? COLLATE NOCASE", "R", {login})
-            : app_.db.QueryExe("SELECT * FROM `user-list` WHERE `login-id` = ? COLLATE NOCASE AND `user-id` <> ?",
-                               "R", {login, IdParam(sExceptUserID)});
+            : app_.db.QueryExe("SELECT * FROM `user-list` WHERE `login-id` = ? COLLATE NOCASE AND `user-id` <> ?", "R",
+                               {login, IdParam(sExceptUserID)});
     if (Required(std::move(rs)).Eof()) return false;
     Tell(UserMsg::kLoginExists, MsgIcon::Exclamation);
     return true;
@@ -90,17 +90,16 @@ std::optional<std::int64_t> UserMaintenance::CreateUser(const std::string& sUser
         return std::nullopt;
     // Found by the login id as stored, so blanks typed around it do not hide
     // the new row.
-    ResultSet rs = Required(app_.db.QueryExe(
-        "SELECT `user-id` FROM `user-list` WHERE `login-id` = ? AND type='U' ORDER BY `user-id` DESC", "R",
-        {sLoginID}));
+    ResultSet rs = Required(
+        app_.db.QueryExe("SELECT `user-id` FROM `user-list` WHERE `login-id` = ? AND type='U' ORDER BY `user-id` DESC",
+                         "R", {sLoginID}));
     if (rs.Eof()) return std::nullopt;
     return rs["user-id"].Int();
 }
 
 void UserMaintenance::ConfirmCreated() { Tell(UserMsg::kCreated, MsgIcon::Information); }
 
-bool UserMaintenance::UpdateUser(const std::string& sUserID, const std::string& sUserName,
-                                 const std::string& sLoginID)
+bool UserMaintenance::UpdateUser(const std::string& sUserID, const std::string& sUserName, const std::string& sLoginID)
 {
     if (LoginTaken(sLoginID, sUserID)) return false;
     if (IdParam(sUserID) != SqlValue(kAdministratorId) && EqualsNoCase(sUserName, "ADMINISTRATOR")) {
@@ -114,8 +113,8 @@ bool UserMaintenance::UpdateUser(const std::string& sUserID, const std::string& 
     return true;
 }
 
-bool UserMaintenance::ChangePassword(const std::string& sUserID, const std::string& sOld,
-                                     const std::string& sNew, const std::string& sVerify)
+bool UserMaintenance::ChangePassword(const std::string& sUserID, const std::string& sOld, const std::string& sNew,
+                                     const std::string& sVerify)
 {
     const std::string oldText = Trim(sOld), newText = Trim(sNew), verifyText = Trim(sVerify);
     if (newText.empty()) {
@@ -134,8 +133,8 @@ bool UserMaintenance::ChangePassword(const std::string& sUserID, const std::stri
         Tell(UserMsg::kVerifyMismatch, MsgIcon::Exclamation);
         return false;
     }
-    ResultSet rs = Required(
-        app_.db.QueryExe("SELECT password FROM `user-list` WHERE `user-id` =?", "R", {IdParam(sUserID)}));
+    ResultSet rs =
+        Required(app_.db.QueryExe("SELECT password FROM `user-list` WHERE `user-id` =?", "R", {IdParam(sUserID)}));
     if (rs.Eof()) return false;
     // An old text too long to scramble cannot be the stored one.
     if (PasswordLength(oldText) > kScrambleMaxLength || ScramblePassword(oldText) != rs["password"].Text()) {
@@ -159,8 +158,7 @@ bool UserMaintenance::ClearPassword(const std::string& sUserID)
     return true;
 }
 
-bool UserMaintenance::DeleteUser(const std::string& sUserID, const std::string& sUserName,
-                                 const std::string& sLoginID)
+bool UserMaintenance::DeleteUser(const std::string& sUserID, const std::string& sUserName, const std::string& sLoginID)
 {
     if (sUserID.empty()) return false;
     if (!Ask(UserMsg::kConfirmDelete)) return false;

@@ -39,7 +39,8 @@ protected:
     int HiddenInBackup() const
     {
         int n = 0;
-        for (const auto& e : fs::recursive_directory_iterator(backup)) n += e.path().filename().string().starts_with(".");
+        for (const auto& e : fs::recursive_directory_iterator(backup))
+            n += e.path().filename().string().starts_with(".");
         return n;
     }
 };

@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 // also in an incremental run, where unchanged folders share one read.
 TEST_F(BackupTest, AClientCanWriteWhileFilesAreCopied)
 {
-    for (int i = 0; i < 3; ++i) builder.AddDocument(builder.AddFolder(builder.AddDrawer(builder.AddCabinet())), Doc(""));
+    for (int i = 0; i < 3; ++i)
+        builder.AddDocument(builder.AddFolder(builder.AddDrawer(builder.AddCabinet())), Doc(""));
     builder.AddDocument(folder, Doc("a.tif"));
     ASSERT_TRUE(Run());
 

@@ -20,12 +20,9 @@ TEST_F(BackupTest, RowsOutOfReachAreReportedOnceAndDoNotHoldTheDateBack)
 {
     fs::create_directories(backup);
     WriteFile(env.root / "secret.txt", "secret");
-    const std::vector<std::pair<std::string, std::string>> rows = {{"..", "secret.txt"},
-                                                                   {env.root.string(), "secret.txt"},
-                                                                   {"", "x.tif"},
-                                                                   {"00000001", "../../secret.txt"},
-                                                                   {"00000000", "LIB.MDE"},
-                                                                   {"00000000", "CTRL.MDE"}};
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"..", "secret.txt"},    {env.root.string(), "secret.txt"}, {"", "x.tif"}, {"00000001", "../../secret.txt"},
+        {"00000000", "LIB.MDE"}, {"00000000", "CTRL.MDE"}};
     for (const auto& [location, filename] : rows) {
         LibraryBuilder::Document d = Doc(filename);
         d.location = location;

@@ -62,8 +62,8 @@ TEST_F(BackupTest, SecondRunCopiesOnlyWhatChangedInRowAndFile)
     ASSERT_EQ(last.copy, 4);
 
     const auto later = fs::file_time_type::clock::now() + std::chrono::hours(2);
-    builder.Lib().exec("UPDATE images SET `updated-date`='2099-01-01 00:00:00' WHERE id IN (" +
-                       std::to_string(bothId) + "," + std::to_string(rowId) + ")");
+    builder.Lib().exec("UPDATE images SET `updated-date`='2099-01-01 00:00:00' WHERE id IN (" + std::to_string(bothId) +
+                       "," + std::to_string(rowId) + ")");
     fs::last_write_time(builder.FileOf(both), later);
     fs::last_write_time(builder.FileOf(fileOnly), later);
     WriteFile(builder.FileOf(both), "changed");
@@ -96,7 +96,8 @@ TEST_F(BackupTest, ReplacedCopiesAreWholeAndLeaveNothingBehind)
     EXPECT_EQ(last.copy, 40);
     for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), ReadFile(builder.FileOf(d))) << d.filename;
     int hidden = 0;
-    for (const auto& e : fs::recursive_directory_iterator(backup)) hidden += e.path().filename().string().starts_with(".");
+    for (const auto& e : fs::recursive_directory_iterator(backup))
+        hidden += e.path().filename().string().starts_with(".");
     EXPECT_EQ(hidden, 0);
 }
 

@@ -43,9 +43,12 @@ TEST(CopyPool, EveryJobComesBackOnceAndOneTargetIsNeverCopiedTwiceAtOnce)
     Watch watch;
     std::vector<CopyPool::Outcome> outcomes;
     {
-        CopyPool pool([&](const fs::path& s, const fs::path& t) { watch.Copy(s, t);
-            return PendingCopy{};
-        }, 4, 8);
+        CopyPool pool(
+            [&](const fs::path& s, const fs::path& t) {
+                watch.Copy(s, t);
+                return PendingCopy{};
+            },
+            4, 8);
         for (int i = 0; i < 40; ++i) {
             // Every fourth job copies over the same target, as two rows
             // naming one file would.
@@ -73,9 +76,12 @@ TEST(CopyPool, DroppedWithJobsWaitingItStopsWithoutStartingThem)
 {
     Watch watch;
     {
-        CopyPool pool([&](const fs::path& s, const fs::path& t) { watch.Copy(s, t);
-            return PendingCopy{};
-        }, 2, 1000);
+        CopyPool pool(
+            [&](const fs::path& s, const fs::path& t) {
+                watch.Copy(s, t);
+                return PendingCopy{};
+            },
+            2, 1000);
         for (int i = 0; i < 1000; ++i) pool.Submit({"/l/s", "/b/t" + std::to_string(i)});
     }
     EXPECT_LT(watch.calls, 1000);

@@ -1,5 +1,5 @@
-#include "BackupFixture.h"
 #include "backup/DatabaseCopy.h"
+#include "BackupFixture.h"
 #include "common/AtomicFile.h"
 #include "data/ReadStretch.h"
 #include "support/SqlClient.h"

@@ -88,8 +88,7 @@ extern "C" ssize_t write(int fd, const void* data, size_t size)
 extern "C" ssize_t copy_file_range(int in, loff_t* inOffset, int out, loff_t* outOffset, size_t size,
                                    unsigned int flags)
 {
-    static const auto real =
-        Real<ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned int)>("copy_file_range");
+    static const auto real = Real<ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned int)>("copy_file_range");
     if (WriteFails(out)) {
         errno = writeError.load();
         return -1;

@@ -1,5 +1,5 @@
-#include "common/Commons.h"
 #include "common/IniFile.h"
+#include "common/Commons.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "common/AtomicFile.h"
 #include "common/SpareFiles.h"
+#include "common/AtomicFile.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>

@@ -33,8 +33,8 @@ using Clock = std::chrono::steady_clock;
     pollfd stopped{stop, POLLIN, 0};
     for (std::int64_t row = 1; poll(&stopped, 1, 0) == 0; ++row) {
         // Preparing reads the schema, which a compaction may hold locked.
-        if (!insert && sqlite3_prepare_v2(db, "INSERT INTO `level` (`pid`, `type`, `name`) VALUES (0, 'C', ?)",
-                                          -1, &insert, nullptr) != SQLITE_OK)
+        if (!insert && sqlite3_prepare_v2(db, "INSERT INTO `level` (`pid`, `type`, `name`) VALUES (0, 'C', ?)", -1,
+                                          &insert, nullptr) != SQLITE_OK)
             continue;
         const std::string name = "client " + std::to_string(row);
         sqlite3_bind_text(insert, 1, name.c_str(), -1, SQLITE_TRANSIENT);

@@ -1,5 +1,5 @@
-#include "common/IniFile.h"
 #include "library/LibraryCreate.h"
+#include "common/IniFile.h"
 #include "support/CreatedLibrary.h"
 #include "support/LibraryBuilder.h"
 #include "support/TestEnv.h"
@@ -195,7 +195,8 @@ TEST_F(CreateTest, UnwritableSettingsFileIsToldAndTheLibraryKept)
     ASSERT_EQ(env.prompter.boxes.size(), 2u);
     EXPECT_EQ(env.prompter.boxes[1].text, "The new library is created in: \r\n\r\n" + target +
                                               "\r\n\r\nbut it could not be made the active library, because the "
-                                              "settings file " + env.Ini() +
+                                              "settings file " +
+                                              env.Ini() +
                                               " could not be written: Is a directory\r\n\r\n"
                                               "Use Select Active Library to make it the active library.");
     EXPECT_EQ(env.prompter.boxes[1].icon, MsgIcon::Exclamation);
@@ -236,8 +237,9 @@ TEST_F(CreateTest, DirectoryThatCannotBeMadeIsRefused)
     WriteFile(env.root / "afile", "");
     const std::string bad = (env.root / "afile" / "lib").string();
     EXPECT_FALSE(Create(bad));
-    EXPECT_EQ(env.prompter.Last().text, "Failed to create the directory: " + bad + "\r\n"
-                                        "please check that you have access to the directory !");
+    EXPECT_EQ(env.prompter.Last().text, "Failed to create the directory: " + bad +
+                                            "\r\n"
+                                            "please check that you have access to the directory !");
     EXPECT_EQ(env.prompter.ErrorReports(), 0);
 }
 

@@ -17,9 +17,9 @@ SqlClient::SqlClient(const std::string& file, int busyTimeoutMs, long count, con
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
     const std::string timeout = std::to_string(busyTimeoutMs), rounds = std::to_string(count);
-    std::vector<char*> argv = {const_cast<char*>(SQL_CLIENT), const_cast<char*>(file.c_str()),
+    std::vector<char*> argv = {const_cast<char*>(SQL_CLIENT),      const_cast<char*>(file.c_str()),
                                const_cast<char*>(timeout.c_str()), const_cast<char*>(rounds.c_str()),
-                               const_cast<char*>(sql.c_str()), nullptr};
+                               const_cast<char*>(sql.c_str()),     nullptr};
     pid_t pid = -1;
     const int rc = ::posix_spawn(&pid, SQL_CLIENT, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

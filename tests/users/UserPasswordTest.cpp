@@ -1,8 +1,8 @@
 #include "UsersFixture.h"
 
 #include "users/Password.h"
-#include "users/User_Admin.h"
 #include "users/UserMaintenance.h"
+#include "users/User_Admin.h"
 
 using Strings = std::vector<std::string>;
 

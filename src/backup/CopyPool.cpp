@@ -7,7 +7,9 @@ CopyPool::CopyPool(Routine routine, unsigned workers, std::size_t window)
 {
 }
 
-CopyPool::~CopyPool()
+CopyPool::~CopyPool() { Stop(); }
+
+std::vector<CopyPool::Outcome> CopyPool::Stop()
 {
     {
         std::lock_guard lock(mutex_);
@@ -16,6 +18,9 @@ CopyPool::~CopyPool()
     }
     work_.notify_all();
     for (auto& t : threads_) t.join();
+    threads_.clear();
+    std::lock_guard lock(mutex_);
+    return std::exchange(done_, {});
 }
 
 std::vector<CopyPool::Outcome> CopyPool::Submit(Job job)

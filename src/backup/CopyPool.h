@@ -44,6 +44,9 @@ public:
     std::vector<Outcome> Submit(Job job);
     // Waits until every job handed over has finished; their outcomes.
     std::vector<Outcome> Drain();
+    // Drops the jobs not started and waits for those under way; the
+    // outcomes not yet given back. The pool takes no more jobs.
+    std::vector<Outcome> Stop();
 
 private:
     void Work();

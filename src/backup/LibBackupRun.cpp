@@ -34,8 +34,11 @@ constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
 constexpr unsigned kCopyAllWorkers = 4;
 constexpr unsigned kChangedWorkers = 8;
 constexpr std::size_t kCopyWindow = 64;
-// Old copies kept to be written over by the next ones.
-constexpr std::size_t kSpareFiles = 32;
+// Old copies kept to be written over by the next ones. A copy takes its
+// name only after a flush, so the old copy it frees comes back a batch
+// later: enough of them wait to serve the copies written meanwhile.
+constexpr std::size_t kSpareFiles = 1024;
+constexpr std::int64_t kSpareBytes = std::int64_t{64} << 20;
 // Rows out of reach named in the one message about them.
 constexpr std::size_t kUnsafeNamed = 5;
 
@@ -158,20 +161,27 @@ void LibBackupRun::Start()
     if (lock_->LastRunUnfinished()) RemoveLeftovers(backup);
     lock_->Begin();
     dirs_ = std::make_unique<DocumentDirs>(app_.state.gsActiveLibPath, backup);
-    spares_ = std::make_unique<SpareFiles>(kSpareFiles);
+    spares_ = std::make_unique<SpareFiles>(kSpareFiles, kSpareBytes);
     flush_ = std::make_unique<FileSystemFlush>(
         backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); }, syncBackup);
     pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
 }
 
-// Ends whatever is under way, in order: copies, installs, spares.
-void LibBackupRun::End()
+// Ends whatever is under way, in order: copies, installs, spares; false
+// when a spare could not be deleted.
+bool LibBackupRun::End()
 {
+    // Copies written but never handed to the flush leave no work file.
+    if (pool_)
+        for (const CopyPool::Outcome& o : pool_->Stop())
+            if (!o.error) DiscardCopy(o.written);
     pool_.reset();
     flush_.reset();
+    const bool clean = !spares_ || spares_->Finish();
     spares_.reset();
     dirs_.reset();
     if (databases_.valid()) databases_.wait();
+    return clean;
 }
 
 bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
@@ -197,8 +207,8 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         Collect(pool_->Drain());
         pool_.reset();
         const bool recorded = Finish(walkStart, previousDate);
-        End();
-        lock_->End();
+        // What could not be deleted, the next run deletes.
+        if (End()) lock_->End();
         lock_.reset();
         return recorded;
     } catch (...) {
@@ -390,8 +400,11 @@ void LibBackupRun::CopyFailed(const std::exception_ptr& error, const std::string
 }
 
 // Written copies go to the flush, to be installed once on the disk.
+// Every outcome is taken, even after one that stops the run, so no work
+// file is left behind.
 void LibBackupRun::Collect(const std::vector<CopyPool::Outcome>& outcomes)
 {
+    std::exception_ptr stop;
     for (const CopyPool::Outcome& o : outcomes) {
         if (!o.error) {
             wrote_ = true;
@@ -399,8 +412,13 @@ void LibBackupRun::Collect(const std::vector<CopyPool::Outcome>& outcomes)
             continue;
         }
         ++totals_.notCopied;
-        CopyFailed(o.error, o.job.source, o.job.target);
+        try {
+            CopyFailed(o.error, o.job.source, o.job.target);
+        } catch (const BackupStopped&) {
+            if (!stop) stop = std::current_exception();
+        }
     }
+    if (stop) std::rethrow_exception(stop);
 }
 
 // Counts the copies that took their names; a failed flush stops the run.

@@ -64,7 +64,7 @@ private:
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
     bool TakeLock();
     void Start();
-    void End();
+    bool End();
     void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
     void Scanned(std::int64_t count);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace fs = std::filesystem;
 
@@ -26,11 +27,50 @@ std::int64_t Blocks(std::int64_t size)
 
 } // namespace
 
-SpareFiles::SpareFiles(std::size_t capacity) : capacity_(capacity) {}
-
-SpareFiles::~SpareFiles()
+SpareFiles::SpareFiles(std::size_t capacity, std::int64_t maxBytes)
+    : capacity_(capacity), maxBytes_(maxBytes), deleter_([this] { Deleting(); })
 {
-    for (const Spare& s : spares_) ::unlink(s.path.c_str());
+}
+
+SpareFiles::~SpareFiles() { Finish(); }
+
+bool SpareFiles::Finish()
+{
+    if (!deleter_.joinable()) return !deleteFailed_;
+    {
+        std::lock_guard lock(mutex_);
+        for (Spare& s : spares_) doomed_.push_back(std::move(s.path));
+        spares_.clear();
+        bytes_ = 0;
+        closing_ = true;
+    }
+    deletable_.notify_all();
+    deleter_.join();
+    return !deleteFailed_;
+}
+
+void SpareFiles::Delete(fs::path path)
+{
+    {
+        std::lock_guard lock(mutex_);
+        doomed_.push_back(std::move(path));
+    }
+    deletable_.notify_all();
+}
+
+void SpareFiles::Deleting()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        deletable_.wait(lock, [this] { return closing_ || !doomed_.empty(); });
+        if (doomed_.empty()) return;
+        const fs::path path = std::move(doomed_.front());
+        doomed_.pop_front();
+        lock.unlock();
+        const bool failed = ::unlink(path.c_str()) != 0 && errno != ENOENT;
+        lock.lock();
+        deleteFailed_ = deleteFailed_ || failed;
+    }
 }
 
 fs::path SpareFiles::NewName(const fs::path& dir)
@@ -58,6 +98,7 @@ SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
         if (best == spares_.end()) return {};
         taken = std::move(*best);
         spares_.erase(best);
+        bytes_ -= taken.size;
     }
     if (taken.path.parent_path() == dir) return taken;
     fs::path moved = dir / taken.path.filename();
@@ -80,18 +121,26 @@ void SpareFiles::Keep(const fs::path& path, const struct stat& st, bool isSpare)
             return;
         }
     }
-    Spare evicted;
+    Add(std::move(spare));
+}
+
+// Small spares fit more copies: over the limits, the largest go.
+void SpareFiles::Add(Spare spare)
+{
+    std::vector<fs::path> evicted;
     {
         std::lock_guard lock(mutex_);
+        bytes_ += spare.size;
         spares_.push_back(std::move(spare));
-        if (spares_.size() <= capacity_) return;
-        // Small spares fit more copies: the largest goes.
-        auto largest = std::max_element(spares_.begin(), spares_.end(),
-                                        [](const Spare& a, const Spare& b) { return a.size < b.size; });
-        evicted = std::move(*largest);
-        spares_.erase(largest);
+        while (!spares_.empty() && (spares_.size() > capacity_ || bytes_ > maxBytes_)) {
+            auto largest = std::max_element(spares_.begin(), spares_.end(),
+                                            [](const Spare& a, const Spare& b) { return a.size < b.size; });
+            bytes_ -= largest->size;
+            evicted.push_back(std::move(largest->path));
+            spares_.erase(largest);
+        }
     }
-    ::unlink(evicted.path.c_str());
+    for (fs::path& path : evicted) Delete(std::move(path));
 }
 
 std::size_t SpareFiles::Count()

@@ -5,19 +5,25 @@
 // disk; writing over blocks it already holds does not. A spare stays in
 // the directory it was swapped out in, so a copy there needs no move, and
 // a copy that used one leaves the old content under the same name.
+// Spares no longer wanted are deleted by a helper thread of their own, so
+// no copy and no install waits for the disk to discard their blocks.
 // Thread-safe.
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
 
 class SpareFiles {
 public:
-    explicit SpareFiles(std::size_t capacity);
-    // Deletes the spares.
+    // At most `capacity` spares of at most `maxBytes` in all.
+    SpareFiles(std::size_t capacity, std::int64_t maxBytes);
+    // Finish unless done.
     ~SpareFiles();
     SpareFiles(const SpareFiles&) = delete;
     SpareFiles& operator=(const SpareFiles&) = delete;
@@ -38,12 +44,26 @@ public:
     std::filesystem::path NewName(const std::filesystem::path& dir);
 
     std::size_t Count();
+    // Deletes the spares and waits until every spare given up is gone;
+    // false when one could not be deleted and stays behind.
+    bool Finish();
 
 private:
     using Spare = Taken;
+    void Delete(std::filesystem::path path);
+    void Deleting();
+
+    void Add(Spare spare);
 
     const std::size_t capacity_;
+    const std::int64_t maxBytes_;
+    std::int64_t bytes_ = 0;
     std::mutex mutex_;
     std::vector<Spare> spares_;
     std::uint64_t next_ = 0;
+    std::condition_variable deletable_;
+    std::deque<std::filesystem::path> doomed_;
+    bool closing_ = false;
+    bool deleteFailed_ = false;
+    std::thread deleter_;
 };

@@ -14,7 +14,7 @@ namespace {
 struct FlushTest : ::testing::Test {
     TestEnv env;
     fs::path dir = env.root / "backup";
-    SpareFiles spares{4};
+    SpareFiles spares{4, std::int64_t{1} << 40};
     FileSystemFlush::Install install = [this](const PendingCopy& c) { InstallCopy(c, spares); };
 
     void SetUp() override { fs::create_directories(dir); }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -44,20 +45,35 @@ std::unique_ptr<BackupLock> BackupLock::Take(const std::string& backupDir)
         Fail("cannot lock backup", file);
     }
     std::unique_ptr<BackupLock> lock(new BackupLock(file, fd));
-    char state[16] = {};
-    const ssize_t n = ::pread(fd, state, sizeof state - 1, 0);
-    lock->unfinished_ = n < 0 || std::strcmp(state, kFinished) != 0;
+    lock->Read();
     return lock;
+}
+
+// "finished", then a line "size<TAB>path" for each spare kept; anything else
+// is a run that did not end.
+void BackupLock::Read()
+{
+    std::string text;
+    char buffer[65536];
+    for (ssize_t n; (n = ::pread(fd_, buffer, sizeof buffer, static_cast<off_t>(text.size()))) != 0;) {
+        if (n < 0) Fail("cannot read backup lock", file_);
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    unfinished_ = !text.starts_with(kFinished);
+    if (unfinished_) return;
+    std::istringstream lines(text.substr(std::strlen(kFinished)));
+    Spare spare;
+    while (lines >> spare.size && lines.get() == '\t' && std::getline(lines, spare.path)) kept_.push_back(spare);
 }
 
 BackupLock::BackupLock(std::string file, int fd) : file_(std::move(file)), fd_(fd) {}
 
 BackupLock::~BackupLock() { ::close(fd_); }
 
-void BackupLock::Mark(const char* state, bool flush)
+void BackupLock::Mark(const std::string& state, bool flush)
 {
-    const auto size = static_cast<ssize_t>(std::strlen(state));
-    if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, state, static_cast<std::size_t>(size), 0) != size)
+    const auto size = static_cast<ssize_t>(state.size());
+    if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, state.data(), state.size(), 0) != size)
         Fail("cannot write backup lock", file_);
     if (flush && ::fdatasync(fd_) != 0) Fail("cannot flush backup lock", file_);
 }
@@ -67,7 +83,12 @@ void BackupLock::Mark(const char* state, bool flush)
 void BackupLock::Begin() { Mark(kUnfinished, true); }
 
 // Not flushed: lost, it costs the next run one search for leftovers.
-void BackupLock::End() { Mark(kFinished, false); }
+void BackupLock::End(const std::vector<Spare>& kept)
+{
+    std::string state = kFinished;
+    for (const Spare& s : kept) state += std::to_string(s.size) + "\t" + s.path + "\n";
+    Mark(state, false);
+}
 
 void RemoveLeftovers(const std::string& backupDir)
 {

@@ -4,8 +4,11 @@
 // refused at once. The file also tells whether the last run that held it
 // ended; after one that did not (killed, or a machine that went down) the
 // spare and work files it left are deleted before the next run writes.
+// A run that ended names in it the spares it kept for the next one.
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class BackupLock {
 public:
@@ -17,22 +20,31 @@ public:
     BackupLock(const BackupLock&) = delete;
     BackupLock& operator=(const BackupLock&) = delete;
 
+    struct Spare {
+        std::string path; // relative to the backup directory
+        std::int64_t size = 0;
+    };
     // True unless the last run that held the lock ended.
     bool LastRunUnfinished() const { return unfinished_; }
+    // The spares the last run kept, when it ended.
+    const std::vector<Spare>& KeptSpares() const { return kept_; }
     // Marks the run as under way, on the disk, before it writes anything.
     void Begin();
-    // Marks the run as ended; its own spare and work files are gone.
-    void End();
+    // Marks the run as ended: its work files are gone, and the spares it
+    // keeps for the next run are these.
+    void End(const std::vector<Spare>& kept);
 
     static std::string FileName(const std::string& backupDir);
 
 private:
     BackupLock(std::string file, int fd);
-    void Mark(const char* state, bool flush);
+    void Mark(const std::string& state, bool flush);
+    void Read();
 
     std::string file_;
     int fd_;
     bool unfinished_ = true;
+    std::vector<Spare> kept_;
 };
 
 // Deletes the spare and work files of earlier runs anywhere in the backup,

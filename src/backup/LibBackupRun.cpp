@@ -34,9 +34,10 @@ constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
 constexpr unsigned kCopyAllWorkers = 4;
 constexpr unsigned kChangedWorkers = 8;
 constexpr std::size_t kCopyWindow = 64;
-// Old copies kept to be written over by the next ones. A copy takes its
-// name only after a flush, so the old copy it frees comes back a batch
-// later: enough of them wait to serve the copies written meanwhile.
+// Old copies kept to be written over by the next ones, in this run or the
+// next. A copy takes its name only after a flush, so the old copy it frees
+// comes back a batch later, and those left at the end would each wait for
+// the disk's discard if deleted: they wait for the next run instead.
 constexpr std::size_t kSpareFiles = 1024;
 constexpr std::int64_t kSpareBytes = std::int64_t{64} << 20;
 // Rows out of reach named in the one message about them.
@@ -162,14 +163,21 @@ void LibBackupRun::Start()
     lock_->Begin();
     dirs_ = std::make_unique<DocumentDirs>(app_.state.gsActiveLibPath, backup);
     spares_ = std::make_unique<SpareFiles>(kSpareFiles, kSpareBytes);
+    for (const BackupLock::Spare& spare : lock_->KeptSpares()) {
+        const fs::path path(spare.path);
+        if (IsSafeDocumentPath(path.parent_path().string(), path.filename().string()) &&
+            dirs_->TargetReady(path.parent_path().string()))
+            spares_->Adopt(backup + "/" + spare.path);
+    }
     flush_ = std::make_unique<FileSystemFlush>(
         backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); }, syncBackup);
     pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
 }
 
-// Ends whatever is under way, in order: copies, installs, spares; false
-// when a spare could not be deleted.
-bool LibBackupRun::End()
+// Ends whatever is under way, in order: copies, installs, spares. With
+// `kept`, the spares left are kept for the next run and named there, else
+// deleted. False when a spare could not be deleted.
+bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
 {
     // Copies written but never handed to the flush leave no work file.
     if (pool_)
@@ -177,7 +185,13 @@ bool LibBackupRun::End()
             if (!o.error) DiscardCopy(o.written);
     pool_.reset();
     flush_.reset();
-    const bool clean = !spares_ || spares_->Finish();
+    bool clean = true;
+    if (spares_) {
+        std::vector<SpareFiles::Taken> left;
+        clean = kept ? spares_->Release(left) : spares_->Finish();
+        for (const SpareFiles::Taken& s : left)
+            kept->push_back({s.path.lexically_relative(app_.state.gsBackupLibPath).string(), s.size});
+    }
     spares_.reset();
     dirs_.reset();
     if (databases_.valid()) databases_.wait();
@@ -208,7 +222,8 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         pool_.reset();
         const bool recorded = Finish(walkStart, previousDate);
         // What could not be deleted, the next run deletes.
-        if (End()) lock_->End();
+        std::vector<BackupLock::Spare> kept;
+        if (End(&kept)) lock_->End(kept);
         lock_.reset();
         return recorded;
     } catch (...) {

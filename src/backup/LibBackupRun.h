@@ -2,6 +2,7 @@
 // The incremental backup of the active library into gsBackupLibPath: the
 // checks, the walk over cabinets, drawers and folders, the document copies,
 // the database copies and the backup record Libbackup.ini.
+#include "backup/BackupLock.h"
 #include "backup/CopyPool.h"
 #include "backup/DatabaseCopy.h"
 #include "backup/IsLogic.h"
@@ -64,7 +65,7 @@ private:
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
     bool TakeLock();
     void Start();
-    bool End();
+    bool End(std::vector<BackupLock::Spare>* kept = nullptr);
     void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
     void Scanned(std::int64_t count);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -28,7 +30,10 @@ std::int64_t Blocks(std::int64_t size)
 } // namespace
 
 SpareFiles::SpareFiles(std::size_t capacity, std::int64_t maxBytes)
-    : capacity_(capacity), maxBytes_(maxBytes), deleter_([this] { Deleting(); })
+    : capacity_(capacity), maxBytes_(maxBytes),
+      run_(std::to_string(::getpid()) + "-" +
+           std::to_string(std::chrono::system_clock::now().time_since_epoch().count())),
+      deleter_([this] { Deleting(); })
 {
 }
 
@@ -47,6 +52,23 @@ bool SpareFiles::Finish()
     deletable_.notify_all();
     deleter_.join();
     return !deleteFailed_;
+}
+
+void SpareFiles::Adopt(const fs::path& path)
+{
+    struct stat st {};
+    if (!path.filename().string().starts_with(kSparePrefix) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st)) return;
+    Add({path, static_cast<std::int64_t>(st.st_size)});
+}
+
+bool SpareFiles::Release(std::vector<Taken>& kept)
+{
+    {
+        std::lock_guard lock(mutex_);
+        kept = std::exchange(spares_, {});
+        bytes_ = 0;
+    }
+    return Finish();
 }
 
 void SpareFiles::Delete(fs::path path)
@@ -76,7 +98,7 @@ void SpareFiles::Deleting()
 fs::path SpareFiles::NewName(const fs::path& dir)
 {
     std::lock_guard lock(mutex_);
-    return dir / (std::string(kSparePrefix) + std::to_string(::getpid()) + "-" + std::to_string(next_++));
+    return dir / (std::string(kSparePrefix) + run_ + "-" + std::to_string(next_++));
 }
 
 SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)

@@ -39,8 +39,15 @@ public:
     // when it is not a plain file of this user that nothing else links to.
     // A file that is not yet a spare gets a spare's name first.
     void Keep(const std::filesystem::path& path, const struct stat& st, bool isSpare);
+    // Takes on a spare that an earlier run kept, when it still is one.
+    void Adopt(const std::filesystem::path& path);
+    // Gives up the spares, left where they are for a later run; waits
+    // until every spare deleted meanwhile is gone. False when one of those
+    // could not be deleted.
+    bool Release(std::vector<Taken>& kept);
 
-    // A name in `dir` that no other spare or work file of this run has.
+    // A name in `dir` that no other spare or work file has, of this run or
+    // of an earlier one.
     std::filesystem::path NewName(const std::filesystem::path& dir);
 
     std::size_t Count();
@@ -61,6 +68,7 @@ private:
     std::mutex mutex_;
     std::vector<Spare> spares_;
     std::uint64_t next_ = 0;
+    std::string run_; // in every new name
     std::condition_variable deletable_;
     std::deque<std::filesystem::path> doomed_;
     bool closing_ = false;

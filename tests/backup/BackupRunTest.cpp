@@ -95,10 +95,29 @@ TEST_F(BackupTest, ReplacedCopiesAreWholeAndLeaveNothingBehind)
     ASSERT_TRUE(Run());
     EXPECT_EQ(last.copy, 40);
     for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), ReadFile(builder.FileOf(d))) << d.filename;
+    // Nothing hidden is left but the old copies kept as spares for the next
+    // run, each named in the lock file.
+    const std::string lock = ReadFile(backup + "/Libbackup.lock");
     int hidden = 0;
+    for (const auto& e : fs::recursive_directory_iterator(backup)) {
+        const std::string name = e.path().filename().string();
+        if (!name.starts_with(".")) continue;
+        ++hidden;
+        EXPECT_NE(lock.find("\t" + fs::relative(e.path(), backup).string() + "\n"), std::string::npos) << name;
+    }
+    EXPECT_EQ(hidden, 40);
+
+    // The next run writes over them instead of making new files.
+    for (int i = 0; i < 40; ++i) {
+        WriteFile(builder.FileOf(docs[i]), std::string(1000 + 997 * i, 'z'));
+        fs::last_write_time(builder.FileOf(docs[i]), later + std::chrono::hours(1));
+    }
+    ASSERT_TRUE(Run());
+    for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), ReadFile(builder.FileOf(d))) << d.filename;
+    int spares = 0;
     for (const auto& e : fs::recursive_directory_iterator(backup))
-        hidden += e.path().filename().string().starts_with(".");
-    EXPECT_EQ(hidden, 0);
+        spares += e.path().filename().string().starts_with(".");
+    EXPECT_EQ(spares, 40);
 }
 
 TEST_F(BackupTest, RecordOfAnotherLibraryIsRefused)

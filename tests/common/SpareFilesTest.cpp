@@ -183,3 +183,35 @@ TEST(SpareFiles, BeyondTheByteLimitTheLargestGoAndDeletedSparesAreGoneWhenFinish
     EXPECT_TRUE(spares.Finish());
     EXPECT_EQ(HiddenIn(env.root), 1); // the one taken is its taker's
 }
+
+TEST(SpareFiles, ReleasedSparesStayForALaterRunWhichAdoptsOnlyRealSpares)
+{
+    TestEnv env;
+    std::vector<SpareFiles::Taken> kept;
+    {
+        SpareFiles spares(8, kNoByteLimit);
+        for (std::size_t size : {4000u, 5000u}) {
+            const fs::path f = env.root / std::to_string(size);
+            WriteFile(f, Bytes(size, 'x'));
+            spares.Keep(f, StatOf(f), false);
+        }
+        EXPECT_TRUE(spares.Release(kept));
+        EXPECT_EQ(spares.Count(), 0u);
+    }
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(HiddenIn(env.root), 2); // released, not deleted
+
+    SpareFiles next(8, kNoByteLimit);
+    for (const auto& s : kept) next.Adopt(s.path);
+    WriteFile(env.root / "not-a-spare", "mine");
+    next.Adopt(env.root / "not-a-spare");
+    fs::create_symlink(env.root / "not-a-spare", env.root / ".rzspare-link");
+    next.Adopt(env.root / ".rzspare-link");
+    EXPECT_EQ(next.Count(), 2u);
+    const SpareFiles::Taken taken = next.TakeFor(env.root, 4096);
+    EXPECT_EQ(taken.size, 4000);
+    EXPECT_EQ(ReadFile(taken.path), Bytes(4000, 'x'));
+    EXPECT_EQ(ReadFile(env.root / "not-a-spare"), "mine");
+    // A new name never meets a spare of an earlier run.
+    for (const auto& s : kept) EXPECT_NE(next.NewName(env.root), s.path);
+}

@@ -65,6 +65,13 @@ TEST_F(BackupTest, ARowWithoutAFileNameIsAMissingFile)
 
 TEST_F(BackupTest, LinksNeverLeadTheBackupOutsideTheLibraryOrTheBackup)
 {
+    // A row for a file the test puts in place itself.
+    auto rowAt = [&](const std::string& location, const std::string& name) {
+        auto d = Doc(name);
+        d.location = location;
+        d.fileSize.reset();
+        builder.AddDocument(folder, d);
+    };
     const fs::path outside = env.root / "outside";
     fs::create_directories(outside / "sub");
     WriteFile(outside / "secret.tif", "secret");
@@ -76,20 +83,14 @@ TEST_F(BackupTest, LinksNeverLeadTheBackupOutsideTheLibraryOrTheBackup)
     // A link below a storage directory.
     fs::create_directories(lib + "/00000002");
     fs::create_directory_symlink(outside / "sub", lib + "/00000002/sub");
-    auto deep = Doc("deep.tif");
-    deep.location = "00000002/sub";
-    deep.fileSize.reset();
-    builder.AddDocument(folder, deep);
+    rowAt("00000002/sub", "deep.tif");
     // A storage directory directly below the library may be a link: a
     // library spread over volumes.
     const fs::path volume = env.root / "volume";
     fs::create_directories(volume);
     WriteFile(volume / "far.tif", "far");
     fs::create_directory_symlink(volume, lib + "/00000003");
-    auto far = Doc("far.tif");
-    far.location = "00000003";
-    far.fileSize.reset();
-    builder.AddDocument(folder, far);
+    rowAt("00000003", "far.tif");
     // A storage directory in the backup that is a link.
     const fs::path elsewhere = env.root / "elsewhere";
     fs::create_directories(elsewhere);

@@ -1,6 +1,7 @@
 #include "backup/BackupLock.h"
 
 #include "common/AtomicFile.h"
+#include "common/SpareFiles.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,10 +24,7 @@ constexpr const char* kUnfinished = "unfinished\n";
     throw TargetError(what, file, std::error_code(errno, std::generic_category()));
 }
 
-bool IsLeftover(const std::string& name)
-{
-    return name.starts_with(".rzspare-") || (name.starts_with(".") && name.ends_with(".rztmp"));
-}
+bool IsLeftover(const std::string& name) { return SpareFiles::IsSpareName(name) || IsWorkFileName(name); }
 
 } // namespace
 

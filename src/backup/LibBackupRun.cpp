@@ -91,18 +91,14 @@ bool SameDirectory(const std::string& a, const std::string& b)
 } // namespace
 
 LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress progress)
-    : copyFile([this](const fs::path& s, const fs::path& d) { return WriteDocument(s, d); }),
-      syncBackup(FileSystemFlush::SyncFileSystem), app_(app), freeSpace_(std::move(freeSpace)),
-      progress_(std::move(progress)), m_dLastBackup(ZeroDate()), lastBackupIso_(FormatIsoDate(ZeroDate()))
+    : copyFile([this](const fs::path& s, const fs::path& d) { return WriteDocument(s, d); }), app_(app),
+      freeSpace_(std::move(freeSpace)), progress_(std::move(progress)), m_dLastBackup(ZeroDate()),
+      lastBackupIso_(FormatIsoDate(ZeroDate()))
 {
 }
 
-// The pool and the flush end before the spares they use.
-LibBackupRun::~LibBackupRun()
-{
-    pool_.reset();
-    flush_.reset();
-}
+// The members end in the order the run needs: copies, installs, spares.
+LibBackupRun::~LibBackupRun() = default;
 
 PendingCopy LibBackupRun::WriteDocument(const fs::path& source, const fs::path& target)
 {
@@ -169,8 +165,8 @@ void LibBackupRun::Start()
             dirs_->TargetReady(path.parent_path().string()))
             spares_->Adopt(backup + "/" + spare.path);
     }
-    flush_ = std::make_unique<FileSystemFlush>(
-        backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); }, syncBackup);
+    flush_ =
+        std::make_unique<FileSystemFlush>(backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); });
     pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
 }
 

@@ -56,9 +56,6 @@ public:
     // The one file copy, run on helper threads; replaceable so a test can
     // make a copy fail. WriteDocument unless replaced.
     CopyRoutine copyFile;
-    // Flushes the backup's file system: 0 or the errno; replaceable so a
-    // test can make a flush fail.
-    std::function<int(int fd)> syncBackup;
 
 private:
     bool Refuse(const std::string& text);

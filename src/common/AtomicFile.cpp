@@ -16,6 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kPage = 4096;
+constexpr std::string_view kWorkSuffix = ".rztmp";
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 
@@ -222,8 +223,10 @@ private:
 
 fs::path WorkFileFor(const fs::path& target)
 {
-    return target.parent_path() / ("." + target.filename().string() + ".rztmp");
+    return target.parent_path() / ("." + target.filename().string() + std::string(kWorkSuffix));
 }
+
+bool IsWorkFileName(const std::string& name) { return name.starts_with(".") && name.ends_with(kWorkSuffix); }
 
 void WriteFileAtomic(const fs::path& target, const std::string& content)
 {

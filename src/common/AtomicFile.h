@@ -21,6 +21,8 @@ struct PendingCopy {
 
 // Name of the work file used beside `target` (hidden, so listings skip it).
 std::filesystem::path WorkFileFor(const std::filesystem::path& target);
+// Whether a file name is one that WorkFileFor gives.
+bool IsWorkFileName(const std::string& name);
 
 // Writes `content` to `target` atomically, flushed first; throws on failure.
 void WriteFileAtomic(const std::filesystem::path& target, const std::string& content);

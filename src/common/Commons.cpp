@@ -108,17 +108,14 @@ bool DirExists(const std::string& path)
 bool KillFile(const std::string& sFile, bool bCheckReadOnly)
 {
     bool attempted = false;
-    try {
-        for (const fs::path& file : MatchingFiles(sFile, false)) {
-            std::error_code ec;
-            const auto perms = fs::status(file, ec).permissions();
-            if (ec) continue;
-            if (bCheckReadOnly && (perms & fs::perms::owner_write) == fs::perms::none) continue;
-            // A deletion that fails still counts as attempted.
-            fs::remove(file, ec);
-            attempted = true;
-        }
-    } catch (...) {
+    for (const fs::path& file : MatchingFiles(sFile, false)) {
+        std::error_code ec;
+        const auto perms = fs::status(file, ec).permissions();
+        if (ec) continue;
+        if (bCheckReadOnly && (perms & fs::perms::owner_write) == fs::perms::none) continue;
+        // A deletion that fails still counts as attempted.
+        fs::remove(file, ec);
+        attempted = true;
     }
     return attempted;
 }

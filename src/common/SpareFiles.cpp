@@ -54,10 +54,12 @@ bool SpareFiles::Finish()
     return !deleteFailed_;
 }
 
+bool SpareFiles::IsSpareName(const std::string& name) { return name.starts_with(kSparePrefix); }
+
 void SpareFiles::Adopt(const fs::path& path)
 {
     struct stat st {};
-    if (!path.filename().string().starts_with(kSparePrefix) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st)) return;
+    if (!IsSpareName(path.filename().string()) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st)) return;
     Add({path, static_cast<std::int64_t>(st.st_size)});
 }
 

@@ -46,6 +46,9 @@ public:
     // could not be deleted.
     bool Release(std::vector<Taken>& kept);
 
+    // Whether a file name is a spare's (or a backup work file's: both are
+    // made here).
+    static bool IsSpareName(const std::string& name);
     // A name in `dir` that no other spare or work file has, of this run or
     // of an earlier one.
     std::filesystem::path NewName(const std::filesystem::path& dir);

@@ -207,6 +207,7 @@ TEST(SpareFiles, ReleasedSparesStayForALaterRunWhichAdoptsOnlyRealSpares)
     next.Adopt(env.root / "not-a-spare");
     fs::create_symlink(env.root / "not-a-spare", env.root / ".rzspare-link");
     next.Adopt(env.root / ".rzspare-link");
+    next.Adopt(env.root / ".rzspare-deleted-by-hand");
     EXPECT_EQ(next.Count(), 2u);
     const SpareFiles::Taken taken = next.TakeFor(env.root, 4096);
     EXPECT_EQ(taken.size, 4000);

@@ -1,7 +1,7 @@
 #include "BenchGenerate.h"
 
-#include "backup/BackupDates.h"
-#include "data/Database.h"
+#include "core/backup/BackupDates.h"
+#include "core/data/Database.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 

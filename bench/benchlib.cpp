@@ -5,10 +5,10 @@
 //   benchlib change LIB PERCENT SEED    mark PERCENT % of the documents changed now
 #include "BenchGenerate.h"
 
-#include "app/AppContext.h"
-#include "backup/LibBackupRun.h"
-#include "library/LibStatistics.h"
-#include "library/LibraryCreate.h"
+#include "core/app/AppContext.h"
+#include "core/backup/LibBackupRun.h"
+#include "core/library/LibStatistics.h"
+#include "core/library/LibraryCreate.h"
 
 #include <chrono>
 #include <cstdio>

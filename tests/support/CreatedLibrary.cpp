@@ -1,6 +1,6 @@
 #include "support/CreatedLibrary.h"
 
-#include "library/LibraryCreate.h"
+#include "core/library/LibraryCreate.h"
 
 #include <stdexcept>
 

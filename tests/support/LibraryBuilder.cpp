@@ -1,7 +1,7 @@
 #include "support/LibraryBuilder.h"
 
-#include "data/Database.h"
-#include "users/Password.h"
+#include "core/data/Database.h"
+#include "core/users/Password.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Runs modal windows without a blocking event loop: each Run shows the
 // dialog and hands it to the next scripted step, which drives its controls.
-#include "app/DialogRunner.h"
+#include "gui/app/DialogRunner.h"
 
 #include <deque>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 // A prompter for tests: answers from queues and records every box shown.
-#include "app/Prompter.h"
+#include "core/base/Prompter.h"
 
 #include <deque>
 #include <string>

@@ -1,6 +1,6 @@
 #include "support/TestEnv.h"
 
-#include "common/IniFile.h"
+#include "core/common/IniFile.h"
 
 #include <fstream>
 #include <random>
@@ -21,7 +21,7 @@ fs::path MakeTempRoot()
 
 TestEnv::TestEnv()
     : root(MakeTempRoot()), programDir(root / "program"),
-      app(std::make_unique<AppContext>(programDir, prompter)), ui{*app, dialogs}
+      app(std::make_unique<AppContext>(programDir, prompter))
 {
     fs::create_directories(programDir);
     for (const char* name : {"blank-lib.mde", "blank-ctrl.mde"})

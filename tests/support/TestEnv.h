@@ -1,9 +1,7 @@
 #pragma once
 // A program directory in a temporary folder, with the built templates, an
 // optional settings file and a context to run the program's routines on.
-#include "app/AppContext.h"
-#include "app/UiContext.h"
-#include "support/ScriptedDialogs.h"
+#include "core/app/AppContext.h"
 #include "support/ScriptedPrompter.h"
 
 #include <filesystem>
@@ -18,9 +16,7 @@ public:
     std::filesystem::path root;       // the temporary folder
     std::filesystem::path programDir; // root/program
     ScriptedPrompter prompter;
-    ScriptedDialogs dialogs;
     std::unique_ptr<AppContext> app;
-    UiContext ui;
 
     std::string Ini() const { return app->state.IniPath(); }
     // A bare library made from the templates (no rows added) at root/name.

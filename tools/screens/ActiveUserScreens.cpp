@@ -1,8 +1,8 @@
 // The active user list with a few logins, one user logged in twice.
 #include "Screens.h"
 
-#include "data/Database.h"
-#include "users/ActiveUser.h"
+#include "core/data/Database.h"
+#include "gui/users/ActiveUser.h"
 
 void RenderActiveUser(Screens& s)
 {

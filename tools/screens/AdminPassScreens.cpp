@@ -1,7 +1,7 @@
 // The administrator password window.
 #include "Screens.h"
 
-#include "app/Admin_Pass.h"
+#include "gui/app/Admin_Pass.h"
 
 #include <QLineEdit>
 

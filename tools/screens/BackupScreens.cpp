@@ -1,7 +1,7 @@
 #include "Screens.h"
 
-#include "backup/LibBackup.h"
-#include "library/LibStat.h"
+#include "gui/backup/LibBackup.h"
+#include "gui/library/LibStat.h"
 
 #include <QPushButton>
 #include <SQLiteCpp/SQLiteCpp.h>

@@ -1,9 +1,9 @@
 // The library selection window and the folder browser behind its "..." buttons.
 #include "Screens.h"
 
-#include "common/IniFile.h"
-#include "library/LibSelect.h"
-#include "ui/FolderDialog.h"
+#include "core/common/IniFile.h"
+#include "gui/library/LibSelect.h"
+#include "gui/ui/FolderDialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,13 +2,13 @@
 // running the real routines with a prompter that draws every box it shows.
 #include "Screens.h"
 
-#include "app/LibAdminMain.h"
-#include "data/Compact.h"
-#include "data/Maintenance.h"
-#include "library/LibCreate.h"
-#include "library/LibraryCreate.h"
-#include "library/LibraryDesc.h"
-#include "common/IniFile.h"
+#include "gui/app/LibAdminMain.h"
+#include "core/data/Compact.h"
+#include "core/data/Maintenance.h"
+#include "gui/library/LibCreate.h"
+#include "core/library/LibraryCreate.h"
+#include "core/library/LibraryDesc.h"
+#include "core/common/IniFile.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -1,7 +1,7 @@
 #include "Screens.h"
 
-#include "app/LibAdminMain.h"
-#include "common/IniFile.h"
+#include "gui/app/LibAdminMain.h"
+#include "core/common/IniFile.h"
 
 #include <QApplication>
 

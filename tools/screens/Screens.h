@@ -1,8 +1,8 @@
 #pragma once
 // Shared pieces of the screens tool: a program directory, a prompter that
 // answers without showing anything, and saving a window to PNG.
-#include "app/AppContext.h"
-#include "app/UiContext.h"
+#include "core/app/AppContext.h"
+#include "gui/app/UiContext.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -2,12 +2,12 @@
 // with a few users and groups.
 #include "Screens.h"
 
-#include "common/Enter_Input.h"
-#include "ui/TabStrip.h"
-#include "ui/UserStdButton.h"
-#include "users/Password.h"
-#include "users/User_Admin.h"
-#include "users/User_Group.h"
+#include "gui/common/Enter_Input.h"
+#include "gui/ui/TabStrip.h"
+#include "gui/ui/UserStdButton.h"
+#include "core/users/Password.h"
+#include "gui/users/User_Admin.h"
+#include "gui/users/User_Group.h"
 
 #include <QComboBox>
 

@@ -1,0 +1,21 @@
+#pragma once
+// Everything a command works with: the program-wide state, the person at the
+// screen and the two database connections. One instance, passed by reference.
+#include "core/base/AppState.h"
+#include "core/base/Prompter.h"
+#include "core/data/Database.h"
+
+class AppContext {
+public:
+    AppContext(std::filesystem::path programDir, Prompter& prompter)
+        : prompter(prompter), db(state, prompter)
+    {
+        state.programDir = std::move(programDir);
+    }
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    AppState state;
+    Prompter& prompter;
+    Database db;
+};

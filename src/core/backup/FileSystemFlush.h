@@ -1,0 +1,68 @@
+#pragma once
+// Gets the backup's copies onto the disk before they take their names, and
+// the names onto the disk before the backup record may say the backup is
+// done. A helper thread flushes the file system once a batch of written
+// copies has gathered, and installs them only when that flush succeeded;
+// the walk goes on meanwhile.
+//
+// The flushes use one descriptor opened before the first write, so each
+// write-back error of the run is reported to exactly one of them; the first
+// error fails the run and nothing written after it is installed.
+#include "core/common/AtomicFile.h"
+
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class FileSystemFlush {
+public:
+    using Sync = std::function<int(int fd)>; // 0 or the errno of the flush
+    using Install = std::function<void(const PendingCopy&)>;
+    struct Outcome {
+        PendingCopy copy;
+        std::exception_ptr error; // null when the copy took its name
+    };
+
+    // Opens the file system of `dir`; throws TargetError when it cannot.
+    FileSystemFlush(const std::string& dir, Install install, Sync sync = SyncFileSystem);
+    // Stops the helper; copies not installed by then are deleted.
+    ~FileSystemFlush();
+    FileSystemFlush(const FileSystemFlush&) = delete;
+    FileSystemFlush& operator=(const FileSystemFlush&) = delete;
+
+    // A written copy, installed once a flush covers it. Waits while too
+    // many are waiting already.
+    void Add(PendingCopy copy);
+    // Copies installed, or failed to install, since the last call.
+    std::vector<Outcome> Take();
+    // The errno of the first failed flush; 0 while none failed.
+    int Failure();
+    // Installs what is left and flushes again, so the new names are on the
+    // disk too; throws TargetError when any flush of the run failed.
+    void Finish();
+
+    static int SyncFileSystem(int fd);
+
+private:
+    void Run();
+    void Stop();
+    // Flushes, then installs `batch`, or deletes it after a failure.
+    void Commit(std::vector<PendingCopy> batch);
+    bool Flush();
+
+    std::string dir_;
+    Install install_;
+    Sync sync_;
+    int fd_ = -1;
+    std::mutex mutex_;
+    std::condition_variable wake_, room_;
+    std::vector<PendingCopy> pending_;
+    std::vector<Outcome> done_;
+    int failure_ = 0;
+    bool stop_ = false;
+    std::thread helper_;
+};

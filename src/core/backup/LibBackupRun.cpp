@@ -1,0 +1,469 @@
+#include "core/backup/LibBackupRun.h"
+
+#include "core/app/AppContext.h"
+#include "core/base/MyErrHandler.h"
+#include "core/backup/BackupDates.h"
+#include "core/backup/BackupLock.h"
+#include "core/backup/DatabaseCopy.h"
+#include "core/backup/DocumentDirs.h"
+#include "core/backup/FileSystemFlush.h"
+#include "core/common/AtomicFile.h"
+#include "core/common/Commons.h"
+#include "core/common/IniFile.h"
+#include "core/common/SpareFiles.h"
+#include "core/data/ReadStretch.h"
+#include "core/library/DocumentPath.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSection = "LASTBACKUP";
+constexpr const char* kLibStampKey = "LIB.MDE Copy";
+constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
+
+// Copies under way at once, and copies handed over but not yet finished.
+// Copying everything is bound by the disk's writing, where more copies at
+// once only scatter the new files; copying what changed is bound by
+// waiting for each changed file to be read from the disk.
+constexpr unsigned kCopyAllWorkers = 4;
+constexpr unsigned kChangedWorkers = 8;
+constexpr std::size_t kCopyWindow = 64;
+// Old copies kept to be written over by the next ones, in this run or the
+// next. A copy takes its name only after a flush, so the old copy it frees
+// comes back a batch later, and those left at the end would each wait for
+// the disk's discard if deleted: they wait for the next run instead.
+constexpr std::size_t kSpareFiles = 1024;
+constexpr std::int64_t kSpareBytes = std::int64_t{64} << 20;
+// Rows out of reach named in the one message about them.
+constexpr std::size_t kUnsafeNamed = 5;
+
+constexpr const char* kAllDocuments =
+    "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
+// The folder's document count, and only the documents whose row passes the
+// change test (one row of NULLs when none does): an unchanged folder costs
+// one index lookup and no row reads.
+constexpr const char* kDueDocuments = "SELECT t.total, i.id, i.`filename`, i.`location` "
+                                      "FROM (SELECT count(*) AS total FROM `images` WHERE `folder-id`=?1) AS t "
+                                      "LEFT JOIN `images` AS i ON i.`folder-id`=?1 AND i.`internal` IS NOT NULL "
+                                      "AND i.`internal` NOT IN ('0','C') AND i.`updated-date` > ?2 "
+                                      "ORDER BY i.id ";
+
+// Errors of writing the backup that every further file would meet as well;
+// told by the operation that failed, never by the path it names.
+bool RepeatsForEveryFile(const TargetError& e)
+{
+    const int code = e.code().value();
+    return code == ENOSPC || code == EDQUOT || code == EROFS || code == EACCES || code == EPERM || code == EIO;
+}
+
+// Stops the walk: reported once by the run.
+class BackupStopped : public AppError {
+public:
+    using AppError::AppError;
+};
+
+// Both databases into the backup's control directory.
+DatabaseCopies CopyDatabases(const std::string& lib, const std::string& backup, const std::string& libStamp,
+                             const std::string& ctrlStamp)
+{
+    if (!MakeDirectoryBeneath(backup, "00000000"))
+        throw TargetError("the backup's control directory is a link", ControlDir(backup),
+                          std::make_error_code(std::errc::too_many_symbolic_link_levels));
+    DatabaseCopies copies;
+    copies.lib = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp);
+    copies.ctrl = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp);
+    return copies;
+}
+
+bool SameDirectory(const std::string& a, const std::string& b)
+{
+    if (a == b) return true;
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+} // namespace
+
+LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress progress)
+    : copyFile([this](const fs::path& s, const fs::path& d) { return WriteDocument(s, d); }), app_(app),
+      freeSpace_(std::move(freeSpace)), progress_(std::move(progress)), m_dLastBackup(ZeroDate()),
+      lastBackupIso_(FormatIsoDate(ZeroDate()))
+{
+}
+
+// The members end in the order the run needs: copies, installs, spares.
+LibBackupRun::~LibBackupRun() = default;
+
+PendingCopy LibBackupRun::WriteDocument(const fs::path& source, const fs::path& target)
+{
+    return WriteCopy(source, target, *spares_);
+}
+
+std::string LibBackupRun::RecordFile() const { return app_.state.gsBackupLibPath + "/Libbackup.ini"; }
+
+bool LibBackupRun::Refuse(const std::string& text)
+{
+    app_.prompter.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
+    return false;
+}
+
+// Held from before the record is read until after it is written.
+bool LibBackupRun::TakeLock()
+{
+    if (lock_) return true;
+    lock_ = BackupLock::Take(app_.state.gsBackupLibPath);
+    return lock_ ? true : Refuse("Another backup is running into this backup directory - quit backup !");
+}
+
+bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
+{
+    const AppState& s = app_.state;
+    if (SameDirectory(s.gsActiveLibPath, s.gsBackupLibPath))
+        return Refuse("Error: The backup library path can not be the same as the active library path !");
+    if (DirExists(s.gsBackupLibPath)) {
+        if (!TakeLock()) return false;
+        const std::string from = GetIniString(kSection, "FROM", RecordFile());
+        if (!from.empty() && from != s.gsActiveLibPath)
+            return Refuse("This backup directory holds a different document library !");
+        previousDate = GetIniString(kSection, "DATE", RecordFile());
+        libStamp_ = GetIniString(kSection, kLibStampKey, RecordFile());
+        ctrlStamp_ = GetIniString(kSection, kCtrlStampKey, RecordFile());
+        if (previousDate.empty()) {
+            m_bCopyAll = true;
+        } else {
+            const auto when = ParseRecordDate(previousDate);
+            if (!when) throw AppError(13, "Type mismatch: backup date '" + previousDate + "'");
+            m_dLastBackup = *when;
+            lastBackupIso_ = FormatIsoDate(*when);
+            m_bCopyAll = false;
+        }
+    }
+    if (!IsEnoughSpace(s.gsBackupLibPath, nStatFileSize, app_.prompter, freeSpace_))
+        return Refuse("Not enough space - quit backup !");
+    if (!CreateFullPath(s.gsBackupLibPath, app_.prompter)) return Refuse("Problem creating backup path !");
+    return TakeLock();
+}
+
+// What the walk needs before it writes: leftovers of a run that did not
+// end are gone, and the flush sees every write of this run.
+void LibBackupRun::Start()
+{
+    const std::string& backup = app_.state.gsBackupLibPath;
+    if (lock_->LastRunUnfinished()) RemoveLeftovers(backup);
+    lock_->Begin();
+    dirs_ = std::make_unique<DocumentDirs>(app_.state.gsActiveLibPath, backup);
+    spares_ = std::make_unique<SpareFiles>(kSpareFiles, kSpareBytes);
+    for (const BackupLock::Spare& spare : lock_->KeptSpares()) {
+        const fs::path path(spare.path);
+        if (IsSafeDocumentPath(path.parent_path().string(), path.filename().string()) &&
+            dirs_->TargetReady(path.parent_path().string()))
+            spares_->Adopt(backup + "/" + spare.path);
+    }
+    flush_ =
+        std::make_unique<FileSystemFlush>(backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); });
+    pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
+}
+
+// Ends whatever is under way, in order: copies, installs, spares. With
+// `kept`, the spares left are kept for the next run and named there, else
+// deleted. False when a spare could not be deleted.
+bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
+{
+    // Copies written but never handed to the flush leave no work file.
+    if (pool_)
+        for (const CopyPool::Outcome& o : pool_->Stop())
+            if (!o.error) DiscardCopy(o.written);
+    pool_.reset();
+    flush_.reset();
+    bool clean = true;
+    if (spares_) {
+        std::vector<SpareFiles::Taken> left;
+        clean = kept ? spares_->Release(left) : spares_->Finish();
+        for (const SpareFiles::Taken& s : left)
+            kept->push_back({s.path.lexically_relative(app_.state.gsBackupLibPath).string(), s.size});
+    }
+    spares_.reset();
+    dirs_.reset();
+    if (databases_.valid()) databases_.wait();
+    return clean;
+}
+
+bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
+{
+    try {
+        std::string previousDate;
+        if (!Checks(nStatFileSize, previousDate)) {
+            lock_.reset();
+            return false;
+        }
+        totals_ = {};
+        // Changes made while the walk runs, after their own visit, are
+        // picked up next time: the record gets the start of the walk.
+        const std::time_t walkStart = std::time(nullptr) - 1;
+        auto top = app_.db.QueryExe("SELECT id FROM `level` WHERE `pid`= 0 ORDER BY `id` ");
+        if (!top) throw AppError(91, "Object variable or With block variable not set");
+        Start();
+        // The databases are copied while the walk runs: a snapshot of the
+        // walk's start, as the record's date is.
+        databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
+                                app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+        for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
+        Collect(pool_->Drain());
+        pool_.reset();
+        const bool recorded = Finish(walkStart, previousDate);
+        // What could not be deleted, the next run deletes.
+        std::vector<BackupLock::Spare> kept;
+        if (End(&kept)) lock_->End(kept);
+        lock_.reset();
+        return recorded;
+    } catch (...) {
+        End(); // copies under way end before the run reports
+        lock_.reset();
+        ReportError(app_.prompter, "LibBackup.LibBackup(nStatFileSize)", nStatFileSize);
+        return false;
+    }
+}
+
+// The record may only claim what is on the disk: it is written after the
+// final flush, and a run whose flush failed never gets that far.
+bool LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate)
+{
+    const std::string& backup = app_.state.gsBackupLibPath;
+    bool databasesCopied = CopyLibData(backup);
+    if (!databasesCopied)
+        app_.prompter.MsgBox("Copy database not successful. \r\n"
+                             "Only image files have been backed up. Please run Backup again. ",
+                             MsgButtons::Ok, MsgIcon::Exclamation);
+    if (wrote_) flush_->Finish();
+    CollectInstalled();
+    ReportUnsafe();
+    // A document that should have been copied and was not keeps the old
+    // date, so the next run tries it again.
+    const bool complete = databasesCopied && totals_.notCopied == 0 && !incomplete_;
+    return WriteRecord(complete ? FormatRecordDate(walkStart) : previousDate);
+}
+
+bool LibBackupRun::WriteRecord(const std::string& date)
+{
+    std::string error;
+    if (IniWriteKeys(RecordFile(), kSection,
+                     {{"FROM", app_.state.gsActiveLibPath},
+                      {"Date", date},
+                      {"Total Scan", std::to_string(totals_.scan)},
+                      {"Total Modified", std::to_string(totals_.modified)},
+                      {"Total Copy", std::to_string(totals_.copy)},
+                      {kLibStampKey, libStamp_},
+                      {kCtrlStampKey, ctrlStamp_}},
+                     &error))
+        return true;
+    return Refuse("The backup record could not be written: " + error + " (" + RecordFile() + ")");
+}
+
+std::string LibBackupRun::ReportText() const
+{
+    std::string text = "Total indexed documents scanned : " + std::to_string(totals_.scan) + "\r\n" +
+                       "Total files created or modified since last backup : " + std::to_string(totals_.modified) +
+                       "\r\n" + "Total files actually copied : " + std::to_string(totals_.copy);
+    if (totals_.notCopied > 0)
+        text += "\r\nFiles not copied (tried again by the next backup) : " + std::to_string(totals_.notCopied);
+    return text;
+}
+
+bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
+{
+    try {
+        ReadStretch stretch(app_.db);
+        auto drawers =
+            app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='D' AND `pid`=? ORDER BY id ", "R", {sCatID});
+        if (!drawers) throw AppError(91, "Object variable or With block variable not set");
+        for (; !drawers->Eof(); drawers->MoveNext()) {
+            auto folders = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='F' AND `pid`=? ORDER BY id ", "R",
+                                            {(*drawers)["id"].Int()});
+            if (!folders) throw AppError(91, "Object variable or With block variable not set");
+            for (; !folders->Eof(); folders->MoveNext()) BackupFolder((*folders)["id"].Int(), stretch);
+        }
+        return true;
+    } catch (const BackupStopped&) {
+        throw;
+    } catch (...) {
+        incomplete_ = true;
+        ReportError(app_.prompter, "LibBackup.DrawerBackup(sCatID)", std::to_string(sCatID));
+        return false;
+    }
+}
+
+void LibBackupRun::Scanned(std::int64_t count)
+{
+    totals_.scan += count;
+    if (progress_) progress_(totals_.scan);
+}
+
+void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
+{
+    if (m_bCopyAll) {
+        auto docs = app_.db.QueryExe(kAllDocuments, "R", {folderId});
+        if (!docs) throw AppError(91, "Object variable or With block variable not set");
+        for (; !docs->Eof(); docs->MoveNext()) {
+            Scanned(1);
+            BackupDocument(*docs);
+        }
+        return;
+    }
+    stretch.Begin();
+    auto docs = app_.db.QueryExe(kDueDocuments, "R", {folderId, lastBackupIso_});
+    if (!docs) throw AppError(91, "Object variable or With block variable not set");
+    if (!(*docs)["id"].IsNull() || stretch.Expired()) stretch.End();
+    Scanned((*docs)["total"].Int());
+    for (; !docs->Eof(); docs->MoveNext())
+        if (!(*docs)["id"].IsNull()) BackupDocument(*docs);
+}
+
+// One document of the walk; in incremental mode its row has passed the
+// change test already and its file time decides. A row without a file name
+// has a missing file; one whose file is out of reach can never be copied,
+// so it is reported but does not hold the date back.
+void LibBackupRun::BackupDocument(const ResultSet& row)
+{
+    const std::string location = row["location"].Text(), filename = row["filename"].Text();
+    const AppState& s = app_.state;
+    if (filename.empty()) {
+        if (!m_bCopyAll) ++totals_.notCopied; // its file is missing: tried again next time
+        return;
+    }
+    if (!IsSafeDocumentPath(location, filename) || !dirs_->SourceReachable(location)) return Unsafe(row);
+    const std::string source = s.gsActiveLibPath + "/" + location + "/" + filename;
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0) {
+        if (!m_bCopyAll) ++totals_.notCopied; // its file vanished: tried again next time
+        return;
+    }
+    if (S_ISLNK(st.st_mode)) return Unsafe(row);
+    if (!m_bCopyAll) {
+        if (st.st_mtime <= m_dLastBackup) return;
+        ++totals_.modified;
+    }
+    const std::string target = s.gsBackupLibPath + "/" + location;
+    bool reachable = false;
+    try {
+        reachable = dirs_->TargetReady(location);
+    } catch (...) {
+        CopyFailed(std::current_exception(), source, target + "/" + filename);
+        ++totals_.notCopied;
+        return;
+    }
+    if (!reachable) return Unsafe(row);
+    if (!CopyImage(source, target, filename)) ++totals_.notCopied;
+}
+
+void LibBackupRun::Unsafe(const ResultSet& row)
+{
+    if (++unsafe_ <= static_cast<std::int64_t>(kUnsafeNamed))
+        unsafeNames_.push_back(row["id"].Text() + ": " + row["location"].Text() + "/" + row["filename"].Text());
+}
+
+void LibBackupRun::ReportUnsafe()
+{
+    if (unsafe_ == 0) return;
+    std::string text = std::to_string(unsafe_) +
+                       " documents name a file outside the library or in its control directory, "
+                       "or reached through a link, and are not backed up:";
+    for (const std::string& name : unsafeNames_) text += "\r\n" + name;
+    if (unsafe_ > static_cast<std::int64_t>(kUnsafeNamed)) text += "\r\n...";
+    app_.prompter.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
+}
+
+// Hands the copy to the pool, whose target directory exists; false when
+// that failed. The copy itself is counted once it is installed.
+bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName)
+{
+    const std::string target = sTarget + "/" + sTargetName;
+    try {
+        Collect(pool_->Submit({sOrifile, target}));
+        CollectInstalled();
+        return true;
+    } catch (const BackupStopped&) {
+        throw;
+    } catch (...) {
+        CopyFailed(std::current_exception(), sOrifile, target);
+        return false;
+    }
+}
+
+// A failure that every further file would meet as well stops the run;
+// any other is reported against the document.
+void LibBackupRun::CopyFailed(const std::exception_ptr& error, const std::string& source, const std::string& target)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const TargetError& e) {
+        if (RepeatsForEveryFile(e)) throw BackupStopped(e.code().value(), e.what());
+    } catch (...) {
+    }
+    const fs::path t(target);
+    ReportError(app_.prompter, "Libbackup.CopyImage(sOrifile,sTarget,sTargetName)",
+                std::vector<ReportValue>{source, t.parent_path().string(), t.filename().string()});
+}
+
+// Written copies go to the flush, to be installed once on the disk.
+// Every outcome is taken, even after one that stops the run, so no work
+// file is left behind.
+void LibBackupRun::Collect(const std::vector<CopyPool::Outcome>& outcomes)
+{
+    std::exception_ptr stop;
+    for (const CopyPool::Outcome& o : outcomes) {
+        if (!o.error) {
+            wrote_ = true;
+            flush_->Add(o.written);
+            continue;
+        }
+        ++totals_.notCopied;
+        try {
+            CopyFailed(o.error, o.job.source, o.job.target);
+        } catch (const BackupStopped&) {
+            if (!stop) stop = std::current_exception();
+        }
+    }
+    if (stop) std::rethrow_exception(stop);
+}
+
+// Counts the copies that took their names; a failed flush stops the run.
+void LibBackupRun::CollectInstalled()
+{
+    if (const int err = flush_->Failure())
+        throw BackupStopped(err, std::string("cannot flush backup: ") + std::strerror(err));
+    for (const FileSystemFlush::Outcome& o : flush_->Take()) {
+        if (!o.error) {
+            ++totals_.copy;
+            continue;
+        }
+        ++totals_.notCopied;
+        CopyFailed(o.error, o.copy.target.string(), o.copy.target.string());
+    }
+}
+
+bool LibBackupRun::CopyLibData(const std::string& sTarget)
+{
+    try {
+        app_.db.CloseLibConnection();
+        app_.db.CloseCtrlConnection();
+        if (!DirExists(sTarget)) return false;
+        // Started with the walk; copied here when called on its own.
+        const DatabaseCopies copies =
+            databases_.valid()
+                ? databases_.get()
+                : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+        libStamp_ = copies.lib.stamp;
+        ctrlStamp_ = copies.ctrl.stamp;
+        if (copies.lib.copied || copies.ctrl.copied) wrote_ = true;
+        return true;
+    } catch (...) {
+        ReportError(app_.prompter, "LibBackup.CopyLibData(sTarget)", sTarget);
+        return false;
+    }
+}

@@ -1,0 +1,95 @@
+#pragma once
+// The incremental backup of the active library into gsBackupLibPath: the
+// checks, the walk over cabinets, drawers and folders, the document copies,
+// the database copies and the backup record Libbackup.ini.
+#include "core/backup/BackupLock.h"
+#include "core/backup/CopyPool.h"
+#include "core/backup/DatabaseCopy.h"
+#include "core/backup/IsLogic.h"
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+class AppContext;
+
+struct BackupTotals {
+    std::int64_t scan = 0;      // documents visited
+    std::int64_t modified = 0;  // documents that passed the change test
+    std::int64_t copy = 0;      // files actually copied
+    std::int64_t notCopied = 0; // documents that should have been copied but were not
+};
+
+class LibBackupRun {
+public:
+    using Progress = std::function<void(std::int64_t scanned)>;
+    using CopyRoutine = CopyPool::Routine;
+
+    LibBackupRun(AppContext& app, FreeSpaceSource freeSpace = FileSystemFreeSpace, Progress progress = {});
+    ~LibBackupRun();
+    // The copy routine holds on to the run.
+    LibBackupRun(const LibBackupRun&) = delete;
+    LibBackupRun& operator=(const LibBackupRun&) = delete;
+
+    // The run; false when a check refused it or an error stopped it.
+    bool LibBackup(std::int64_t nStatFileSize);
+    // The three-line report (a fourth line when documents were not copied).
+    std::string ReportText() const;
+
+    bool DrawersBackup(std::int64_t sCatID);
+    // Hands one document file to the copy helpers; false when it cannot.
+    bool CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName);
+    bool CopyLibData(const std::string& sTarget);
+
+    const BackupTotals& Totals() const { return totals_; }
+    bool CopyAll() const { return m_bCopyAll; }
+    std::time_t LastBackup() const { return m_dLastBackup; }
+    std::string RecordFile() const;
+
+    // Writes one document's copy, beside its target, on a helper thread.
+    PendingCopy WriteDocument(const std::filesystem::path& source, const std::filesystem::path& target);
+    // The one file copy, run on helper threads; replaceable so a test can
+    // make a copy fail. WriteDocument unless replaced.
+    CopyRoutine copyFile;
+
+private:
+    bool Refuse(const std::string& text);
+    bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
+    bool TakeLock();
+    void Start();
+    bool End(std::vector<BackupLock::Spare>* kept = nullptr);
+    void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
+    void Scanned(std::int64_t count);
+    void Collect(const std::vector<CopyPool::Outcome>& outcomes);
+    void CollectInstalled();
+    void CopyFailed(const std::exception_ptr& error, const std::string& source, const std::string& target);
+    void Unsafe(const class ResultSet& row);
+    void ReportUnsafe();
+    bool WriteRecord(const std::string& date);
+    void BackupDocument(const class ResultSet& row);
+    bool Finish(std::time_t walkStart, const std::string& previousDate);
+
+    AppContext& app_;
+    FreeSpaceSource freeSpace_;
+    Progress progress_;
+    BackupTotals totals_;
+    bool m_bCopyAll = false;
+    std::time_t m_dLastBackup;
+    std::string lastBackupIso_;
+    bool incomplete_ = false;
+    bool wrote_ = false;                           // copies or databases
+    std::int64_t unsafe_ = 0;                      // rows naming files out of reach
+    std::vector<std::string> unsafeNames_;         // the first few of them
+    std::unique_ptr<class BackupLock> lock_;       // while the run works
+    std::unique_ptr<class DocumentDirs> dirs_;     // during the walk
+    std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
+    std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies
+    std::unique_ptr<CopyPool> pool_;               // during the walk
+    std::future<DatabaseCopies> databases_;        // made while the walk runs
+    std::string libStamp_, ctrlStamp_;             // what the database copies were made from
+};

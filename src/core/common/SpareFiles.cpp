@@ -1,0 +1,174 @@
+#include "core/common/SpareFiles.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kSparePrefix = ".rzspare-";
+
+// Only what a copy of this program would be: a plain file of this user,
+// readable by no more than 0644 allows, with no other name.
+bool Reusable(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid() && (st.st_mode & 07777 & ~0644) == 0;
+}
+
+std::int64_t Blocks(std::int64_t size)
+{
+    constexpr std::int64_t kBlock = 4096;
+    return (size + kBlock - 1) / kBlock;
+}
+
+} // namespace
+
+SpareFiles::SpareFiles(std::size_t capacity, std::int64_t maxBytes)
+    : capacity_(capacity), maxBytes_(maxBytes),
+      run_(std::to_string(::getpid()) + "-" +
+           std::to_string(std::chrono::system_clock::now().time_since_epoch().count())),
+      deleter_([this] { Deleting(); })
+{
+}
+
+SpareFiles::~SpareFiles() { Finish(); }
+
+bool SpareFiles::Finish()
+{
+    if (!deleter_.joinable()) return !deleteFailed_;
+    {
+        std::lock_guard lock(mutex_);
+        for (Spare& s : spares_) doomed_.push_back(std::move(s.path));
+        spares_.clear();
+        bytes_ = 0;
+        closing_ = true;
+    }
+    deletable_.notify_all();
+    deleter_.join();
+    return !deleteFailed_;
+}
+
+bool SpareFiles::IsSpareName(const std::string& name) { return name.starts_with(kSparePrefix); }
+
+void SpareFiles::Adopt(const fs::path& path)
+{
+    struct stat st {};
+    if (!IsSpareName(path.filename().string()) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st)) return;
+    Add({path, static_cast<std::int64_t>(st.st_size)});
+}
+
+bool SpareFiles::Release(std::vector<Taken>& kept)
+{
+    {
+        std::lock_guard lock(mutex_);
+        kept = std::exchange(spares_, {});
+        bytes_ = 0;
+    }
+    return Finish();
+}
+
+void SpareFiles::Delete(fs::path path)
+{
+    {
+        std::lock_guard lock(mutex_);
+        doomed_.push_back(std::move(path));
+    }
+    deletable_.notify_all();
+}
+
+void SpareFiles::Deleting()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        deletable_.wait(lock, [this] { return closing_ || !doomed_.empty(); });
+        if (doomed_.empty()) return;
+        const fs::path path = std::move(doomed_.front());
+        doomed_.pop_front();
+        lock.unlock();
+        const bool failed = ::unlink(path.c_str()) != 0 && errno != ENOENT;
+        lock.lock();
+        deleteFailed_ = deleteFailed_ || failed;
+    }
+}
+
+fs::path SpareFiles::NewName(const fs::path& dir)
+{
+    std::lock_guard lock(mutex_);
+    return dir / (std::string(kSparePrefix) + run_ + "-" + std::to_string(next_++));
+}
+
+SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
+{
+    Spare taken;
+    {
+        std::lock_guard lock(mutex_);
+        // The spare with the most blocks that the copy fills at least, one
+        // already in `dir` first: cutting a copy to length inside its last
+        // block gives nothing back, so nothing waits.
+        const std::int64_t blocks = Blocks(size);
+        auto better = [&](const Spare& a, const Spare& b) {
+            if (Blocks(a.size) != Blocks(b.size)) return Blocks(a.size) > Blocks(b.size);
+            return a.path.parent_path() == dir && b.path.parent_path() != dir;
+        };
+        auto best = spares_.end();
+        for (auto it = spares_.begin(); it != spares_.end(); ++it)
+            if (Blocks(it->size) <= blocks && (best == spares_.end() || better(*it, *best))) best = it;
+        if (best == spares_.end()) return {};
+        taken = std::move(*best);
+        spares_.erase(best);
+        bytes_ -= taken.size;
+    }
+    if (taken.path.parent_path() == dir) return taken;
+    fs::path moved = dir / taken.path.filename();
+    if (::rename(taken.path.c_str(), moved.c_str()) == 0) return {std::move(moved), taken.size};
+    ::unlink(taken.path.c_str()); // another file system, or gone: a new file it is
+    return {};
+}
+
+void SpareFiles::Keep(const fs::path& path, const struct stat& st, bool isSpare)
+{
+    if (!Reusable(st)) {
+        ::unlink(path.c_str());
+        return;
+    }
+    Spare spare{path, static_cast<std::int64_t>(st.st_size)};
+    if (!isSpare) {
+        spare.path = NewName(path.parent_path());
+        if (::rename(path.c_str(), spare.path.c_str()) != 0) {
+            ::unlink(path.c_str());
+            return;
+        }
+    }
+    Add(std::move(spare));
+}
+
+// Small spares fit more copies: over the limits, the largest go.
+void SpareFiles::Add(Spare spare)
+{
+    std::vector<fs::path> evicted;
+    {
+        std::lock_guard lock(mutex_);
+        bytes_ += spare.size;
+        spares_.push_back(std::move(spare));
+        while (!spares_.empty() && (spares_.size() > capacity_ || bytes_ > maxBytes_)) {
+            auto largest = std::max_element(spares_.begin(), spares_.end(),
+                                            [](const Spare& a, const Spare& b) { return a.size < b.size; });
+            bytes_ -= largest->size;
+            evicted.push_back(std::move(largest->path));
+            spares_.erase(largest);
+        }
+    }
+    for (fs::path& path : evicted) Delete(std::move(path));
+}
+
+std::size_t SpareFiles::Count()
+{
+    std::lock_guard lock(mutex_);
+    return spares_.size();
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The main console: shows the active library and the login, and offers one
+// button per administrative command.
+#include "gui/app/UiContext.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+class LibAdminMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit LibAdminMain(UiContext& ui, QWidget* parent = nullptr);
+
+    UiContext& Ui() { return ui_; }
+    AppContext& App() { return ui_.app; }
+
+    // Shows the given library as active (non-empty) or none, and enables or
+    // disables the eight library commands.
+    void RefreshLibStatus(const std::string& sLibPath);
+    // True when the administrator is logged in afterwards.
+    bool CheckAdminLogin();
+    void WarnLibInUse();
+    void SetStatus(const std::string& text);
+
+    static bool InitCommonControlsVB() { return true; }
+
+private:
+    QPushButton* AddCommand(const char* name, const char* caption);
+    void Load();
+    void Wire();
+    // Runs a handler with its error trap: no exception leaves the event.
+    void Guarded(const char* procName, const std::function<void()>& body);
+
+    UiContext& ui_;
+    QLineEdit* tbActiveLib_;
+    QLineEdit* tbLibDesc_;
+    QLabel* lbStatus_;
+    QList<QPushButton*> libraryCommands_;
+};

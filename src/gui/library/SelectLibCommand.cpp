@@ -1,0 +1,21 @@
+#include "gui/app/ConsoleCommands.h"
+#include "gui/app/LibAdminMain.h"
+#include "gui/library/LibSelect.h"
+#include "core/library/Library.h"
+
+void RunSelectLib(LibAdminMain& console)
+{
+    AppContext& app = console.App();
+    // Choosing a library, even the same one again, always logs the
+    // administrator out and lets the next use open the chosen files.
+    app.db.CloseLibConnection();
+    app.state.gsActiveLibPath.clear();
+    app.state.gsLoginUserID.clear();
+    app.state.gsLoginUserName.clear();
+    console.SetStatus("");
+
+    LibSelect dialog(console.Ui(), &console);
+    console.Ui().dialogs.Run(dialog);
+
+    console.RefreshLibStatus(LoadActiveLibrary(app) ? app.state.gsActiveLibPath : std::string());
+}

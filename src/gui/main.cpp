@@ -1,0 +1,39 @@
+// RezudIzid: the administrator's console of a Vellarch document library.
+#include "core/app/AppContext.h"
+#include "gui/app/LibAdminMain.h"
+#include "gui/ui/QtPrompter.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt aborts without a display; say so plainly instead.
+bool HasDisplay()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform) return true;
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "RezudIzid: no display available (set DISPLAY to run the console).\n");
+        return 1;
+    }
+    QApplication qapp(argc, argv);
+    QtPrompter prompter;
+    AppContext app(QCoreApplication::applicationDirPath().toStdString(), prompter);
+    DialogRunner dialogs;
+    UiContext ui{app, dialogs};
+    LibAdminMain console(ui);
+    console.show();
+    return qapp.exec();
+}

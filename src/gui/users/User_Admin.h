@@ -1,0 +1,87 @@
+#pragma once
+// The window "Maintain Users": a list of the users, a Detail page with the
+// name and login id, and a Password page. The rules are UserMaintenance's;
+// this window keeps the selection, the mode and the controls' state.
+#include "gui/app/UiContext.h"
+#include "gui/ui/TabStrip.h"
+#include "gui/ui/UserStdButton.h"
+#include "core/users/UserMaintenance.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+
+#include <array>
+#include <string>
+
+class User_Admin : public QDialog {
+    Q_OBJECT
+public:
+    explicit User_Admin(UiContext& ui, QWidget* parent = nullptr);
+
+    // The selected user's id, and "E" (existing user), "N" (new user) or
+    // empty (nothing selected).
+    const std::string& UserID() const { return m_sUserID; }
+    const std::string& Mode() const { return m_sMode; }
+
+    // Moves and sizes a page to the tab strip's client area.
+    static void PlacePage(QWidget& page, const TabStrip& tab);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildDetailPage();
+    void BuildPasswordPage();
+    void Wire();
+
+    void Form_Load();
+    void RefreshCombo1();
+    void RefreshDetail(const std::string& sUserID);
+    void Combo1_Click();
+    void Tab1_Click();
+    void usbNew_Click();
+    void usbCancel_Click();
+    void usbSaveDetail_Click();
+    void usbSavePw_Click();
+    void usbClearPw_Click();
+    void usbDelete_Click();
+    void OnFocusChanged(QWidget* old, QWidget* now);
+
+    void SelectEntry(int index);
+    void SelectTab(int tab);
+    void SetEditLock(bool bEditing);
+    void SetDefaultButton(UserStdButton* button);
+    std::string ItemData(int index) const;
+    UserStdButton* AddButton(QWidget* parent, const char* name, const char* caption, int x, int y);
+    QLineEdit* AddBox(QWidget* parent, const char* name, int maxLength, int x, int y, int width);
+    void AddLabel(QWidget* parent, const char* name, const char* text, int x, int y);
+
+    UiContext& ui_;
+    UserMaintenance users_;
+    std::string m_sUserID;
+    std::string m_sMode;
+    bool checkingFocus_ = false;
+    // The control whose mouse click was refused by the focus-leave check.
+    QPointer<QWidget> refusedClick_;
+
+    QComboBox* Combo1;
+    UserStdButton* usbNew;
+    UserStdButton* usbDelete;
+    UserStdButton* usbClose;
+    QGroupBox* FrameTab;
+    TabStrip* Tab1;
+    QWidget* pic1;
+    QLineEdit* tbUserName;
+    QLineEdit* tbLoginID;
+    UserStdButton* usbSaveDetail;
+    UserStdButton* usbCancel;
+    QWidget* pic2;
+    std::array<QLineEdit*, 3> Text1; // Old, New, Verify
+    UserStdButton* usbSavePw;
+    UserStdButton* usbClearPw;
+};

@@ -1,0 +1,12 @@
+# Fails when a file of the core includes a Qt header or a header of the windows.
+file(GLOB_RECURSE core_files ${CORE_DIR}/*.h ${CORE_DIR}/*.cpp)
+set(found "")
+foreach(file IN LISTS core_files)
+  file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|gui/)")
+  foreach(line IN LISTS lines)
+    string(APPEND found "\n  ${file}: ${line}")
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "The core includes Qt or window headers:${found}")
+endif()

@@ -1,0 +1,112 @@
+// The backup under a failing disk: what reaches the disk, what the record
+// claims and what the next run makes good.
+#include "support/BackupFixture.h"
+#include "FaultShim.h"
+#include "core/common/AtomicFile.h"
+
+#include <cerrno>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class BackupFaultTest : public BackupTest {
+protected:
+    std::vector<LibraryBuilder::Document> docs;
+
+    void TearDown() override { faults::Clear(); }
+    // Documents of `size` bytes, backed up once.
+    void BackedUp(int count, std::int64_t size)
+    {
+        for (int i = 0; i < count; ++i) {
+            docs.push_back(Doc("d" + std::to_string(i) + ".tif"));
+            docs.back().fileSize = size;
+            builder.AddDocument(folder, docs.back());
+        }
+        ASSERT_TRUE(Run());
+        ASSERT_EQ(last.copy, count);
+    }
+    // Every document changes, in its row and its file.
+    void ChangeAll(char fill)
+    {
+        builder.Lib().exec("UPDATE images SET `updated-date`='2099-01-01 00:00:00'");
+        const auto later = fs::file_time_type::clock::now() + std::chrono::hours(2);
+        for (const auto& d : docs) {
+            WriteFile(builder.FileOf(d), std::string(static_cast<std::size_t>(*d.fileSize), fill));
+            fs::last_write_time(builder.FileOf(d), later);
+        }
+    }
+    int HiddenInBackup() const
+    {
+        int n = 0;
+        for (const auto& e : fs::recursive_directory_iterator(backup))
+            n += e.path().filename().string().starts_with(".");
+        return n;
+    }
+};
+
+} // namespace
+
+// The file system reports a write-back error to one flush only; the run must
+// still fail, claim nothing, and leave the next run to copy every document.
+TEST_F(BackupFaultTest, AWriteBackErrorFailsTheRunAndTheNextRunCopiesEveryDocument)
+{
+    BackedUp(20, 3000);
+    const std::string date = Record("DATE");
+    ChangeAll('n');
+    faults::FailFlushes(EIO);
+    EXPECT_FALSE(Run());
+    faults::Clear();
+    EXPECT_EQ(env.prompter.boxes.size(), 1u);
+    EXPECT_EQ(env.prompter.ErrorReports(), 1);
+    EXPECT_EQ(Record("DATE"), date);
+    for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), std::string(3000, 'x')) << d.filename;
+    EXPECT_EQ(HiddenInBackup(), 0);
+
+    env.prompter.Clear();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(last.copy, 20);
+    for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), std::string(3000, 'n')) << d.filename;
+    EXPECT_EQ(Record("Total Copy"), "20");
+    EXPECT_TRUE(env.prompter.boxes.empty());
+}
+
+// A full disk fails every copy the same way, whichever call meets it first
+// (large files are copied by the kernel): one report, and every copy
+// already in the backup stays whole.
+TEST_F(BackupFaultTest, AFullDiskEndsTheRunWithOneReportAndDamagesNothing)
+{
+    BackedUp(12, 100000);
+    const std::string date = Record("DATE");
+    ChangeAll('n');
+    for (const int err : {ENOSPC, EIO}) {
+        env.prompter.Clear();
+        faults::FailWritesBelow(backup + "/00000001", err, 3);
+        EXPECT_FALSE(Run());
+        faults::Clear();
+        EXPECT_EQ(env.prompter.boxes.size(), 1u) << err << ": " << env.prompter.boxes[0].text << "\n"
+                                                 << env.prompter.Last().text;
+        EXPECT_EQ(env.prompter.ErrorReports(), 1) << err;
+        EXPECT_EQ(Record("DATE"), date);
+        for (const auto& d : docs) {
+            const std::string copy = ReadFile(Copied(d.filename));
+            EXPECT_TRUE(copy == std::string(100000, 'x') || copy == std::string(100000, 'n')) << d.filename;
+        }
+        EXPECT_EQ(HiddenInBackup(), 0);
+    }
+    env.prompter.Clear();
+    ASSERT_TRUE(Run());
+    for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), std::string(100000, 'n')) << d.filename;
+}
+
+TEST_F(BackupFaultTest, ARecordThatCannotBeWrittenFailsTheRunAndSaysWhy)
+{
+    builder.AddDocument(folder, Doc("a.tif"));
+    fs::create_directories(WorkFileFor(backup + "/Libbackup.ini"));
+    EXPECT_FALSE(Run());
+    ASSERT_EQ(env.prompter.boxes.size(), 1u);
+    EXPECT_EQ(env.prompter.Last().text.rfind("The backup record could not be written: ", 0), 0u)
+        << env.prompter.Last().text;
+    EXPECT_GT(env.prompter.Last().text.size(), std::string("The backup record could not be written: ").size());
+    EXPECT_FALSE(fs::exists(backup + "/Libbackup.ini"));
+}

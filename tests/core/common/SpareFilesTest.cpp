@@ -1,0 +1,218 @@
+#include "core/common/SpareFiles.h"
+#include "core/common/AtomicFile.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct stat StatOf(const fs::path& file)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(file.c_str(), &st), 0) << file;
+    return st;
+}
+
+// Hidden names left in a directory: work files and spares.
+int HiddenIn(const fs::path& dir)
+{
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir)) n += e.path().filename().string().starts_with(".");
+    return n;
+}
+
+constexpr std::int64_t kNoByteLimit = std::int64_t{1} << 40;
+
+std::string Bytes(std::size_t n, char c) { return std::string(n, c); }
+
+// A backup's copy: written beside the target, then installed.
+void CopyOver(const fs::path& source, const fs::path& target, SpareFiles& spares)
+{
+    InstallCopy(WriteCopy(source, target, spares), spares);
+}
+
+} // namespace
+
+TEST(SpareFiles, ASpareIsTakenWhereItIsOrMovedAndOnlyWhenItsBlocksAreFilled)
+{
+    TestEnv env;
+    const fs::path a = env.root / "a", b = env.root / "b";
+    fs::create_directories(a);
+    fs::create_directories(b);
+    WriteFile(a / "old", Bytes(5000, 'x')); // two blocks
+    SpareFiles spares(8, kNoByteLimit);
+    spares.Keep(a / "old", StatOf(a / "old"), false);
+    EXPECT_FALSE(fs::exists(a / "old"));
+    EXPECT_EQ(spares.Count(), 1u);
+
+    // One block of new content would leave a block to give back: no.
+    EXPECT_TRUE(spares.TakeFor(a, 4000).path.empty());
+    const SpareFiles::Taken here = spares.TakeFor(a, 4097);
+    EXPECT_EQ(here.path.parent_path(), a);
+    EXPECT_EQ(here.size, 5000);
+    EXPECT_EQ(ReadFile(here.path), Bytes(5000, 'x'));
+
+    spares.Keep(here.path, StatOf(here.path), true);
+    const SpareFiles::Taken moved = spares.TakeFor(b, 9000);
+    EXPECT_EQ(moved.path.parent_path(), b);
+    EXPECT_FALSE(fs::exists(a / here.path.filename()));
+    EXPECT_TRUE(fs::exists(moved.path));
+    EXPECT_EQ(spares.Count(), 0u);
+}
+
+TEST(SpareFiles, OnlyAPlainPrivateFileWithOneNameIsKept)
+{
+    TestEnv env;
+    SpareFiles spares(8, kNoByteLimit);
+    const fs::path linked = env.root / "linked", snapshot = env.root / "snapshot";
+    WriteFile(linked, "snapshot content");
+    fs::create_hard_link(linked, snapshot);
+    spares.Keep(linked, StatOf(linked), false);
+    EXPECT_FALSE(fs::exists(linked));
+    EXPECT_EQ(ReadFile(snapshot), "snapshot content");
+
+    const fs::path open = env.root / "open";
+    WriteFile(open, "x");
+    fs::permissions(open, fs::perms::all);
+    spares.Keep(open, StatOf(open), false);
+    EXPECT_FALSE(fs::exists(open));
+
+    const fs::path link = env.root / "link";
+    fs::create_symlink(snapshot, link);
+    spares.Keep(link, StatOf(link), false);
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(snapshot), "snapshot content");
+    EXPECT_EQ(spares.Count(), 0u);
+}
+
+TEST(SpareFiles, TheLargestGoesBeyondCapacityAndTheRestWithTheStore)
+{
+    TestEnv env;
+    {
+        SpareFiles spares(2, kNoByteLimit);
+        for (std::size_t size : {100u, 9000u, 5000u}) {
+            const fs::path f = env.root / std::to_string(size);
+            WriteFile(f, Bytes(size, 'x'));
+            spares.Keep(f, StatOf(f), false);
+        }
+        EXPECT_EQ(spares.Count(), 2u);
+        EXPECT_TRUE(spares.TakeFor(env.root, 1 << 20).size == 5000);
+        EXPECT_TRUE(spares.TakeFor(env.root, 1 << 20).size == 100);
+    }
+    EXPECT_EQ(HiddenIn(env.root), 2); // the taken ones are their takers'; the largest went
+}
+
+TEST(SpareFiles, CopiesWrittenOverSparesHoldExactlyTheNewContent)
+{
+    TestEnv env;
+    SpareFiles spares(8, kNoByteLimit);
+    const fs::path dir = env.root / "copies";
+    fs::create_directories(dir);
+    // Old copies of many sizes, replaced by content of other sizes: every
+    // copy lands in a spare of some other document.
+    const std::vector<std::size_t> sizes = {0, 1, 4095, 4096, 4097, 5000, 8191, 12000, 65535, 65536, 70000, 300000};
+    for (std::size_t i = 0; i < sizes.size(); ++i) WriteFile(dir / std::to_string(i), Bytes(sizes[i], 'o'));
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const std::size_t size = sizes[(i + round + 1) % sizes.size()];
+            const std::string content = Bytes(size, static_cast<char>('a' + round)) + std::to_string(i);
+            WriteFile(env.root / "source", content);
+            CopyOver(env.root / "source", dir / std::to_string(i), spares);
+            ASSERT_EQ(ReadFile(dir / std::to_string(i)), content) << "round " << round << " file " << i;
+        }
+    }
+    EXPECT_GT(spares.Count(), 0u);
+}
+
+TEST(SpareFiles, ACopyNeverWritesIntoAnotherNameOfTheOldContent)
+{
+    TestEnv env;
+    SpareFiles spares(8, kNoByteLimit);
+    const fs::path target = env.root / "a.tif", snapshot = env.root / "snapshot.tif";
+    WriteFile(target, Bytes(5000, 'o'));
+    fs::create_hard_link(target, snapshot);
+    WriteFile(env.root / "source", Bytes(5000, 'n'));
+    for (int i = 0; i < 3; ++i) CopyOver(env.root / "source", target, spares);
+    EXPECT_EQ(ReadFile(target), Bytes(5000, 'n'));
+    EXPECT_EQ(ReadFile(snapshot), Bytes(5000, 'o'));
+}
+
+TEST(SpareFiles, AnOldCopyNeverKeepsTheNameOfAWorkFile)
+{
+    // A later copy of the same document would write into it while it is a spare.
+    TestEnv env;
+    SpareFiles spares(8, kNoByteLimit);
+    const fs::path target = env.root / "rzspare-1.tif";
+    WriteFile(target, "old");
+    WriteFile(env.root / "source", "new");
+    CopyOver(env.root / "source", target, spares);
+    EXPECT_EQ(spares.Count(), 1u);
+    EXPECT_FALSE(fs::exists(WorkFileFor(target)));
+}
+
+TEST(SpareFiles, ASpareThatGrewMeanwhileIsStillCutToTheNewLength)
+{
+    TestEnv env;
+    SpareFiles spares(8, kNoByteLimit);
+    const fs::path dir = env.root / "copies";
+    fs::create_directories(dir);
+    WriteFile(dir / "old", Bytes(5000, 'o'));
+    spares.Keep(dir / "old", StatOf(dir / "old"), false);
+    for (const auto& e : fs::directory_iterator(dir)) WriteFile(e.path(), Bytes(9000, 'g'));
+    WriteFile(dir / "target", "old target");
+    WriteFile(env.root / "source", Bytes(8192, 'n'));
+    CopyOver(env.root / "source", dir / "target", spares);
+    EXPECT_EQ(ReadFile(dir / "target"), Bytes(8192, 'n'));
+}
+
+TEST(SpareFiles, BeyondTheByteLimitTheLargestGoAndDeletedSparesAreGoneWhenFinished)
+{
+    TestEnv env;
+    SpareFiles spares(8, 10000);
+    for (std::size_t size : {4000u, 5000u, 3000u}) {
+        const fs::path f = env.root / std::to_string(size);
+        WriteFile(f, Bytes(size, 'x'));
+        spares.Keep(f, StatOf(f), false);
+    }
+    EXPECT_EQ(spares.Count(), 2u); // 12,000 bytes: the largest went
+    EXPECT_EQ(spares.TakeFor(env.root, 1 << 20).size, 4000);
+    EXPECT_TRUE(spares.Finish());
+    EXPECT_EQ(HiddenIn(env.root), 1); // the one taken is its taker's
+}
+
+TEST(SpareFiles, ReleasedSparesStayForALaterRunWhichAdoptsOnlyRealSpares)
+{
+    TestEnv env;
+    std::vector<SpareFiles::Taken> kept;
+    {
+        SpareFiles spares(8, kNoByteLimit);
+        for (std::size_t size : {4000u, 5000u}) {
+            const fs::path f = env.root / std::to_string(size);
+            WriteFile(f, Bytes(size, 'x'));
+            spares.Keep(f, StatOf(f), false);
+        }
+        EXPECT_TRUE(spares.Release(kept));
+        EXPECT_EQ(spares.Count(), 0u);
+    }
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(HiddenIn(env.root), 2); // released, not deleted
+
+    SpareFiles next(8, kNoByteLimit);
+    for (const auto& s : kept) next.Adopt(s.path);
+    WriteFile(env.root / "not-a-spare", "mine");
+    next.Adopt(env.root / "not-a-spare");
+    fs::create_symlink(env.root / "not-a-spare", env.root / ".rzspare-link");
+    next.Adopt(env.root / ".rzspare-link");
+    next.Adopt(env.root / ".rzspare-deleted-by-hand");
+    EXPECT_EQ(next.Count(), 2u);
+    const SpareFiles::Taken taken = next.TakeFor(env.root, 4096);
+    EXPECT_EQ(taken.size, 4000);
+    EXPECT_EQ(ReadFile(taken.path), Bytes(4000, 'x'));
+    EXPECT_EQ(ReadFile(env.root / "not-a-spare"), "mine");
+    // A new name never meets a spare of an earlier run.
+    for (const auto& s : kept) EXPECT_NE(next.NewName(env.root), s.path);
+}

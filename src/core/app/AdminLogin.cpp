@@ -37,6 +37,6 @@ bool AdminLogin(AppContext& app, const std::string& sPassword)
 {
     CloseConnections closer{app.db};
     if (CheckAgainstAdminRow(app, sPassword)) return true;
-    app.prompter.MsgBox("Login unsuccessful, please try again !", MsgButtons::Ok, MsgIcon::Critical);
+    app.prompter.MsgBox(kLoginUnsuccessful, MsgButtons::Ok, MsgIcon::Critical);
     return false;
 }

@@ -4,6 +4,8 @@
 
 class AppContext;
 
+inline constexpr const char* kLoginUnsuccessful = "Login unsuccessful, please try again !";
+
 // Checks sPassword, as entered, against the library's administrator account
 // (login "admin", type "U"); on a match sets gsLoginUserID and
 // gsLoginUserName. Tells the user when the login fails. Both connections are

@@ -1,6 +1,7 @@
 #include "core/backup/LibBackupRun.h"
 
 #include "core/app/AppContext.h"
+#include "core/backup/BackupStart.h"
 #include "core/base/MyErrHandler.h"
 #include "core/backup/BackupDates.h"
 #include "core/backup/BackupLock.h"
@@ -105,7 +106,7 @@ PendingCopy LibBackupRun::WriteDocument(const fs::path& source, const fs::path& 
     return WriteCopy(source, target, *spares_);
 }
 
-std::string LibBackupRun::RecordFile() const { return app_.state.gsBackupLibPath + "/Libbackup.ini"; }
+std::string LibBackupRun::RecordFile() const { return BackupRecordFile(app_.state.gsBackupLibPath); }
 
 bool LibBackupRun::Refuse(const std::string& text)
 {
@@ -246,6 +247,7 @@ bool LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
     // A document that should have been copied and was not keeps the old
     // date, so the next run tries it again.
     const bool complete = databasesCopied && totals_.notCopied == 0 && !incomplete_;
+    complete_ = complete && unsafe_ == 0;
     return WriteRecord(complete ? FormatRecordDate(walkStart) : previousDate);
 }
 

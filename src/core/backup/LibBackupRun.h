@@ -47,6 +47,8 @@ public:
     bool CopyLibData(const std::string& sTarget);
 
     const BackupTotals& Totals() const { return totals_; }
+    // After a run that ended: everything due was copied, the databases too.
+    bool Complete() const { return complete_; }
     bool CopyAll() const { return m_bCopyAll; }
     std::time_t LastBackup() const { return m_dLastBackup; }
     std::string RecordFile() const;
@@ -83,6 +85,7 @@ private:
     std::string lastBackupIso_;
     bool incomplete_ = false;
     bool wrote_ = false;                           // copies or databases
+    bool complete_ = false;
     std::int64_t unsafe_ = 0;                      // rows naming files out of reach
     std::vector<std::string> unsafeNames_;         // the first few of them
     std::unique_ptr<class BackupLock> lock_;       // while the run works

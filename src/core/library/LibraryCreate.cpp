@@ -194,7 +194,7 @@ bool InitialiseDatabase(AppContext& app, const std::string& sLibPath, const std:
     const int outer = db.TransLevel();
     try {
         app.state.gsActiveLibPath = sLibPath;
-        const std::string password = ScramblePassword("quillset");
+        const std::string password = ScramblePassword(kInitialAdminPassword);
         const std::string desc = sLibDesc.empty() ? std::string(" ") : LeftChars(sLibDesc, kMaxDescChars);
 
         // All rows or none: a library without its administrator is no library.

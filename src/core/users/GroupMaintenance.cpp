@@ -14,6 +14,16 @@ std::vector<ListEntry> GroupMaintenance::Groups()
     return ReadEntries(rs);
 }
 
+std::optional<ListEntry> GroupMaintenance::FindByName(const std::string& sName)
+{
+    ResultSet rs = Required(app_.db.QueryExe(
+        "SELECT `user-id`, `user-name` FROM `user-list` WHERE type='G' AND `user-name` = ? COLLATE NOCASE", "R",
+        {sName}));
+    const std::vector<ListEntry> found = ReadEntries(rs);
+    if (found.empty()) return std::nullopt;
+    return found.front();
+}
+
 std::vector<ListEntry> GroupMaintenance::UsersWhere(const char* membership, const std::string& sGroupID)
 {
     const std::string sql = std::string(" SELECT * FROM `user-list` WHERE type='U' AND  `user-id` ") + membership +

@@ -6,6 +6,7 @@
 #include "core/users/UserData.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
 
     // Every group, ordered by name.
     std::vector<ListEntry> Groups();
+    // The group of that name, ignoring case as the duplicate check does.
+    std::optional<ListEntry> FindByName(const std::string& sName);
     // Users outside and inside the group, ordered by name.
     std::vector<ListEntry> NonMembers(const std::string& sGroupID);
     std::vector<ListEntry> Members(const std::string& sGroupID);

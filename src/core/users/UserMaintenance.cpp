@@ -24,6 +24,16 @@ std::optional<UserDetail> UserMaintenance::Detail(const std::string& sUserID)
     return UserDetail{rs["login-id"].Text(), rs["user-name"].Text(), !rs["password"].Text().empty()};
 }
 
+std::optional<ListEntry> UserMaintenance::FindByLogin(const std::string& sLoginID)
+{
+    ResultSet rs = Required(app_.db.QueryExe(
+        "SELECT `user-id`, `user-name` FROM `user-list` WHERE type='U' AND `login-id` = ? COLLATE NOCASE", "R",
+        {Trim(sLoginID)}));
+    const std::vector<ListEntry> found = ReadEntries(rs);
+    if (found.empty()) return std::nullopt;
+    return found.front();
+}
+
 bool UserMaintenance::IsAdministrator(const std::string& sUserID, const std::string& sEntryText)
 {
     return sUserID == "1" || EqualsNoCase(sEntryText, "ADMINISTRATOR");

@@ -58,6 +58,8 @@ public:
     // Every user, ordered by name.
     std::vector<ListEntry> Users();
     std::optional<UserDetail> Detail(const std::string& sUserID);
+    // The user whose login id this is, ignoring case as the duplicate check does.
+    std::optional<ListEntry> FindByLogin(const std::string& sLoginID);
 
     // The administrator's entry: id 1 or the name "Administrator" in any case.
     static bool IsAdministrator(const std::string& sUserID, const std::string& sEntryText);

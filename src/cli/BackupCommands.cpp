@@ -1,0 +1,59 @@
+// rezud backup, compact and reset-locks: the commands that work on the
+// library's files as a whole.
+#include "cli/CliSession.h"
+#include "cli/Commands.h"
+#include "core/backup/BackupStart.h"
+#include "core/backup/LibBackupRun.h"
+#include "core/data/Maintenance.h"
+#include "core/library/LibStatistics.h"
+
+#include <ostream>
+
+namespace {
+
+void Totals(CliSession& s, const LibBackupRun& run)
+{
+    const BackupTotals& t = run.Totals();
+    s.Result()["totals"] = {
+        {"scanned", t.scan}, {"modified", t.modified}, {"copied", t.copy}, {"notCopied", t.notCopied}};
+    s.Result()["fullCopy"] = run.CopyAll();
+}
+
+} // namespace
+
+int RunBackup(CliSession& s, const std::string& to)
+{
+    if (auto refused = s.Open(Commands::kPublishLib, true)) return *refused;
+    const std::optional<std::string> backup = ConfirmBackupPath(s.App(), to);
+    if (!backup) return Exit::kFailed;
+    s.Result()["backup"] = *backup;
+    std::ostream& err = s.Io().err;
+    const bool progress = s.ShowsProgress();
+    const StatResult stats = LibStatistics(s.App()).Start();
+    if (stats.fileCount == 0) {
+        s.Prompter().Say(kNothingToBackup);
+        return Exit::kDone;
+    }
+    LibBackupRun run(s.App(), FileSystemFreeSpace, [&](std::int64_t scanned) {
+        if (progress && (scanned % 256 == 0 || scanned == stats.fileCount))
+            err << "\rDocuments scanned: " << scanned << " of " << stats.fileCount << std::flush;
+    });
+    const bool ran = run.LibBackup(stats.fileSizeKB);
+    if (progress) err << '\n';
+    Totals(s, run);
+    if (!ran) return Exit::kFailed;
+    s.Prompter().Say(run.ReportText());
+    return run.Complete() ? Exit::kDone : Exit::kWarnings;
+}
+
+int RunCompact(CliSession& s)
+{
+    if (auto refused = s.Open(Commands::kCompact, true)) return *refused;
+    return CompactAndRepairLibrary(s.App()) ? Exit::kDone : s.Outcome(Exit::kFailed);
+}
+
+int RunResetLocks(CliSession& s)
+{
+    if (auto refused = s.Open(Commands::kResetDoc, true)) return *refused;
+    return ResetDocumentLocks(s.App()) ? Exit::kDone : s.Outcome(Exit::kFailed);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// One run of one rezud command: the program's context with the command-line
+// prompter, the gates the console runs before the same command, and the
+// report (text, or one JSON object) with the exit code.
+#include "cli/CliIo.h"
+#include "cli/CliPrompter.h"
+#include "core/app/AppContext.h"
+#include "core/app/CommandRules.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <string>
+
+struct GlobalOptions {
+    std::string library;      // instead of the configured one, for this command only
+    std::string passwordFile; // the administrator's password
+    bool json = false;
+    bool yes = false;
+};
+
+class CliSession {
+public:
+    CliSession(CliIo& io, const std::filesystem::path& programDir, const GlobalOptions& options, std::string command);
+
+    AppContext& App() { return app_; }
+    CliPrompter& Prompter() { return prompter_; }
+    CliIo& Io() { return io_; }
+    const GlobalOptions& Options() const { return options_; }
+    // What the command reports in its JSON object besides its messages.
+    nlohmann::json& Result() { return result_; }
+
+    // The gates of the console's command: the active library, the
+    // administrator's login, questions that need an answer, the shared-use
+    // warning. The exit code when a gate refused, else none.
+    std::optional<int> Open(const CommandRule& rule, bool asks = false);
+    // Makes the library of --library or of the settings file the active one;
+    // false (told, when asked to) when there is none.
+    bool LoadLibrary(bool tell = true);
+    // The exit code after a question came where nobody could answer it.
+    int Outcome(int code) const { return prompter_.Unanswered() ? Exit::kFailed : code; }
+
+    // Prints the JSON object when asked for; the exit code unchanged.
+    int Finish(int code);
+
+    // Walk progress on a terminal only, never into a log.
+    bool ShowsProgress() const { return io_.errTerminal && !options_.json; }
+
+private:
+    bool Login();
+    std::optional<std::string> Password();
+
+    CliIo& io_;
+    GlobalOptions options_;
+    std::string command_;
+    CliPrompter prompter_;
+    AppContext app_;
+    nlohmann::json result_ = nlohmann::json::object();
+};

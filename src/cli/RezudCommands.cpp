@@ -1,0 +1,109 @@
+#include "cli/RezudCommands.h"
+
+#include "cli/CliSession.h"
+#include "cli/Commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+namespace {
+
+using Runner = std::function<int(CliSession&)>;
+
+// Holds the values a subcommand's options are parsed into.
+template <typename Args>
+std::shared_ptr<Args> Values()
+{
+    return std::make_shared<Args>();
+}
+
+CLI::App* Command(CLI::App& parent, RezudCommand& chosen, const std::string& name, const std::string& help,
+                  const std::function<Runner()>& make)
+{
+    CLI::App* sub = parent.add_subcommand(name, help);
+    const std::string full = parent.get_parent() ? parent.get_name() + " " + name : name;
+    sub->callback([&chosen, full, make] { chosen = {full, make()}; });
+    return sub;
+}
+
+std::optional<std::string> Given(const CLI::Option* option, const std::string& value)
+{
+    return option->count() ? std::optional<std::string>(value) : std::nullopt;
+}
+
+void AddLibraryCommands(CLI::App& cli, RezudCommand& chosen)
+{
+    Command(cli, chosen, "status",
+            "The configured library, its description, the backup path, the settings, the last backup",
+            [] { return Runner(RunStatus); });
+
+    auto sel = Values<std::pair<std::string, std::string>>();
+    CLI::App* select = cli.add_subcommand("select", "Make LIBRARY the active library (and DIR its backup path)");
+    select->add_option("LIBRARY", sel->first, "The library directory")->required();
+    CLI::Option* backup = select->add_option("--backup", sel->second, "The backup directory");
+    select->callback([&chosen, sel, backup] {
+        chosen = {"select",
+                  [sel, backup](CliSession& s) { return RunSelect(s, sel->first, Given(backup, sel->second)); }};
+    });
+
+    struct CreateArgs {
+        std::string dir, description, passwordFile;
+    };
+    auto cr = Values<CreateArgs>();
+    CLI::App* create = cli.add_subcommand("create", "Create a new library in DIR");
+    create->add_option("DIR", cr->dir, "Where the library goes")->required();
+    CLI::Option* desc = create->add_option("--description", cr->description, "The library description (50 characters)");
+    create->add_option("--admin-password-file", cr->passwordFile,
+                       "Set the administrator's password from the first line of this file");
+    create->callback([&chosen, cr, desc] {
+        chosen = {"create", [cr, desc](CliSession& s) {
+                      return RunCreate(s, cr->dir, Given(desc, cr->description), cr->passwordFile);
+                  }};
+    });
+
+    auto text = Values<std::string>();
+    CLI::App* describe = cli.add_subcommand("describe", "Show, or set to TEXT, the library description");
+    CLI::Option* given = describe->add_option("TEXT", *text, "The new description (50 characters)");
+    describe->callback([&chosen, text, given] {
+        chosen = {"describe", [text, given](CliSession& s) { return RunDescribe(s, Given(given, *text)); }};
+    });
+
+    Command(cli, chosen, "stats", "The library statistics", [] { return Runner(RunStats); });
+}
+
+void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
+{
+    auto to = Values<std::string>();
+    CLI::App* backup = Command(cli, chosen, "backup", "Back the active library up, incrementally",
+                               [to] { return Runner([to](CliSession& s) { return RunBackup(s, *to); }); });
+    backup->add_option("--to", *to, "Back up into DIR instead of the configured backup path");
+    Command(cli, chosen, "compact", "Compact and repair both databases", [] { return Runner(RunCompact); });
+    Command(cli, chosen, "reset-locks", "Clear every document lock", [] { return Runner(RunResetLocks); });
+
+    struct SettingArgs {
+        std::string mode, compatible;
+    };
+    auto st = Values<SettingArgs>();
+    CLI::App* settings = cli.add_subcommand("settings", "Show, or change, the operation mode and the compatibility");
+    CLI::Option* mode =
+        settings->add_option("--mode", st->mode, "network or single")->check(CLI::IsMember({"network", "single"}));
+    CLI::Option* compatible = settings->add_option("--compatible", st->compatible, "Compatible with version 1.xx data")
+                                  ->check(CLI::IsMember({"on", "off"}));
+    settings->callback([&chosen, st, mode, compatible] {
+        chosen = {"settings", [st, mode, compatible](CliSession& s) {
+                      return RunSettings(s, Given(mode, st->mode), Given(compatible, st->compatible));
+                  }};
+    });
+}
+
+} // namespace
+
+void AddUserCommands(CLI::App& cli, RezudCommand& chosen);
+
+void AddCommands(CLI::App& cli, RezudCommand& chosen)
+{
+    AddLibraryCommands(cli, chosen);
+    AddFileCommands(cli, chosen);
+    AddUserCommands(cli, chosen);
+}

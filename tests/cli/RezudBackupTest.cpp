@@ -1,0 +1,125 @@
+#include "RezudFixture.h"
+#include "core/backup/BackupLock.h"
+
+#include <nlohmann/json.hpp>
+
+namespace fs = std::filesystem;
+
+class RezudBackupTest : public RezudTest {
+protected:
+    std::string backup = (env.root / "backup").string();
+    LibraryBuilder builder{lib};
+    std::int64_t folder = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
+
+    void SetUp() override
+    {
+        IniWrite(env.Ini(), "Lib", "Backpath", backup);
+        for (int i = 0; i < 3; ++i) AddDocument();
+    }
+
+    std::int64_t AddDocument(const std::string& name = "")
+    {
+        LibraryBuilder::Document doc;
+        doc.filename = name;
+        doc.internal = "1";
+        doc.updated = "2020-01-01 10:00:00";
+        doc.fileSize = 100;
+        return builder.AddDocument(folder, doc);
+    }
+};
+
+TEST_F(RezudBackupTest, ScheduledRunBacksUpAndExitsZero)
+{
+    Unattended();
+    const CliResult r = Rezud({"backup", "--yes"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "Total indexed documents scanned : 3\n"
+                     "Total files created or modified since last backup : 3\n"
+                     "Total files actually copied : 3\n");
+    EXPECT_TRUE(fs::exists(backup + "/00000001"));
+    EXPECT_TRUE(fs::exists(backup + "/00000000/LIB.MDE"));
+    EXPECT_FALSE(IniRead(backup + "/Libbackup.ini", "LASTBACKUP", "Date").empty());
+
+    const CliResult status = Rezud({"status", "--json"});
+    const nlohmann::json j = nlohmann::json::parse(status.out);
+    EXPECT_EQ(j["lastBackup"]["ageDays"], 0);
+    EXPECT_EQ(j["lastBackup"]["from"], lib);
+}
+
+TEST_F(RezudBackupTest, WithoutYesAndWithoutTerminalRefusesBeforeAnything)
+{
+    Unattended();
+    const CliResult r = Rezud({"backup"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "This command asks for confirmation and there is no terminal to answer it: run it again with "
+                     "--yes.\n");
+    EXPECT_FALSE(fs::exists(backup));
+}
+
+TEST_F(RezudBackupTest, AtATerminalTheQuestionIsAskedAndNoMeansNothingIsDone)
+{
+    terminal = true;
+    secret = "quillset";
+    typed = "n\n";
+    const CliResult r = Rezud({"backup"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("Backup current active document library to path " + backup + " ?  [y/N] "), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("please make sure that no one else is using the active library !"), std::string::npos);
+    EXPECT_FALSE(fs::exists(backup));
+}
+
+TEST_F(RezudBackupTest, ADocumentThatCannotBeCopiedIsNamedAndExitsOne)
+{
+    const std::int64_t id = AddDocument("broken.tif");
+    fs::remove(lib + "/00000001/broken.tif");
+    fs::create_directory(lib + "/00000001/broken.tif"); // read fails on the source side
+    (void)id;
+    Unattended();
+    const CliResult r = Rezud({"backup", "--yes", "--json"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(lib + "/00000001/broken.tif"), std::string::npos) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["totals"]["copied"], 3);
+    EXPECT_EQ(j["totals"]["notCopied"], 1);
+    EXPECT_EQ(j["exit"], 1);
+}
+
+TEST_F(RezudBackupTest, ASecondBackupIntoTheSameDirectoryIsRefusedAtOnce)
+{
+    fs::create_directories(backup);
+    const auto held = BackupLock::Take(backup);
+    ASSERT_TRUE(held);
+    Unattended();
+    const CliResult r = Rezud({"backup", "-y"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "Another backup is running into this backup directory - quit backup !\n");
+    EXPECT_FALSE(fs::exists(backup + "/Libbackup.ini"));
+}
+
+TEST_F(RezudBackupTest, ToAnotherDirectoryLeavesTheSettingsAsTheyWere)
+{
+    Unattended();
+    const std::string other = (env.root / "other").string();
+    ASSERT_EQ(Rezud({"backup", "--to", other, "-y"}).code, 0);
+    EXPECT_TRUE(fs::exists(other + "/Libbackup.ini"));
+    EXPECT_FALSE(fs::exists(backup));
+    EXPECT_EQ(IniRead(env.Ini(), "Lib", "Backpath"), backup);
+}
+
+TEST_F(RezudBackupTest, CompactAndLockResetAskFirst)
+{
+    builder.AddLock(1, 1);
+    Unattended();
+    EXPECT_EQ(Rezud({"reset-locks"}).code, 2);
+    EXPECT_EQ(CountRows(Ctrl(), "SELECT COUNT(*) FROM locking"), 1);
+    const CliResult reset = Rezud({"reset-locks", "--yes"});
+    EXPECT_EQ(reset.code, 0) << reset.err;
+    EXPECT_EQ(CountRows(Ctrl(), "SELECT COUNT(*) FROM locking"), 0);
+
+    EXPECT_EQ(Rezud({"compact"}).code, 2);
+    const CliResult compact = Rezud({"compact", "--yes", "--json"});
+    EXPECT_EQ(compact.code, 0) << compact.out;
+    EXPECT_EQ(CountRows(Lib(), "SELECT COUNT(*) FROM images"), 3);
+}

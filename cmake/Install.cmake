@@ -1,0 +1,25 @@
+# Installs both programs in a folder of their own with the templates beside
+# them (where they look for them and for the settings file), links to them
+# in bin, the desktop entry and rezud's man page.
+include(GNUInstallDirs)
+set(REZUD_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/rezudizid)
+install(TARGETS RezudIzid rezud RUNTIME DESTINATION ${REZUD_PROGRAM_DIR})
+install(FILES ${CMAKE_BINARY_DIR}/blank-lib.mde ${CMAKE_BINARY_DIR}/blank-ctrl.mde DESTINATION ${REZUD_PROGRAM_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/dist/rezudizid.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(program RezudIzid rezud)
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    file(CREATE_LINK \"../${REZUD_PROGRAM_DIR}/${program}\"
+         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\" SYMBOLIC)")
+endforeach()
+
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/rezud.1
+    COMMAND ${HELP2MAN} --no-info --version-string=${PROJECT_VERSION} --name "administer a Vellarch document library"
+            -o ${CMAKE_BINARY_DIR}/rezud.1 $<TARGET_FILE:rezud>
+    DEPENDS rezud
+    COMMENT "Making the man page of rezud")
+  add_custom_target(manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/rezud.1)
+  install(FILES ${CMAKE_BINARY_DIR}/rezud.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()

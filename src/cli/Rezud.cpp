@@ -14,7 +14,8 @@ namespace {
 
 void AddGlobalOptions(CLI::App& cli, GlobalOptions& g)
 {
-    cli.add_option("--library", g.library, "Work on this library for this command only; the settings file is kept");
+    cli.add_option("--library", g.library, "Work on this library for this command only; the settings file is kept")
+        ->transform(AbsolutePath());
     cli.add_option("--password-file", g.passwordFile,
                    "Read the administrator password from the first line of this file "
                    "(or set REZUD_ADMIN_PASSWORD, or type it at a terminal)");

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -40,8 +41,9 @@ void AddLibraryCommands(CLI::App& cli, RezudCommand& chosen)
 
     auto sel = Values<std::pair<std::string, std::string>>();
     CLI::App* select = cli.add_subcommand("select", "Make LIBRARY the active library (and DIR its backup path)");
-    select->add_option("LIBRARY", sel->first, "The library directory")->required();
-    CLI::Option* backup = select->add_option("--backup", sel->second, "The backup directory");
+    select->add_option("LIBRARY", sel->first, "The library directory")->required()->transform(AbsolutePath());
+    CLI::Option* backup =
+        select->add_option("--backup", sel->second, "The backup directory")->transform(AbsolutePath());
     select->callback([&chosen, sel, backup] {
         chosen = {"select",
                   [sel, backup](CliSession& s) { return RunSelect(s, sel->first, Given(backup, sel->second)); }};
@@ -52,7 +54,7 @@ void AddLibraryCommands(CLI::App& cli, RezudCommand& chosen)
     };
     auto cr = Values<CreateArgs>();
     CLI::App* create = cli.add_subcommand("create", "Create a new library in DIR");
-    create->add_option("DIR", cr->dir, "Where the library goes")->required();
+    create->add_option("DIR", cr->dir, "Where the library goes")->required()->transform(AbsolutePath());
     CLI::Option* desc = create->add_option("--description", cr->description, "The library description (50 characters)");
     create->add_option("--admin-password-file", cr->passwordFile,
                        "Set the administrator's password from the first line of this file");
@@ -77,7 +79,8 @@ void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
     auto to = Values<std::string>();
     CLI::App* backup = Command(cli, chosen, "backup", "Back the active library up, incrementally",
                                [to] { return Runner([to](CliSession& s) { return RunBackup(s, *to); }); });
-    backup->add_option("--to", *to, "Back up into DIR instead of the configured backup path");
+    backup->add_option("--to", *to, "Back up into DIR instead of the configured backup path")
+        ->transform(AbsolutePath());
     Command(cli, chosen, "compact", "Compact and repair both databases", [] { return Runner(RunCompact); });
     Command(cli, chosen, "reset-locks", "Clear every document lock", [] { return Runner(RunResetLocks); });
 
@@ -98,6 +101,20 @@ void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
 }
 
 } // namespace
+
+const CLI::Validator& AbsolutePath()
+{
+    static const CLI::Validator absolute(
+        [](std::string& path) {
+            if (path.empty()) return std::string();
+            std::string normal = std::filesystem::absolute(path).lexically_normal().string();
+            while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+            path = normal;
+            return std::string();
+        },
+        "", "absolute path");
+    return absolute;
+}
 
 void AddUserCommands(CLI::App& cli, RezudCommand& chosen);
 

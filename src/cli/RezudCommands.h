@@ -5,6 +5,7 @@
 
 namespace CLI {
 class App;
+class Validator;
 }
 class CliSession;
 
@@ -14,3 +15,7 @@ struct RezudCommand {
 };
 
 void AddCommands(CLI::App& cli, RezudCommand& chosen);
+
+// Turns a path given on the command line into the absolute one, as the
+// settings file and the backup record hold paths.
+const CLI::Validator& AbsolutePath();

@@ -116,10 +116,26 @@ TEST_F(RezudBackupTest, CompactAndLockResetAskFirst)
     EXPECT_EQ(CountRows(Ctrl(), "SELECT COUNT(*) FROM locking"), 1);
     const CliResult reset = Rezud({"reset-locks", "--yes"});
     EXPECT_EQ(reset.code, 0) << reset.err;
+    EXPECT_EQ(reset.out, "Done !\n");
     EXPECT_EQ(CountRows(Ctrl(), "SELECT COUNT(*) FROM locking"), 0);
 
     EXPECT_EQ(Rezud({"compact"}).code, 2);
-    const CliResult compact = Rezud({"compact", "--yes", "--json"});
-    EXPECT_EQ(compact.code, 0) << compact.out;
+    const CliResult compact = Rezud({"compact", "--yes"});
+    EXPECT_EQ(compact.code, 0) << compact.err;
+    EXPECT_EQ(compact.out, "Compact & Repair Library - processed successfully ! \n");
     EXPECT_EQ(CountRows(Lib(), "SELECT COUNT(*) FROM images"), 3);
+}
+
+TEST_F(RezudBackupTest, RelativePathsAreTheSameLibraryFromAnywhere)
+{
+    Unattended();
+    const fs::path before = fs::current_path();
+    fs::current_path(env.root);
+    const CliResult first = Rezud({"--library", "lib/", "backup", "--to", "./rel", "-y"});
+    fs::current_path(env.root / "rel");
+    const CliResult second = Rezud({"--library", "../lib", "backup", "--to", ".", "-y"});
+    fs::current_path(before);
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(second.code, 0) << second.err;
+    EXPECT_EQ(IniRead(env.root / "rel/Libbackup.ini", "LASTBACKUP", "FROM"), lib);
 }

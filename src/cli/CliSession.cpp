@@ -12,18 +12,18 @@ namespace {
 
 constexpr const char* kPasswordVariable = "REZUD_ADMIN_PASSWORD";
 
-// The first line of the file, without its line end.
+} // namespace
+
 std::optional<std::string> ReadPasswordFile(const std::string& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
     std::string line;
     std::getline(in, line);
+    if (in.bad()) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }
-
-} // namespace
 
 CliSession::CliSession(CliIo& io, const std::filesystem::path& programDir, const GlobalOptions& options,
                        std::string command)

@@ -19,6 +19,10 @@ struct GlobalOptions {
     bool yes = false;
 };
 
+// The first line of a file that holds a password, without its line end; none
+// when the file cannot be read.
+std::optional<std::string> ReadPasswordFile(const std::string& file);
+
 class CliSession {
 public:
     CliSession(CliIo& io, const std::filesystem::path& programDir, const GlobalOptions& options, std::string command);

@@ -8,7 +8,6 @@
 #include "core/library/LibraryDesc.h"
 #include "core/users/UserMaintenance.h"
 
-#include <fstream>
 #include <ostream>
 
 int RunSelect(CliSession& s, const std::string& library, const std::optional<std::string>& backup)
@@ -27,17 +26,6 @@ int RunSelect(CliSession& s, const std::string& library, const std::optional<std
 
 namespace {
 
-// The password for the new administrator account, from the first line of the file.
-std::optional<std::string> ReadFirstLine(const std::string& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string line;
-    std::getline(in, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-}
-
 // The new library's administrator gets the given password instead of the
 // initial one, through the same change as in user maintenance.
 bool SetAdminPassword(CliSession& s, const std::string& libPath, const std::string& password)
@@ -55,7 +43,7 @@ int RunCreate(CliSession& s, const std::string& dir, const std::optional<std::st
 {
     if (auto refused = s.Open(Commands::kCreateLib)) return *refused;
     std::optional<std::string> password;
-    if (!adminPasswordFile.empty() && !(password = ReadFirstLine(adminPasswordFile))) {
+    if (!adminPasswordFile.empty() && !(password = ReadPasswordFile(adminPasswordFile))) {
         s.Prompter().Tell("The password file cannot be read: " + adminPasswordFile, MsgIcon::Critical);
         return Exit::kFailed;
     }

@@ -6,7 +6,7 @@
 namespace CLI {
 class App;
 class Validator;
-}
+} // namespace CLI
 class CliSession;
 
 struct RezudCommand {

@@ -4,8 +4,6 @@
 #include "core/common/Text.h"
 #include "core/users/UserMaintenance.h"
 
-#include <fstream>
-
 namespace {
 
 std::optional<ListEntry> FindUser(CliSession& s, UserMaintenance& users, const std::string& login)
@@ -19,15 +17,9 @@ std::optional<ListEntry> FindUser(CliSession& s, UserMaintenance& users, const s
 std::optional<std::string> ReadSecret(CliSession& s, const std::string& file, const std::string& prompt)
 {
     if (!file.empty()) {
-        std::ifstream in(file, std::ios::binary);
-        std::string line;
-        if (in && std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            return line;
-        }
-        if (in.eof()) return std::string();
-        s.Prompter().Tell("The password file cannot be read: " + file, MsgIcon::Critical);
-        return std::nullopt;
+        std::optional<std::string> password = ReadPasswordFile(file);
+        if (!password) s.Prompter().Tell("The password file cannot be read: " + file, MsgIcon::Critical);
+        return password;
     }
     if (s.Io().inTerminal && s.Io().readSecret) return s.Io().readSecret(prompt);
     s.Prompter().Tell("No terminal to type the password: give it in a file.", MsgIcon::Critical);

@@ -88,29 +88,42 @@ int RunGroupsMembers(CliSession& s, const GroupArgs& a)
     return Exit::kDone;
 }
 
+namespace {
+
+// The group and the user a membership command names; none when either is unknown.
+std::optional<std::pair<ListEntry, ListEntry>> Membership(CliSession& s, GroupMaintenance& groups, const GroupArgs& a)
+{
+    const std::optional<ListEntry> group = FindGroup(s, groups, a.group);
+    const std::optional<ListEntry> user = group ? FindUser(s, a.login) : std::nullopt;
+    if (!user) return std::nullopt;
+    return std::make_pair(*group, *user);
+}
+
+} // namespace
+
 int RunGroupsAddMember(CliSession& s, const GroupArgs& a)
 {
     if (auto refused = s.Open(Commands::kGroups)) return *refused;
     GroupMaintenance groups(s.App());
-    const std::optional<ListEntry> group = FindGroup(s, groups, a.group);
-    const std::optional<ListEntry> user = group ? FindUser(s, a.login) : std::nullopt;
-    if (!user) return Exit::kFailed;
-    const std::string gid = std::to_string(group->id);
+    const auto found = Membership(s, groups, a);
+    if (!found) return Exit::kFailed;
+    const auto& [group, user] = *found;
+    const std::string gid = std::to_string(group.id);
     for (const ListEntry& member : groups.Members(gid))
-        if (member.id == user->id) return Exit::kDone;
-    return Done(groups.AddMember(gid, user->id), s);
+        if (member.id == user.id) return Exit::kDone;
+    return Done(groups.AddMember(gid, user.id), s);
 }
 
 int RunGroupsRemoveMember(CliSession& s, const GroupArgs& a)
 {
     if (auto refused = s.Open(Commands::kGroups)) return *refused;
     GroupMaintenance groups(s.App());
-    const std::optional<ListEntry> group = FindGroup(s, groups, a.group);
-    const std::optional<ListEntry> user = group ? FindUser(s, a.login) : std::nullopt;
-    if (!user) return Exit::kFailed;
-    if (!GroupMaintenance::CanRemove(user->text, group->text)) {
+    const auto found = Membership(s, groups, a);
+    if (!found) return Exit::kFailed;
+    const auto& [group, user] = *found;
+    if (!GroupMaintenance::CanRemove(user.text, group.text)) {
         s.Prompter().Tell("The Administrator stays a member of the Admin Group !", MsgIcon::Critical);
         return Exit::kFailed;
     }
-    return Done(groups.RemoveMember(std::to_string(group->id), user->id), s);
+    return Done(groups.RemoveMember(std::to_string(group.id), user.id), s);
 }

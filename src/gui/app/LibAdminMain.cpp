@@ -138,12 +138,13 @@ void LibAdminMain::RefreshLibStatus(const std::string& sLibPath)
     ShowFromStart(tbActiveLib_, QString::fromStdString(active ? sLibPath : kNoLibrary));
     for (QPushButton* button : libraryCommands_) button->setEnabled(active);
     ShowFromStart(tbLibDesc_, active ? QString::fromStdString(GetLibExtraInfo(App(), "3")) : QString());
+    shownLibPath_ = sLibPath;
     ShowInitialPasswordNotice();
 }
 
 void LibAdminMain::ShowInitialPasswordNotice()
 {
-    lbInitialPassword_->setVisible(AdminHasInitialPassword(App().state.gsActiveLibPath));
+    lbInitialPassword_->setVisible(AdminHasInitialPassword(shownLibPath_));
 }
 
 // However a modal window closed, the keys work on the console again at once.

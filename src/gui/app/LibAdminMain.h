@@ -26,8 +26,8 @@ public:
     bool CheckAdminLogin();
     void WarnLibInUse();
     void SetStatus(const std::string& text);
-    // Shows the initial-password line while the active library's
-    // administrator still has the initial password.
+    // Shows the initial-password line while the administrator of the library
+    // shown as active still has the initial password.
     void ShowInitialPasswordNotice();
 
     static bool InitCommonControlsVB() { return true; }
@@ -46,4 +46,6 @@ private:
     QLabel* lbStatus_;
     QLabel* lbInitialPassword_;
     QList<QPushButton*> libraryCommands_;
+    // The library RefreshLibStatus last showed; empty when none.
+    std::string shownLibPath_;
 };

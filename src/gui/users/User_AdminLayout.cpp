@@ -2,6 +2,7 @@
 // reading order, which is the order of the Tab key.
 #include "gui/users/User_Admin.h"
 
+#include "gui/ui/DialogKeys.h"
 #include "gui/ui/TextFit.h"
 
 #include <QGridLayout>
@@ -70,6 +71,7 @@ void User_Admin::BuildControls()
     BuildPasswordPage();
     Tab1->addTab(pic1, "Detail");
     Tab1->addTab(pic2, "Password");
+    TurnPagesWithCtrlPage(Tab1);
     usbClose = AddButton(this, "usbClose", "Cl&ose");
 
     auto* commands = new QVBoxLayout;

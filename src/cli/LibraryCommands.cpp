@@ -6,6 +6,7 @@
 #include "core/library/Library.h"
 #include "core/library/LibraryCreate.h"
 #include "core/library/LibraryDesc.h"
+#include "core/users/InitialPassword.h"
 #include "core/users/UserMaintenance.h"
 
 #include <ostream>
@@ -33,7 +34,7 @@ bool SetAdminPassword(CliSession& s, const std::string& libPath, const std::stri
     AppContext& app = s.App();
     app.state.gsActiveLibPath = libPath;
     app.state.gsCtrlLibPath = libPath;
-    return UserMaintenance(app).ChangePassword("1", kInitialAdminPassword, password, password);
+    return UserMaintenance(app).ChangePassword("1", kInitialPassword, password, password);
 }
 
 } // namespace

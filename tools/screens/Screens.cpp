@@ -1,6 +1,9 @@
 #include "Screens.h"
 
 #include "gui/app/LibAdminMain.h"
+#include "gui/ui/TextFit.h"
+#include "core/users/InitialPassword.h"
+#include "core/users/Password.h"
 #include "core/common/IniFile.h"
 
 #include <QApplication>
@@ -14,6 +17,7 @@ void Screens::Save(QWidget& w, const std::string& name)
     w.show();
     QApplication::processEvents();
     const fs::path file = out / (name + ".png");
+    for (const QString& control : CutTexts(w)) cut << QString::fromStdString(name) + ": " + control;
     if (!w.grab().save(QString::fromStdString(file.string())))
         std::fprintf(stderr, "screens: cannot write %s\n", file.c_str());
     else
@@ -43,4 +47,11 @@ void RenderConsole(Screens& s)
     UiContext ui{app, s.dialogs};
     LibAdminMain console(ui);
     s.Save(console, "LibAdminMain-library");
+
+    // A new library: its administrator still has the initial password.
+    app.db.TableExe("INSERT INTO `user-list` (`user-name`,`login-id`,`type`,`password`) VALUES (?,?,'U',?)",
+                    {"Administrator", "admin", ScramblePassword(kInitialPassword)});
+    app.db.CloseLibConnection();
+    console.RefreshLibStatus(app.state.gsActiveLibPath);
+    s.Save(console, "LibAdminMain-initial-password");
 }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QStringList>
 
 #include <filesystem>
 #include <string>
@@ -38,7 +39,10 @@ struct Screens {
     SilentPrompter prompter;
     ShowOnly dialogs;
 
-    // Shows the window and writes it as out/name.png.
+    // Controls whose text is cut, as "window: control: text".
+    QStringList cut;
+
+    // Shows the window, writes it as out/name.png and notes its cut texts.
     void Save(QWidget& w, const std::string& name);
     // A library made from the blank templates with its first rows,
     // configured in the settings file; returns its path.

@@ -3,13 +3,13 @@
 #include "Screens.h"
 
 #include "gui/common/Enter_Input.h"
-#include "gui/ui/TabStrip.h"
 #include "gui/ui/UserStdButton.h"
 #include "core/users/Password.h"
 #include "gui/users/User_Admin.h"
 #include "gui/users/User_Group.h"
 
 #include <QComboBox>
+#include <QTabWidget>
 
 namespace {
 
@@ -27,6 +27,8 @@ void AddRows(AppContext& app)
     }
     db.TableExe("INSERT INTO `user-list` (`user-name`,`type`) VALUES ('Scanning','G')");
     db.TableExe("INSERT INTO `user-group` (gid, uid) VALUES (6, 3), (6, 4)");
+    // As long as a name may be.
+    db.TableExe("INSERT INTO `user-list` (`user-name`,`type`) VALUES ('Scanning and Indexing Dpt','G')");
 }
 
 void Press(QWidget& w, const char* button) { w.findChild<UserStdButton*>(button)->InnerButton()->click(); }
@@ -53,7 +55,7 @@ void RenderUserWindows(Screens& s)
         s.Save(w, "User_Admin-administrator");
         Pick(w, "Mike Smith");
         s.Save(w, "User_Admin-detail");
-        w.findChild<TabStrip*>("Tab1")->Bar()->setCurrentIndex(1);
+        w.findChild<QTabWidget*>("Tab1")->setCurrentIndex(1);
         s.Save(w, "User_Admin-password");
         Press(w, "usbNew");
         s.Save(w, "User_Admin-new");
@@ -63,10 +65,12 @@ void RenderUserWindows(Screens& s)
         s.Save(w, "User_Group-admin-group");
         Pick(w, "Scanning");
         s.Save(w, "User_Group-scanning");
+        Pick(w, "Scanning and Indexing Dpt");
+        s.Save(w, "User_Group-long-name");
     }
     Enter_Input input;
     input.sLabel = "Rename user group to";
-    input.sInput = "Scanning";
+    input.sInput = "Scanning and Indexing Dpt";
     s.Save(input, "Enter_Input");
     app.db.CloseLibConnection();
 }

@@ -1,25 +1,62 @@
 // Renders every window of the program offscreen to PNG files, so anyone can
-// look at them without a display: screens OUTDIR
+// look at them without a display, and tells which captions do not fit:
+//   screens OUTDIR [--scale FACTOR] [--point-size POINTS]
+// It exits 1 when a caption is cut.
 #include "Screens.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 
 namespace fs = std::filesystem;
 
+namespace {
+
+struct Options {
+    const char* out = nullptr;
+    const char* scale = nullptr;
+    double pointSize = 0;
+};
+
+bool Parse(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--scale") == 0 && hasValue)
+            o.scale = argv[++i];
+        else if (std::strcmp(argv[i], "--point-size") == 0 && hasValue)
+            o.pointSize = std::atof(argv[++i]);
+        else if (!o.out && argv[i][0] != '-')
+            o.out = argv[i];
+        else
+            return false;
+    }
+    return o.out != nullptr;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: screens OUTDIR\n");
+    Options options;
+    if (!Parse(argc, argv, options)) {
+        std::fprintf(stderr, "usage: screens OUTDIR [--scale FACTOR] [--point-size POINTS]\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Read once, when the application starts.
+    if (options.scale) qputenv("QT_SCALE_FACTOR", options.scale);
     QApplication qapp(argc, argv);
+    if (options.pointSize > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(options.pointSize);
+        QApplication::setFont(font);
+    }
     QTemporaryDir work;
     Screens s;
-    s.out = fs::absolute(argv[1]);
+    s.out = fs::absolute(options.out);
     s.programDir = work.path().toStdString();
     fs::create_directories(s.out);
     const fs::path exeDir = QCoreApplication::applicationDirPath().toStdString();
@@ -34,5 +71,7 @@ int main(int argc, char** argv)
     RenderLibSelect(s);
     RenderAdminPass(s);
     RenderUserWindows(s);
-    return 0;
+
+    for (const QString& line : s.cut) std::fprintf(stderr, "cut: %s\n", qPrintable(line));
+    return s.cut.isEmpty() ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "core/common/IniFile.h"
 #include "core/common/Text.h"
 #include "core/library/LibrarySql.h"
+#include "core/users/InitialPassword.h"
 #include "core/users/Password.h"
 
 #include <cstdlib>
@@ -194,7 +195,7 @@ bool InitialiseDatabase(AppContext& app, const std::string& sLibPath, const std:
     const int outer = db.TransLevel();
     try {
         app.state.gsActiveLibPath = sLibPath;
-        const std::string password = ScramblePassword(kInitialAdminPassword);
+        const std::string password = ScramblePassword(kInitialPassword);
         const std::string desc = sLibDesc.empty() ? std::string(" ") : LeftChars(sLibDesc, kMaxDescChars);
 
         // All rows or none: a library without its administrator is no library.

@@ -10,8 +10,6 @@ class AppContext;
 struct AppState;
 
 inline constexpr const char* kLibVersion = "210";
-// The administrator's password in every new library, until it is changed.
-inline constexpr const char* kInitialAdminPassword = "quillset";
 inline constexpr const char* kCreateNotSuccessful = "Create new document library not successful ! ";
 inline constexpr const char* kPathNotSpecified = "Path not specified !";
 

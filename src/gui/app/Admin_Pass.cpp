@@ -4,6 +4,7 @@
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
 #include "core/base/MyErrHandler.h"
+#include "gui/ui/TextFit.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -24,6 +25,8 @@ Admin_Pass::Admin_Pass(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui
     tbPass_->setObjectName("tbPass");
     tbPass_->setEchoMode(QLineEdit::Password);
     tbPass_->setStyleSheet("lineedit-password-character: 42"); // "*"
+    tbPass_->setMinimumWidth(CharsWide(tbPass_, 30));
+    label->setBuddy(tbPass_);
     auto* inner = new QVBoxLayout(frame);
     inner->addWidget(label);
     inner->addWidget(tbPass_);
@@ -37,7 +40,6 @@ Admin_Pass::Admin_Pass(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(buttons);
-    resize(300, sizeHint().height());
 
     connect(ok, &QPushButton::clicked, this, &Admin_Pass::OnOK);
     tbPass_->clear();

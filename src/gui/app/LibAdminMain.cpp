@@ -3,6 +3,7 @@
 #include "gui/app/ConsoleCommands.h"
 #include "core/base/MyErrHandler.h"
 #include "core/library/Library.h"
+#include "core/users/InitialPassword.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,7 +11,17 @@
 
 namespace {
 constexpr const char* kNoLibrary = "No valid library selected !";
+
+// A path too long for its box shows its beginning, where the library is named.
+void ShowFromStart(QLineEdit* box, const QString& text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
 }
+
+// Room for a usual library path at any font.
+int PathBoxWidth(const QWidget* box) { return box->fontMetrics().averageCharWidth() * 48; }
+} // namespace
 
 LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui_(ui)
 {
@@ -33,11 +44,14 @@ LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui
     tbActiveLib_ = new QLineEdit(frame);
     tbActiveLib_->setObjectName("tbActiveLib");
     tbActiveLib_->setReadOnly(true);
+    tbActiveLib_->setMinimumWidth(PathBoxWidth(tbActiveLib_));
     auto* description = new QLabel("Description", frame);
     description->setObjectName("Label2");
     tbLibDesc_ = new QLineEdit(frame);
     tbLibDesc_->setObjectName("tbLibDesc");
     tbLibDesc_->setReadOnly(true);
+    location->setBuddy(tbActiveLib_);
+    description->setBuddy(tbLibDesc_);
     grid->addWidget(location, 0, 0);
     grid->addWidget(tbActiveLib_, 0, 1);
     grid->addWidget(description, 1, 0);
@@ -47,8 +61,12 @@ LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui
     lbStatus_ = new QLabel(this);
     lbStatus_->setObjectName("lbStatus");
     layout->addWidget(lbStatus_);
+    // A line of its own, so the status keeps the Part's texts as they are.
+    lbInitialPassword_ = new QLabel(kInitialPasswordNotice, this);
+    lbInitialPassword_->setObjectName("lbInitialPassword");
+    lbInitialPassword_->hide();
+    layout->addWidget(lbInitialPassword_);
     Wire();
-    resize(520, 560);
     Load();
 }
 
@@ -56,7 +74,6 @@ QPushButton* LibAdminMain::AddCommand(const char* name, const char* caption)
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
-    button->setMinimumHeight(30);
     layout()->addWidget(button);
     return button;
 }
@@ -87,12 +104,15 @@ void LibAdminMain::Wire()
         QPushButton* button = AddCommand(c.name, c.caption);
         if (c.library) libraryCommands_.append(button);
         const std::string procName = std::string("LibAdminMain.") + c.name + "_Click";
-        connect(button, &QPushButton::clicked, this, [this, c, procName] {
+        connect(button, &QPushButton::clicked, this, [this, c, procName, button] {
             Guarded(procName.c_str(), [&] {
                 if (c.login && !CheckAdminLogin()) return;
                 if (c.warning) WarnLibInUse();
                 c.run(*this);
             });
+            // A command may have changed the password or the library.
+            ShowInitialPasswordNotice();
+            TakeBackFocus(button);
         });
     }
     QPushButton* exit = AddCommand("cmdExit", "E&xit");
@@ -115,9 +135,24 @@ void LibAdminMain::Load()
 void LibAdminMain::RefreshLibStatus(const std::string& sLibPath)
 {
     const bool active = !sLibPath.empty();
-    tbActiveLib_->setText(QString::fromStdString(active ? sLibPath : kNoLibrary));
+    ShowFromStart(tbActiveLib_, QString::fromStdString(active ? sLibPath : kNoLibrary));
     for (QPushButton* button : libraryCommands_) button->setEnabled(active);
-    tbLibDesc_->setText(active ? QString::fromStdString(GetLibExtraInfo(App(), "3")) : QString());
+    ShowFromStart(tbLibDesc_, active ? QString::fromStdString(GetLibExtraInfo(App(), "3")) : QString());
+    shownLibPath_ = sLibPath;
+    ShowInitialPasswordNotice();
+}
+
+void LibAdminMain::ShowInitialPasswordNotice()
+{
+    lbInitialPassword_->setVisible(AdminHasInitialPassword(shownLibPath_));
+}
+
+// However a modal window closed, the keys work on the console again at once.
+void LibAdminMain::TakeBackFocus(QPushButton* button)
+{
+    activateWindow();
+    if (button->isEnabled()) button->setFocus(Qt::OtherFocusReason);
+    else setFocus(Qt::OtherFocusReason);
 }
 
 bool LibAdminMain::CheckAdminLogin()

@@ -26,6 +26,9 @@ public:
     bool CheckAdminLogin();
     void WarnLibInUse();
     void SetStatus(const std::string& text);
+    // Shows the initial-password line while the administrator of the library
+    // shown as active still has the initial password.
+    void ShowInitialPasswordNotice();
 
     static bool InitCommonControlsVB() { return true; }
 
@@ -35,10 +38,14 @@ private:
     void Wire();
     // Runs a handler with its error trap: no exception leaves the event.
     void Guarded(const char* procName, const std::function<void()>& body);
+    void TakeBackFocus(QPushButton* button);
 
     UiContext& ui_;
     QLineEdit* tbActiveLib_;
     QLineEdit* tbLibDesc_;
     QLabel* lbStatus_;
+    QLabel* lbInitialPassword_;
     QList<QPushButton*> libraryCommands_;
+    // The library RefreshLibStatus last showed; empty when none.
+    std::string shownLibPath_;
 };

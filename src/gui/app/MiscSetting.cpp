@@ -57,6 +57,9 @@ MiscSetting::MiscSetting(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(
     usbOK->setObjectName("usbOK");
     usbCancel = new UserStdButton("Cancel", this);
     usbCancel->setObjectName("usbCancel");
+    // Enter saves, Esc cancels.
+    usbOK->SetDefault(true);
+    usbCancel->SetCancel(true);
     buttons->addWidget(usbOK);
     buttons->addWidget(usbCancel);
     layout->addLayout(buttons);

@@ -2,6 +2,7 @@
 
 #include "core/backup/LibBackupRun.h"
 #include "gui/library/LibStat.h"
+#include "gui/ui/TextFit.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -32,7 +33,7 @@ LibBackup::LibBackup(UiContext& ui, QWidget* parent, FreeSpaceSource freeSpace)
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
     layout->addLayout(buttons);
-    resize(520, 200);
+    Label1->setMinimumWidth(CharsWide(Label1, 60));
     connect(Command1, &QPushButton::clicked, this, &LibBackup::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -1,6 +1,11 @@
 #include "gui/common/Enter_Input.h"
 
 #include "core/common/Text.h"
+#include "gui/ui/DialogKeys.h"
+#include "gui/ui/TextFit.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
 Enter_Input::Enter_Input(QWidget* parent)
     : QDialog(parent), Label1(new QLabel(this)), Text1(new QLineEdit(this)), cmdOK(new QPushButton("&OK", this)),
@@ -12,13 +17,20 @@ Enter_Input::Enter_Input(QWidget* parent)
     Text1->setObjectName("Text1");
     cmdOK->setObjectName("cmdOK");
     cmdCancel->setObjectName("cmdCancel");
-    Label1->setGeometry(12, 12, 300, 20);
-    Text1->setGeometry(12, 36, 300, 24);
-    cmdOK->setGeometry(136, 72, 84, 26);
-    cmdCancel->setGeometry(228, 72, 84, 26);
+    Label1->setBuddy(Text1);
+    // A group name of 25 characters shows whole.
+    Text1->setMinimumWidth(CharsWide(Text1, 36));
     cmdOK->setDefault(true);
     cmdCancel->setAutoDefault(false);
-    setFixedSize(324, 110);
+    PressOnEscape(cmdCancel);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(Text1);
+    layout->addLayout(buttons);
     connect(cmdOK, &QPushButton::clicked, this, &Enter_Input::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &Enter_Input::cmdCancel_Click);
 }

@@ -1,6 +1,8 @@
 #include "gui/library/LibCreate.h"
 
 #include "core/library/LibraryCreate.h"
+#include "gui/ui/DialogKeys.h"
+#include "gui/ui/TextFit.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,10 +23,10 @@ LibCreate::LibCreate(AppContext& app, QWidget* parent) : QDialog(parent), app_(a
     label->setObjectName("Label1");
     Text1_ = new QLineEdit("/", frame);
     Text1_->setObjectName("Text1");
-    Text1_->setMinimumWidth(320);
+    Text1_->setMinimumWidth(CharsWide(Text1_, 48));
+    label->setBuddy(Text1_);
     auto* browse = new QPushButton("...", frame);
     browse->setObjectName("Command2");
-    browse->setFixedWidth(32);
     grid->addWidget(label, 0, 0);
     grid->addWidget(Text1_, 0, 1);
     grid->addWidget(browse, 0, 2);
@@ -36,6 +38,9 @@ LibCreate::LibCreate(AppContext& app, QWidget* parent) : QDialog(parent), app_(a
     create->setDefault(true);
     auto* cancel = new QPushButton("&Cancel", this);
     cancel->setObjectName("Command1");
+    cancel->setAutoDefault(false);
+    // Esc is Cancel: it clears the chosen path, which the close box leaves.
+    PressOnEscape(cancel);
     buttons->addStretch();
     buttons->addWidget(create);
     buttons->addWidget(cancel);

@@ -2,6 +2,7 @@
 
 #include "core/base/MyErrHandler.h"
 #include "core/library/LibSelection.h"
+#include "gui/ui/TextFit.h"
 #include "gui/ui/cBrowseFolder.h"
 
 #include <QGridLayout>
@@ -35,13 +36,15 @@ LibSelect::LibSelect(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui)
     label1->setObjectName("Label1");
     tbLibPath_ = new QLineEdit(frame);
     tbLibPath_->setObjectName("tbLibPath");
-    tbLibPath_->setMinimumWidth(320);
+    tbLibPath_->setMinimumWidth(CharsWide(tbLibPath_, 48));
     QPushButton* command1 = MakeButton(frame, "Command1", "...");
     auto* label2 = new QLabel("Backup Library Path", frame);
     label2->setObjectName("Label2");
     tbLibPathBackup_ = new QLineEdit(frame);
     tbLibPathBackup_->setObjectName("tbLibPathBackup");
     QPushButton* command4 = MakeButton(frame, "Command4", "...");
+    label1->setBuddy(tbLibPath_);
+    label2->setBuddy(tbLibPathBackup_);
     grid->addWidget(label1, 0, 0, 1, 2);
     grid->addWidget(tbLibPath_, 1, 0);
     grid->addWidget(command1, 1, 1);
@@ -51,6 +54,7 @@ LibSelect::LibSelect(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui)
 
     QPushButton* ok = MakeButton(this, "cmdOK", "OK");
     QPushButton* cancel = MakeButton(this, "cmdCancel", "Cancel");
+    ok->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

@@ -1,6 +1,7 @@
 #include "gui/library/LibStat.h"
 
 #include "core/library/LibStatistics.h"
+#include "gui/ui/TextFit.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -26,7 +27,7 @@ LibStat::LibStat(UiContext& ui, QWidget* parent)
     layout->addWidget(Text1);
     layout->addStretch();
     layout->addWidget(cmdOK, 0, Qt::AlignHCenter);
-    resize(460, 280);
+    Text1->setMinimumSize(CharsWide(Text1, 56), Text1->fontMetrics().height() * 12);
     // Load: only the working label shows until the walk has finished.
     Text1->hide();
     cmdOK->hide();

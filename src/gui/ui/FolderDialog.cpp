@@ -1,7 +1,11 @@
 #include "gui/ui/FolderDialog.h"
 
+#include "gui/ui/TextFit.h"
+
 #include <QDir>
 #include <QGridLayout>
+
+#include <algorithm>
 
 FolderDialog::FolderDialog(QWidget* owner, const FolderRequest& request)
     : QFileDialog(owner, QString::fromStdString(request.title)), status_(new QLabel(this))
@@ -20,6 +24,8 @@ FolderDialog::FolderDialog(QWidget* owner, const FolderRequest& request)
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(status_, grid->rowCount(), 0, 1, grid->columnCount());
     connect(this, &QFileDialog::currentChanged, this, &FolderDialog::ShowStatusFor);
+    // Wide enough for the name, size, kind and date columns at any font.
+    resize(std::max(width(), CharsWide(this, 110)), std::max(height(), fontMetrics().height() * 28));
 }
 
 void FolderDialog::ShowStatusFor(const QString& path)

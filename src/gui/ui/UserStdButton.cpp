@@ -1,14 +1,26 @@
 #include "gui/ui/UserStdButton.h"
 
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
 namespace {
 
-// Twips to pixels at 96 dots per inch: 15 twips a pixel.
-constexpr int Px(int twips) { return twips / 15; }
+// The font the sizes in twips were made for.
+constexpr double kDesignPointSize = 9.0;
+
+// Twips to pixels: 15 twips a pixel at 96 dots per inch and the design font.
+// A larger font makes the twip larger, as a larger system font did where the
+// sizes come from, so a caption that fits keeps fitting.
+int Px(int twips, const QFont& font)
+{
+    const double scale = std::max(1.0, QFontInfo(font).pointSizeF() / kDesignPointSize);
+    return static_cast<int>(twips * scale / 15);
+}
 
 int ShiftState(Qt::KeyboardModifiers m)
 {
@@ -37,12 +49,24 @@ UserStdButton::UserStdButton(const QString& caption, QWidget* parent)
     : QWidget(parent), Command1(new QPushButton(caption, this))
 {
     Command1->setObjectName("Command1");
-    Command1->setGeometry(Px(15), Px(15), Px(1200), Px(345));
+    PlaceInnerButton();
     Command1->setAutoDefault(false);
-    resize(Px(1260), Px(420));
+    resize(sizeHint());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     Command1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &UserStdButton::Click);
+}
+
+QSize UserStdButton::sizeHint() const
+{
+    const QFont font = Command1->font();
+    return {Px(1260, font), Px(420, font)};
+}
+
+void UserStdButton::PlaceInnerButton()
+{
+    const QFont font = Command1->font();
+    Command1->setGeometry(Px(15, font), Px(15, font), Px(1200, font), Px(345, font));
 }
 
 void UserStdButton::SetWidth(std::int16_t value)
@@ -224,6 +248,10 @@ bool UserStdButton::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Command1) {
         switch (event->type()) {
+        case QEvent::FontChange:
+            PlaceInnerButton();
+            updateGeometry();
+            break;
         case QEvent::KeyPress:
         case QEvent::KeyRelease: return ForwardKey(event);
         case QEvent::MouseButtonPress:

@@ -53,8 +53,9 @@ public:
     void AmbientChanged(const QString& name);
 
     QPushButton* InnerButton() const { return Command1; }
-    // The control area on a form; the inner button never follows a resize.
-    QSize sizeHint() const override { return {84, 28}; }
+    // The control area on a form; the inner button never follows a resize,
+    // only its font.
+    QSize sizeHint() const override;
 
 signals:
     void PropertyChanged(const QString& name);
@@ -71,6 +72,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void PlaceInnerButton();
     void ApplyBackColor();
     void ApplyCancel(bool value);
     bool ForwardKey(QEvent* event);

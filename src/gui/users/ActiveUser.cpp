@@ -1,6 +1,7 @@
 #include "gui/users/ActiveUser.h"
 
 #include "core/base/MyErrHandler.h"
+#include "gui/ui/TextFit.h"
 #include "gui/ui/UserStdButton.h"
 #include "core/users/ActiveList.h"
 
@@ -29,7 +30,8 @@ ActiveUser::ActiveUser(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui
     buttons->addWidget(UserStdButton1);
     buttons->addWidget(UserStdButton2);
     layout->addLayout(buttons);
-    resize(380, 300);
+    // A user name of 25 characters and its login time.
+    List1->setMinimumWidth(CharsWide(List1, 60));
 
     connect(UserStdButton1, &UserStdButton::Click, this, &ActiveUser::UserStdButton1_Click);
     connect(UserStdButton2, &UserStdButton::Click, this, &QDialog::accept);

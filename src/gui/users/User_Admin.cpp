@@ -15,7 +15,7 @@ User_Admin::User_Admin(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui
 void User_Admin::Wire()
 {
     connect(Combo1, &QComboBox::activated, this, &User_Admin::Combo1_Click);
-    connect(Tab1, &TabStrip::Click, this, &User_Admin::Tab1_Click);
+    connect(Tab1, &QTabWidget::currentChanged, this, &User_Admin::Tab1_Click);
     connect(usbNew, &UserStdButton::Click, this, &User_Admin::usbNew_Click);
     connect(usbCancel, &UserStdButton::Click, this, &User_Admin::usbCancel_Click);
     connect(usbSaveDetail, &UserStdButton::Click, this, &User_Admin::usbSaveDetail_Click);
@@ -39,9 +39,13 @@ void User_Admin::SelectEntry(int index)
     Combo1_Click();
 }
 
+// Tabs count from 1, as the handler knows them.
 void User_Admin::SelectTab(int tab)
 {
-    Tab1->SelectQuietly(tab);
+    {
+        const QSignalBlocker quiet(Tab1);
+        Tab1->setCurrentIndex(tab - 1);
+    }
     Tab1_Click();
 }
 
@@ -100,17 +104,12 @@ void User_Admin::RefreshDetail(const std::string& sUserID)
         sUserID);
 }
 
+// The tab widget shows the page; the window sets what the page needs.
 void User_Admin::Tab1_Click()
 {
-    pic1->hide();
-    pic2->hide();
-    if (Tab1->SelectedTab() == 1) {
-        pic1->show();
-        PlacePage(*pic1, *Tab1);
+    if (Tab1->currentWidget() == pic1) {
         SetDefaultButton(usbSaveDetail);
-    } else if (Tab1->SelectedTab() == 2) {
-        pic2->show();
-        PlacePage(*pic2, *Tab1);
+    } else if (Tab1->currentWidget() == pic2) {
         // A user not yet saved has no password to set.
         pic2->setEnabled(m_sMode != "N");
         if (m_sMode != "N") SetDefaultButton(usbSavePw);

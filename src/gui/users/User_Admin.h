@@ -3,7 +3,6 @@
 // name and login id, and a Password page. The rules are UserMaintenance's;
 // this window keeps the selection, the mode and the controls' state.
 #include "gui/app/UiContext.h"
-#include "gui/ui/TabStrip.h"
 #include "gui/ui/UserStdButton.h"
 #include "core/users/UserMaintenance.h"
 
@@ -13,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTabWidget>
 
 #include <array>
 #include <string>
@@ -26,9 +26,6 @@ public:
     // empty (nothing selected).
     const std::string& UserID() const { return m_sUserID; }
     const std::string& Mode() const { return m_sMode; }
-
-    // Moves and sizes a page to the tab strip's client area.
-    static void PlacePage(QWidget& page, const TabStrip& tab);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,9 +54,8 @@ private:
     void SetEditLock(bool bEditing);
     void SetDefaultButton(UserStdButton* button);
     std::string ItemData(int index) const;
-    UserStdButton* AddButton(QWidget* parent, const char* name, const char* caption, int x, int y);
-    QLineEdit* AddBox(QWidget* parent, const char* name, int maxLength, int x, int y, int width);
-    void AddLabel(QWidget* parent, const char* name, const char* text, int x, int y);
+    UserStdButton* AddButton(QWidget* parent, const char* name, const char* caption);
+    QLineEdit* AddBox(QWidget* parent, const char* name, int maxLength);
 
     UiContext& ui_;
     UserMaintenance users_;
@@ -74,7 +70,7 @@ private:
     UserStdButton* usbDelete;
     UserStdButton* usbClose;
     QGroupBox* FrameTab;
-    TabStrip* Tab1;
+    QTabWidget* Tab1;
     QWidget* pic1;
     QLineEdit* tbUserName;
     QLineEdit* tbLoginID;

@@ -4,8 +4,12 @@
 #include "gui/common/Enter_Input.h"
 #include "core/common/Text.h"
 
+#include "gui/ui/TextFit.h"
+
 #include <QEvent>
+#include <QGridLayout>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace {
 // The entry the person selected; -1 when none.
@@ -25,48 +29,71 @@ User_Group::User_Group(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui
     Form_Load();
 }
 
-UserStdButton* User_Group::AddButton(QWidget* parent, const char* name, const char* caption, int x, int y)
+UserStdButton* User_Group::AddButton(QWidget* parent, const char* name, const char* caption)
 {
     auto* button = new UserStdButton(caption, parent);
     button->setObjectName(name);
-    button->move(x, y);
     return button;
 }
 
-QListWidget* User_Group::AddList(const char* name, const char* label, int x)
+QListWidget* User_Group::AddList(QGridLayout* grid, const char* name, const char* labelName, const char* label,
+                                 int column)
 {
     auto* caption = new QLabel(label, Frame2);
-    caption->setObjectName(std::string(name) == "List1" ? "Label1" : "Label2");
-    caption->setGeometry(x, 18, 160, 20);
+    caption->setObjectName(labelName);
     auto* list = new QListWidget(Frame2);
     list->setObjectName(name);
-    list->setGeometry(x, 40, 150, 240);
+    list->setMinimumWidth(CharsWide(list, 24));
     list->installEventFilter(this);
+    caption->setBuddy(list);
+    grid->addWidget(caption, 0, column);
+    grid->addWidget(list, 1, column);
     return list;
 }
 
+// Made in reading order, which is the order of the Tab key.
 void User_Group::BuildControls()
 {
     setObjectName("User_Group");
     setWindowTitle("Maintain User Groups");
     auto* label = new QLabel("User Group", this);
     label->setObjectName("Label3");
-    label->setGeometry(12, 14, 76, 20);
     Combo1 = new QComboBox(this);
     Combo1->setObjectName("Combo1");
-    Combo1->setGeometry(90, 12, 230, 24);
+    // A group name of 25 characters shows whole.
+    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Combo1->setMinimumContentsLength(27);
+    label->setBuddy(Combo1);
+    usbNew = AddButton(this, "usbNew", "&New");
+    usbRename = AddButton(this, "usbRename", "R&ename");
+    usbDelete = AddButton(this, "usbDelete", "&Delete");
+
     Frame2 = new QGroupBox(this);
     Frame2->setObjectName("Frame2");
-    Frame2->setGeometry(12, 46, 420, 292);
-    List1 = AddList("List1", "All Users ", 10);
-    List2 = AddList("List2", "Users belong to this group", 260);
-    usbAdd = AddButton(Frame2, "usbAdd", "&Add >>", 168, 110);
-    usbRemove = AddButton(Frame2, "usbRemove", "<< &Remove", 168, 150);
-    usbNew = AddButton(this, "usbNew", "&New", 444, 10);
-    usbRename = AddButton(this, "usbRename", "R&ename", 444, 44);
-    usbDelete = AddButton(this, "usbDelete", "&Delete", 444, 78);
-    usbClose = AddButton(this, "usbClose", "&Close", 444, 310);
-    setFixedSize(540, 350);
+    auto* lists = new QGridLayout(Frame2);
+    List1 = AddList(lists, "List1", "Label1", "All Users ", 0);
+    auto* moves = new QVBoxLayout;
+    usbAdd = AddButton(Frame2, "usbAdd", "&Add >>");
+    usbRemove = AddButton(Frame2, "usbRemove", "<< &Remove");
+    moves->addStretch();
+    moves->addWidget(usbAdd);
+    moves->addWidget(usbRemove);
+    moves->addStretch();
+    lists->addLayout(moves, 1, 1);
+    List2 = AddList(lists, "List2", "Label2", "Users belong to this group", 2);
+    usbClose = AddButton(this, "usbClose", "&Close");
+
+    auto* commands = new QVBoxLayout;
+    for (UserStdButton* button : {usbNew, usbRename, usbDelete}) commands->addWidget(button);
+    commands->addStretch();
+    commands->addWidget(usbClose);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(label, 0, 0);
+    layout->addWidget(Combo1, 0, 1);
+    layout->addWidget(Frame2, 1, 0, 1, 2);
+    layout->addLayout(commands, 0, 2, 2, 1);
+    layout->setRowStretch(1, 1);
+    layout->setColumnStretch(1, 1);
 }
 
 void User_Group::Wire()

@@ -7,6 +7,7 @@
 #include "core/users/GroupMaintenance.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QDialog>
 #include <QGroupBox>
 #include <QListWidget>
@@ -44,8 +45,8 @@ private:
     // The answer of the text input window; empty when there is none.
     std::string AskName(const char* prompt, const std::string& initial);
     static void Fill(QListWidget& list, const std::vector<ListEntry>& entries);
-    UserStdButton* AddButton(QWidget* parent, const char* name, const char* caption, int x, int y);
-    QListWidget* AddList(const char* name, const char* label, int x);
+    UserStdButton* AddButton(QWidget* parent, const char* name, const char* caption);
+    QListWidget* AddList(QGridLayout* grid, const char* name, const char* labelName, const char* label, int column);
 
     UiContext& ui_;
     GroupMaintenance groups_;

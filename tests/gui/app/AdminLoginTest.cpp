@@ -189,3 +189,16 @@ TEST_F(AdminPassWindowTest, SelectActiveLibraryAsksForTheLoginAgain)
     EXPECT_TRUE(console.CheckAdminLogin());
     EXPECT_EQ(env.dialogs.opened, (std::vector<std::string>{"Admin_Pass", "LibSelect", "Admin_Pass"}));
 }
+
+TEST_F(AdminPassWindowTest, EnterIsOK)
+{
+    LibAdminMain console(env.ui);
+    env.dialogs.steps.push_back([](QDialog& d) {
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        auto* box = Find<QLineEdit>(d, "tbPass");
+        QTest::keyClicks(box, "quillset");
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_TRUE(console.CheckAdminLogin());
+}

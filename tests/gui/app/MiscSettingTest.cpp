@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -146,4 +147,26 @@ TEST_F(MiscSettingTest, ConsoleCommandOpensTheWindowAfterTheLogin)
     EXPECT_EQ(env.dialogs.opened, std::vector<std::string>{"MiscSetting"});
     EXPECT_EQ(Stored("Operation", "Mode"), "1");
     EXPECT_EQ(Stored("Lib", "Path"), lib) << "other keys kept";
+}
+
+TEST_F(MiscSettingTest, EnterSavesAndEscCancels)
+{
+    const auto open = [&](MiscSetting& window) {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        Find<QRadioButton>(window, "optNetwork")->setChecked(true);
+    };
+    {
+        MiscSetting window(env.ui);
+        open(window);
+        QTest::keyClick(Find<QRadioButton>(window, "optNetwork"), Qt::Key_Escape);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_FALSE(fs::exists(env.Ini()));
+    }
+    MiscSetting window(env.ui);
+    open(window);
+    QTest::keyClick(Check(window), Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(Stored("Operation", "Mode"), "1");
 }

@@ -2,6 +2,7 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QLabel>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,6 +45,21 @@ TEST(EnterInput, CancelEmptiesAndTheCloseBoxChangesNothing)
                   d.close();
               }),
               "old");
+}
+
+TEST(EnterInput, EnterIsOKAndEscIsCancel)
+{
+    const auto key = [](Qt::Key k, const char* typed) {
+        return [k, typed](QDialog& d) {
+            d.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+            auto* box = Find<QLineEdit>(d, "Text1");
+            box->setText(typed);
+            QTest::keyClick(box, k);
+        };
+    };
+    EXPECT_EQ(Answer("old", key(Qt::Key_Return, " typed ")), "typed");
+    EXPECT_EQ(Answer("old", key(Qt::Key_Escape, "typed")), "") << "Esc answers as Cancel, not as the close box";
 }
 
 } // namespace

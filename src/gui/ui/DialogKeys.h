@@ -1,0 +1,9 @@
+#pragma once
+// Keys of a dialog beyond Qt's own: Esc presses the cancel button, so it does
+// what that button does (the close box stays the window's own); Ctrl+PgDn and
+// Ctrl+PgUp turn the pages of a tab widget from anywhere in its window.
+#include <QAbstractButton>
+#include <QTabWidget>
+
+void PressOnEscape(QAbstractButton* button);
+void TurnPagesWithCtrlPage(QTabWidget* tabs);

@@ -19,6 +19,10 @@ bool SafeRelative(const std::string& name, bool allowSubdirs)
 
 bool IsSafeDocumentPath(const std::string& location, const std::string& filename)
 {
-    return SafeRelative(location, true) && SafeRelative(filename, false) &&
-           *std::filesystem::path(location).begin() != "00000000";
+    return SafeRelative(location, true) && SafeRelative(filename, false) && !IsControlLocation(location);
+}
+
+bool IsControlLocation(const std::string& location)
+{
+    return !location.empty() && *std::filesystem::path(location).begin() == "00000000";
 }

@@ -6,3 +6,5 @@
 #include <string>
 
 bool IsSafeDocumentPath(const std::string& location, const std::string& filename);
+// The location starts in the control directory.
+bool IsControlLocation(const std::string& location);

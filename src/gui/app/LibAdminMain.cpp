@@ -82,6 +82,8 @@ void LibAdminMain::Wire()
         {"cmdResetDoc", "Reset Document &Locks", true, true, true, RunResetDoc},
         {"cmdResetUser", "&Reset Active User List", true, false, true, RunResetUser},
         {"cmdMiscSetting", "Misc &Settting", true, false, true, RunMiscSetting},
+        // Reads only, so it needs neither the login nor the warning.
+        {"cmdCheckLib", "Chec&k Library", false, false, true, RunCheckLib},
     };
     for (const Command& c : commands) {
         QPushButton* button = AddCommand(c.name, c.caption);

@@ -87,10 +87,10 @@ std::string KindSection(const CheckReport& r, FindingKind kind)
 nlohmann::ordered_json FindingJson(const Finding& f)
 {
     nlohmann::ordered_json j = {{"kind", KindName(f.kind)},
-                        {"ids", f.ids},
-                        {"names", f.names},
-                        {"detail", f.detail},
-                        {"action", KindAdvice(f.kind)}};
+                                {"ids", f.ids},
+                                {"names", f.names},
+                                {"detail", f.detail},
+                                {"action", KindAdvice(f.kind)}};
     if (!f.path.empty()) j["path"] = f.path;
     if (f.kind == FindingKind::NeverBackedUp) j["documents"] = f.count;
     if (f.kind == FindingKind::OrphanFile) j["bytes"] = f.count;
@@ -132,16 +132,16 @@ std::string RenderCheckJson(const CheckReport& r, int indent)
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
     for (const Finding& f : r.findings) findings.push_back(FindingJson(f));
     const nlohmann::ordered_json j = {{"library", r.library},
-                              {"check", r.deep ? "integrity_check" : "quick_check"},
-                              {"staleDays", r.staleDays},
-                              {"clean", !r.HasFindings() && !r.Failed()},
-                              {"documents", r.documents},
-                              {"storageDirectories", r.storageDirs},
-                              {"neverBackedUp", r.neverBackedUp},
-                              {"orphanBytes", r.orphanBytes},
-                              {"counts", counts},
-                              {"findings", findings},
-                              {"errors", r.errors}};
+                                      {"check", r.deep ? "integrity_check" : "quick_check"},
+                                      {"staleDays", r.staleDays},
+                                      {"clean", !r.HasFindings() && !r.Failed()},
+                                      {"documents", r.documents},
+                                      {"storageDirectories", r.storageDirs},
+                                      {"neverBackedUp", r.neverBackedUp},
+                                      {"orphanBytes", r.orphanBytes},
+                                      {"counts", counts},
+                                      {"findings", findings},
+                                      {"errors", r.errors}};
     // Names come from the file system and the database: invalid UTF-8 is replaced, not thrown.
     return j.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }

@@ -1,6 +1,7 @@
 #include "core/library/StorageScan.h"
 
 #include "core/library/CheckRun.h"
+#include "core/library/DocumentPath.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -60,6 +61,8 @@ const char* NotPlain(mode_t mode)
 
 } // namespace
 
+StorageScan::StorageScan(CheckRun& run) : run_(run), dirs_(run.libPath, std::string()) {}
+
 StorageScan::~StorageScan()
 {
     if (fd_ >= 0) ::close(fd_);
@@ -106,6 +109,15 @@ void StorageScan::ListRoot()
 void StorageScan::Take(const Row& row)
 {
     if (++rows_ % kPageRows == 0) run_.Progress("Checking files", rows_, run_.report.documents);
+    if (const std::string bad = BadName(row); !bad.empty()) {
+        run_.report.Add({FindingKind::BadDocumentName,
+                         {row.id},
+                         {row.location, row.filename},
+                         {},
+                         "document " + std::to_string(row.id) + ", location '" + row.location + "', file name '" +
+                             row.filename + "': " + bad});
+        return;
+    }
     if (!open_ || row.location != location_) {
         Group();
         Close();
@@ -119,6 +131,25 @@ void StorageScan::Take(const Row& row)
     }
     if (!group_.empty() && group_.back().filename != row.filename) Group();
     group_.push_back(row);
+}
+
+std::string StorageScan::BadName(const Row& row)
+{
+    if (row.location != judged_) {
+        judged_ = row.location;
+        locationFault_ = BadLocation(row.location);
+    }
+    if (!locationFault_.empty()) return locationFault_;
+    if (row.filename.empty()) return "no file name";
+    return IsSafeDocumentName(row.filename) ? std::string() : "leads outside the library";
+}
+
+std::string StorageScan::BadLocation(const std::string& location)
+{
+    if (location.empty()) return "no location";
+    if (!IsSafeDocumentLocation(location))
+        return IsControlLocation(location) ? "in the control directory" : "leads outside the library";
+    return dirs_.SourceReachable(location) ? std::string() : "reached through a link";
 }
 
 void StorageScan::Open(const std::string& location)
@@ -152,14 +183,14 @@ void StorageScan::Group()
     while (next_ < entries_.size() && entries_[next_].name < name) ++next_;
     Entry* entry = next_ < entries_.size() && entries_[next_].name == name ? &entries_[next_] : nullptr;
     if (entry) entry->named = true;
-    std::vector<std::int64_t> ids;
-    for (const Row& row : group_) {
-        CheckFile(row.id, name, entry);
-        ids.push_back(row.id);
-    }
-    if (ids.size() > 1) {
+    for (const Row& row : group_) CheckFile(row.id, name, entry);
+    if (group_.size() > 1) {
+        std::vector<std::int64_t> ids;
         std::string detail = "documents";
-        for (std::size_t i = 0; i < ids.size(); ++i) detail += (i ? ", " : " ") + std::to_string(ids[i]);
+        for (const Row& row : group_) {
+            detail += (ids.empty() ? " " : ", ") + std::to_string(row.id);
+            ids.push_back(row.id);
+        }
         run_.report.Add({FindingKind::SharedFile, ids, {}, Path(name), detail});
     }
     group_.clear();

@@ -13,13 +13,13 @@ class LevelTree {
 public:
     // Reads every `level` row, in pages.
     void Read(Connection& lib);
-    void Add(const LevelNode& node) { nodes_[node.id] = node; }
 
     // Empty when the backup walk reaches documents of folder `folderId`;
     // otherwise why it does not.
     std::string Unreached(std::int64_t folderId) const;
 
 private:
+    void Add(const LevelNode& node) { nodes_[node.id] = node; }
     const LevelNode* Find(std::int64_t id) const;
     bool InLoop(const LevelNode& node) const;
 

@@ -228,18 +228,27 @@ TEST_F(LibraryCheckTest, EachStorageDirectoryIsMergedWithItsRows)
     builder.AddDocument(folder, Doc("a.tif.1", 10)); // and after it
     const auto nowhere = NoFile(folder, "x.tif", "00000005");
     WriteFile(Path("00000001/a.tif0"), "55555");
+    // A storage directory that is a link is followed; a link below one is not.
+    fs::create_directories(env.root / "volume2");
+    WriteFile(env.root / "volume2/v.tif", "on another volume");
+    fs::create_directory_symlink(env.root / "volume2", Path("00000007"));
+    NoFile(folder, "v.tif", "00000007");
+    fs::create_directory_symlink("../00000002", Path("00000001/up"));
+    const auto linked = NoFile(folder, "b.tif", "00000001/up");
 
     const CheckReport r = CheckLibrary(lib);
     EXPECT_TRUE(r.errors.empty());
     std::set<std::string> orphans;
     for (const Finding& f : r.findings)
         if (f.kind == FindingKind::OrphanFile) orphans.insert(f.path.substr(lib.size() + 1));
-    EXPECT_EQ(orphans,
-              (std::set<std::string>{"0000/a", "00000001x/b", "zz/c", "00000001/sub/orphan", "00000001/a.tif0"}));
+    // The link no document can use is an orphan too, of no size.
+    EXPECT_EQ(orphans, (std::set<std::string>{"0000/a", "00000001x/b", "zz/c", "00000001/sub/orphan", "00000001/a.tif0",
+                                              "00000001/up"}));
     EXPECT_EQ(r.orphanBytes, 15);
     EXPECT_EQ(Summary(r).count({"file-missing", {nowhere}}), 1u);
-    EXPECT_EQ(r.findings.size(), 6u);
-    EXPECT_EQ(r.storageDirs, 6); // the missing one is not listed
+    EXPECT_EQ(Summary(r).count({"bad-document-name", {linked}}), 1u);
+    EXPECT_EQ(r.findings.size(), 8u);
+    EXPECT_EQ(r.storageDirs, 7); // the missing one is not listed
 }
 
 TEST_F(LibraryCheckTest, LoginsOlderThanTheGivenAgeAndDamageThatStopsTheCheck)

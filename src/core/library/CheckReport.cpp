@@ -70,8 +70,8 @@ std::string Headline(const CheckReport& r)
         if (r.counts[i] > 0) text += "  " + std::string(kKinds[i].title) + ": " + std::to_string(r.counts[i]) + "\n";
     if (r.neverBackedUp > 0) text += std::to_string(r.neverBackedUp) + " documents are never backed up.\n";
     if (r.Count(FindingKind::OrphanFile) > 0)
-        text += std::to_string(r.Count(FindingKind::OrphanFile)) + " files that no document names, " +
-                std::to_string(r.orphanBytes) + " bytes.\n";
+        text += "Files that no document names: " + std::to_string(r.Count(FindingKind::OrphanFile)) + ", " +
+                std::to_string(r.orphanBytes) + " bytes in all.\n";
     return text;
 }
 

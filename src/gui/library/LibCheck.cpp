@@ -79,15 +79,19 @@ void LibCheck::Progress(const std::string& stage, std::int64_t done, std::int64_
     QApplication::processEvents();
 }
 
+// The kinds found, in the report's order.
 void LibCheck::ShowCounts(const CheckReport& report)
 {
-    lstCounts->setRowCount(static_cast<int>(kFindingKinds));
+    lstCounts->setRowCount(0);
     for (std::size_t i = 0; i < kFindingKinds; ++i) {
         const auto kind = static_cast<FindingKind>(i);
+        if (report.Count(kind) == 0) continue;
+        const int row = lstCounts->rowCount();
+        lstCounts->insertRow(row);
         auto* count = new QTableWidgetItem(QString::number(report.Count(kind)));
         count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        lstCounts->setItem(static_cast<int>(i), 0, new QTableWidgetItem(KindTitle(kind)));
-        lstCounts->setItem(static_cast<int>(i), 1, count);
+        lstCounts->setItem(row, 0, new QTableWidgetItem(KindTitle(kind)));
+        lstCounts->setItem(row, 1, count);
     }
 }
 

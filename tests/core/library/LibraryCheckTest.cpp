@@ -160,6 +160,7 @@ TEST_F(LibraryCheckTest, OneOfEachFindingByKindAndId)
     EXPECT_NE(text.find(std::to_string(expected.size()) + " findings:"), std::string::npos) << text;
     EXPECT_NE(text.find("  File that no document names: 2\n"), std::string::npos) << text;
     EXPECT_NE(text.find("1 documents are never backed up."), std::string::npos) << text;
+    EXPECT_NE(text.find("Files that no document names: 2, 10 bytes in all."), std::string::npos) << text;
     for (const Finding& f : r.findings) EXPECT_NE(text.find("  " + DescribeFinding(f) + "\n"), std::string::npos);
     EXPECT_NE(text.find("document " + std::to_string(missing) + ": " + Path("00000001/gone.tif")), std::string::npos);
     EXPECT_NE(text.find(Path("00000009/lost.tif")), std::string::npos);

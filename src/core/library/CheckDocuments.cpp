@@ -8,7 +8,9 @@
 #include "core/library/LevelTree.h"
 #include "core/library/StorageScan.h"
 
+#include <filesystem>
 #include <limits>
+#include <set>
 
 namespace {
 
@@ -21,25 +23,65 @@ constexpr const char* kCopyFiles =
     "coalesce(`filename`, ''), id FROM main.`images` WHERE id > ?1 ORDER BY id LIMIT ?2";
 constexpr const char* kPageEnd =
     "SELECT count(*) AS n, max(id) AS last FROM (SELECT id FROM main.`images` WHERE id > ?1 ORDER BY id LIMIT ?2)";
+constexpr const char* kAddedSince =
+    "SELECT id, `location`, `filename` FROM `images` WHERE id > ?1 ORDER BY id LIMIT ?2";
 constexpr const char* kFolders = "SELECT `folder-id` AS folder, count(*) AS n FROM `images` WHERE `folder-id` > ?1 "
                                  "GROUP BY `folder-id` ORDER BY `folder-id` LIMIT ?2";
 
-// Copies every row of `images` into check_files.
-void CopyRows(CheckRun& run)
+std::string Normal(const std::string& path) { return std::filesystem::path(path).lexically_normal().string(); }
+
+bool IsFileFinding(FindingKind kind)
+{
+    return kind == FindingKind::FileMissing || kind == FindingKind::FileNotPlain ||
+           kind == FindingKind::FileUnreadable || kind == FindingKind::FileEmpty;
+}
+
+// Copies every row of `images` into check_files, a page at a time, each in
+// a read transaction of its own; returns the last id copied.
+std::int64_t CopyRows(CheckRun& run)
 {
     const std::int64_t total = run.lib.Query("SELECT count(*) AS n FROM `images`", {})["n"].Int();
     run.lib.Execute(kCreateFiles, {});
-    ReadStretch stretch(run.lib);
-    for (std::int64_t last = std::numeric_limits<std::int64_t>::min();;) {
+    std::int64_t last = std::numeric_limits<std::int64_t>::min();
+    for (std::int64_t copied = kPageRows; copied == kPageRows;) {
+        ReadStretch stretch(run.lib);
         stretch.Begin();
         const ResultSet end = run.lib.Query(kPageEnd, {last, kPageRows});
         run.lib.Execute(kCopyFiles, {last, kPageRows});
-        if (stretch.Expired()) stretch.End();
-        run.report.documents += end["n"].Int();
+        stretch.End();
+        copied = end["n"].Int();
+        if (copied > 0) last = end["last"].Int();
+        run.report.documents += copied;
         run.Progress("Reading documents", run.report.documents, total);
-        if (end["n"].Int() < kPageRows) break;
-        last = end["last"].Int();
     }
+    return last;
+}
+
+// Clients go on working while the check runs: a file whose row came after
+// the copy is no orphan, and a document deleted since has no missing file.
+void DropChangedSince(CheckRun& run, std::int64_t last)
+{
+    std::set<std::string> added;
+    ReadInPages(
+        run.lib, kAddedSince, "id",
+        [&](const ResultSet& row) {
+            added.insert(Normal(run.DocumentPath(row["location"].Text(), row["filename"].Text())));
+        },
+        last);
+    std::set<std::int64_t> gone;
+    ReadStretch stretch(run.lib);
+    for (const Finding& f : run.report.findings) {
+        if (!IsFileFinding(f.kind)) continue;
+        stretch.Begin();
+        if (run.lib.Query("SELECT count(*) AS n FROM `images` WHERE id = ?", {f.ids.at(0)})["n"].Int() == 0)
+            gone.insert(f.ids.at(0));
+        if (stretch.Expired()) stretch.End();
+    }
+    stretch.End();
+    run.report.Drop([&](const Finding& f) {
+        if (f.kind == FindingKind::OrphanFile) return added.count(Normal(f.path)) > 0;
+        return IsFileFinding(f.kind) && gone.count(f.ids.at(0)) > 0;
+    });
 }
 
 // The documents of each folder, counted from the folder index, against the tree.
@@ -66,6 +108,7 @@ void CheckDocuments(CheckRun& run)
     LevelTree tree;
     tree.Read(run.lib);
     ReportUnreached(run, tree);
-    CopyRows(run);
+    const std::int64_t last = CopyRows(run);
     StorageScan(run).Run();
+    DropChangedSince(run, last);
 }

@@ -3,17 +3,15 @@
 #include "core/data/ReadStretch.h"
 #include "core/library/CheckRun.h"
 
-#include <limits>
-
 namespace {
 constexpr std::int64_t kPageRows = 4096;
 }
 
 void ReadInPages(Connection& connection, const std::string& sql, const char* key,
-                 const std::function<void(const ResultSet&)>& row)
+                 const std::function<void(const ResultSet&)>& row, std::int64_t after)
 {
     ReadStretch stretch(connection);
-    std::int64_t last = std::numeric_limits<std::int64_t>::min();
+    std::int64_t last = after;
     for (;;) {
         stretch.Begin();
         ResultSet page = connection.Query(sql, {last, kPageRows});

@@ -111,6 +111,16 @@ void CheckReport::Add(Finding finding)
     findings.push_back(std::move(finding));
 }
 
+void CheckReport::Drop(const std::function<bool(const Finding&)>& drop)
+{
+    std::vector<Finding> all = std::move(findings);
+    findings.clear();
+    counts = {};
+    neverBackedUp = orphanBytes = 0;
+    for (Finding& f : all)
+        if (!drop(f)) Add(std::move(f));
+}
+
 std::string DescribeFinding(const Finding& f) { return f.path.empty() ? f.detail : f.detail + ": " + f.path; }
 
 std::string RenderCheckText(const CheckReport& r)

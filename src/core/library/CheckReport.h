@@ -4,6 +4,7 @@
 // can do about it; and how it renders as text and as JSON.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ struct CheckReport {
     std::int64_t orphanBytes = 0;   // total size of the orphan files
 
     void Add(Finding finding);
+    // Takes back the findings `drop` picks, with their counts and totals.
+    void Drop(const std::function<bool(const Finding&)>& drop);
     std::int64_t Count(FindingKind kind) const { return counts[static_cast<std::size_t>(kind)]; }
     bool HasFindings() const { return !findings.empty(); }
     bool Failed() const { return !errors.empty(); }

@@ -5,6 +5,8 @@
 #include "core/library/LibraryCheck.h"
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <map>
 #include <string>
 
@@ -38,7 +40,8 @@ struct CheckRun {
 // short read transaction. `sql` takes the last key read as ?1 and the page
 // size as ?2 and returns the key in column `key`.
 void ReadInPages(Connection& connection, const std::string& sql, const char* key,
-                 const std::function<void(const ResultSet&)>& row);
+                 const std::function<void(const ResultSet&)>& row,
+                 std::int64_t after = std::numeric_limits<std::int64_t>::min());
 
 // Opens one of the two databases for reading; false when it cannot, with
 // damage reported as a finding and anything else as an error.

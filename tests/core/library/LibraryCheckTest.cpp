@@ -273,3 +273,20 @@ TEST_F(LibraryCheckTest, LoginsOlderThanTheGivenAgeAndDamageThatStopsTheCheck)
     EXPECT_NE(RenderCheckText(none).find("Not checked, the report is incomplete"), std::string::npos);
     EXPECT_FALSE(nlohmann::json::parse(RenderCheckJson(none)).at("clean").get<bool>());
 }
+
+TEST_F(LibraryCheckTest, DocumentsAddedOrDeletedWhileTheCheckRunsAreNoFindings)
+{
+    bool changed = false;
+    const auto change = [&](const std::string& stage, std::int64_t, std::int64_t) {
+        if (stage != "Reading documents" || changed) return;
+        changed = true; // after the rows were read, before the files are
+        builder.AddDocument(folder, Doc("new.tif"));
+        builder.Lib().exec("DELETE FROM `images` WHERE `filename` = 'b.tif'");
+        fs::remove(Path("00000002/b.tif"));
+    };
+    const CheckReport r = CheckLibrary(lib, {}, change);
+    ASSERT_TRUE(changed);
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    EXPECT_TRUE(r.findings.empty()) << DescribeFinding(r.findings.front());
+    EXPECT_EQ(r.Count(FindingKind::OrphanFile), 0);
+}

@@ -3,11 +3,13 @@
 //   benchlib stats LIB                  the statistics walk
 //   benchlib backup LIB BACKUP SIZE_KB  one backup run into BACKUP
 //   benchlib change LIB PERCENT SEED    mark PERCENT % of the documents changed now
+//   benchlib check LIB                  the library check (its report's counts)
 #include "BenchGenerate.h"
 
 #include "core/app/AppContext.h"
 #include "core/backup/LibBackupRun.h"
 #include "core/library/LibStatistics.h"
+#include "core/library/LibraryCheck.h"
 #include "core/library/LibraryCreate.h"
 
 #include <chrono>
@@ -46,7 +48,8 @@ double Seconds(std::chrono::steady_clock::time_point start)
 
 int Usage()
 {
-    std::cerr << "usage: benchlib generate LIB DOCS | stats LIB | backup LIB BACKUP SIZE_KB | change LIB PERCENT SEED\n";
+    std::cerr << "usage: benchlib generate LIB DOCS | stats LIB | backup LIB BACKUP SIZE_KB | change LIB PERCENT SEED"
+                 " | check LIB\n";
     return 2;
 }
 
@@ -83,6 +86,13 @@ int main(int argc, char** argv)
     } else if (command == "change" && argc == 5) {
         std::printf("changed %lld\n", static_cast<long long>(ChangeDocuments(lib, std::stod(argv[3]),
                                                                              static_cast<std::uint32_t>(std::stoul(argv[4])))));
+    } else if (command == "check" && argc == 3) {
+        const CheckReport r = CheckLibrary(lib);
+        std::printf("documents %lld findings %zu\n", static_cast<long long>(r.documents), r.findings.size());
+        if (r.Failed() || r.HasFindings()) {
+            std::cerr << RenderCheckText(r);
+            return 1;
+        }
     } else {
         return Usage();
     }

@@ -19,15 +19,16 @@ struct CliIo {
 // The exit codes, as scripts and monitoring read them.
 namespace Exit {
 inline constexpr int kDone = 0;
-inline constexpr int kWarnings = 1;    // done, but not everything: documents or databases not copied
+inline constexpr int kWarnings = 1;    // done with warnings: not everything copied, or findings
 inline constexpr int kFailed = 2;      // refused or failed
 inline constexpr int kBadPassword = 3; // administrator password wrong or missing
 inline constexpr int kUsage = 64;      // the command line itself is wrong
 } // namespace Exit
 
-inline constexpr const char* kExitCodesHelp = "Exit codes:\n"
-                                              "  0   done\n"
-                                              "  1   done with warnings (documents or databases not copied)\n"
-                                              "  2   refused or failed\n"
-                                              "  3   administrator password wrong or missing\n"
-                                              "  64  usage error\n";
+inline constexpr const char* kExitCodesHelp =
+    "Exit codes:\n"
+    "  0   done\n"
+    "  1   done with warnings (documents or databases not copied; check findings)\n"
+    "  2   refused or failed\n"
+    "  3   administrator password wrong or missing\n"
+    "  64  usage error\n";

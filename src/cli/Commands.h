@@ -5,6 +5,7 @@
 #include <string>
 
 class CliSession;
+struct CheckOptions;
 
 int RunStatus(CliSession& s);
 int RunSelect(CliSession& s, const std::string& library, const std::optional<std::string>& backup);
@@ -45,5 +46,7 @@ int RunGroupsRemoveMember(CliSession& s, const GroupArgs& a);
 
 int RunSessionsList(CliSession& s);
 int RunSessionsRemove(CliSession& s, const std::string& login);
+
+int RunCheck(CliSession& s, const CheckOptions& options);
 
 int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std::optional<std::string>& compatible);

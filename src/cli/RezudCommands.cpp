@@ -2,6 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
+#include "core/library/LibraryCheck.h"
 
 #include <CLI/CLI.hpp>
 
@@ -72,6 +73,13 @@ void AddLibraryCommands(CLI::App& cli, RezudCommand& chosen)
     });
 
     Command(cli, chosen, "stats", "The library statistics", [] { return Runner(RunStats); });
+
+    auto co = Values<CheckOptions>();
+    CLI::App* check = Command(cli, chosen, "check", "Check the library's databases and files, read-only",
+                              [co] { return Runner([co](CliSession& s) { return RunCheck(s, *co); }); });
+    check->add_flag("--deep", co->deep, "A full integrity check of both databases instead of the quick one");
+    check->add_option("--stale-days", co->staleDays, "Logins older than this many days are stale (default 30)")
+        ->check(CLI::NonNegativeNumber);
 }
 
 void AddFileCommands(CLI::App& cli, RezudCommand& chosen)

@@ -111,3 +111,22 @@ TEST_F(RezudTest, UsageErrorsAndHelp)
     EXPECT_NE(help.out.find("3   administrator password wrong or missing"), std::string::npos);
     EXPECT_EQ(Rezud({"users", "--help"}).code, 0);
 }
+
+TEST_F(RezudTest, CheckNeedsNoLoginAndExitsOneWithFindings)
+{
+    const CliResult clean = Rezud({"check"});
+    EXPECT_EQ(clean.code, 0) << clean.out << clean.err;
+    EXPECT_NE(clean.out.find("No findings: the library is clean."), std::string::npos);
+
+    LibraryBuilder builder(lib);
+    LibraryBuilder::Document gone;
+    gone.filename = "gone.tif"; // no file written
+    builder.AddDocument(builder.AddFolder(builder.AddDrawer(builder.AddCabinet())), gone);
+    const CliResult found = Rezud({"check", "--deep", "--json"});
+    EXPECT_EQ(found.code, 1);
+    const nlohmann::json j = nlohmann::json::parse(found.out);
+    EXPECT_EQ(j["exit"], 1);
+    EXPECT_EQ(j["check"]["check"], "integrity_check");
+    EXPECT_EQ(j["check"]["counts"]["file-missing"], 1);
+    EXPECT_EQ(Rezud({"check", "--stale-days", "-1"}).code, 64);
+}

@@ -6,6 +6,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <fstream>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -143,6 +144,18 @@ void LibraryBuilder::AddLock(std::int64_t image, std::int64_t user)
     s.bind(1, static_cast<int64_t>(image));
     s.bind(2, static_cast<int64_t>(user));
     s.exec();
+}
+
+void MismatchIndex(const std::string& dbFile, const std::string& index, const std::string& table,
+                   const std::string& column)
+{
+    SQLite::Database db(dbFile, SQLite::OPEN_READWRITE, 5000);
+    db.exec("PRAGMA writable_schema=ON");
+    SQLite::Statement s(db, "UPDATE sqlite_master SET sql=? WHERE type='index' AND name=?");
+    s.bind(1, "CREATE INDEX `" + index + "` ON `" + table + "` (`" + column + "`)");
+    s.bind(2, index);
+    if (s.exec() != 1) throw std::runtime_error("no index " + index);
+    db.exec("PRAGMA writable_schema=OFF");
 }
 
 std::string QueryOne(const std::string& dbFile, const std::string& sql)

@@ -52,6 +52,7 @@ struct Screens {
 void RenderConsole(Screens& s);
 void RenderLibraryCreation(Screens& s);
 void RenderBackup(Screens& s);
+void RenderLibCheck(Screens& s);
 void RenderActiveUser(Screens& s);
 void RenderMiscSetting(Screens& s);
 void RenderLibSelect(Screens& s);

@@ -66,6 +66,7 @@ int main(int argc, char** argv)
     RenderConsole(s);
     RenderLibraryCreation(s);
     RenderBackup(s);
+    RenderLibCheck(s);
     RenderActiveUser(s);
     RenderMiscSetting(s);
     RenderLibSelect(s);

@@ -22,6 +22,8 @@ inline constexpr CommandRule kCompact{"cmdCompact", false, true, true};
 inline constexpr CommandRule kResetDoc{"cmdResetDoc", true, true, true};
 inline constexpr CommandRule kResetUser{"cmdResetUser", true, false, true};
 inline constexpr CommandRule kMiscSetting{"cmdMiscSetting", true, false, true};
+// Reads only, so it needs neither the login nor the warning.
+inline constexpr CommandRule kCheckLib{"cmdCheckLib", false, false, true};
 // Statistics are part of the backup command in the console; alone they change nothing.
 inline constexpr CommandRule kStatistics{"cmdStatistics", false, false, true};
 } // namespace Commands

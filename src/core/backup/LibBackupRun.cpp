@@ -13,6 +13,7 @@
 #include "core/common/IniFile.h"
 #include "core/common/SpareFiles.h"
 #include "core/data/ReadStretch.h"
+#include "core/library/BackupReach.h"
 #include "core/library/DocumentPath.h"
 
 #include <sys/stat.h>
@@ -207,7 +208,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
         // Changes made while the walk runs, after their own visit, are
         // picked up next time: the record gets the start of the walk.
         const std::time_t walkStart = std::time(nullptr) - 1;
-        auto top = app_.db.QueryExe("SELECT id FROM `level` WHERE `pid`= 0 ORDER BY `id` ");
+        auto top = app_.db.QueryExe(kBackupTopNodesSql);
         if (!top) throw AppError(91, "Object variable or With block variable not set");
         Start();
         // The databases are copied while the walk runs: a snapshot of the
@@ -281,12 +282,10 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
 {
     try {
         ReadStretch stretch(app_.db);
-        auto drawers =
-            app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='D' AND `pid`=? ORDER BY id ", "R", {sCatID});
+        auto drawers = app_.db.QueryExe(kBackupDrawersSql, "R", {sCatID});
         if (!drawers) throw AppError(91, "Object variable or With block variable not set");
         for (; !drawers->Eof(); drawers->MoveNext()) {
-            auto folders = app_.db.QueryExe("SELECT id FROM `level` WHERE `type`='F' AND `pid`=? ORDER BY id ", "R",
-                                            {(*drawers)["id"].Int()});
+            auto folders = app_.db.QueryExe(kBackupFoldersSql, "R", {(*drawers)["id"].Int()});
             if (!folders) throw AppError(91, "Object variable or With block variable not set");
             for (; !folders->Eof(); folders->MoveNext()) BackupFolder((*folders)["id"].Int(), stretch);
         }

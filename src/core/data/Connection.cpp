@@ -37,9 +37,10 @@ SqlValue ColumnValue(const SQLite::Column& column)
 Connection::Connection() = default;
 Connection::~Connection() { Close(); }
 
-void Connection::Open(const std::string& file)
+void Connection::Open(const std::string& file, Mode mode)
 {
-    auto db = std::make_unique<SQLite::Database>(file, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
+    const int flags = mode == Mode::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
+    auto db = std::make_unique<SQLite::Database>(file, flags, kBusyTimeoutMs);
     // SQLite opens lazily; read the schema now so a file that is no database
     // fails here and not at the first statement.
     db->exec("SELECT count(*) FROM sqlite_master");

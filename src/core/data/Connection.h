@@ -19,8 +19,11 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     bool IsOpen() const { return db_ != nullptr; }
-    // Opens an existing database file for shared reading and writing.
-    void Open(const std::string& file);
+    enum class Mode { ReadWrite, ReadOnly };
+    // Opens an existing database file for shared reading and writing, or
+    // for reading only: then nothing can write through it but its own
+    // temporary tables.
+    void Open(const std::string& file, Mode mode = Mode::ReadWrite);
     void Close();
 
     // Runs a statement; returned rows are discarded.

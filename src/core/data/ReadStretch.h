@@ -6,11 +6,14 @@
 // is held up only briefly.
 #include <chrono>
 
+class Connection;
 class Database;
 
 class ReadStretch {
 public:
     explicit ReadStretch(Database& db, std::chrono::milliseconds longest = std::chrono::milliseconds(20));
+    // On a connection of its own: failures to begin or end throw.
+    explicit ReadStretch(Connection& connection, std::chrono::milliseconds longest = std::chrono::milliseconds(20));
     ~ReadStretch();
     ReadStretch(const ReadStretch&) = delete;
     ReadStretch& operator=(const ReadStretch&) = delete;
@@ -21,7 +24,8 @@ public:
     bool Expired() const;
 
 private:
-    Database& db_;
+    Database* db_ = nullptr;
+    Connection* connection_ = nullptr;
     std::chrono::milliseconds longest_;
     bool open_ = false;
     std::chrono::steady_clock::time_point start_;

@@ -19,6 +19,17 @@ bool SafeRelative(const std::string& name, bool allowSubdirs)
 
 bool IsSafeDocumentPath(const std::string& location, const std::string& filename)
 {
-    return SafeRelative(location, true) && SafeRelative(filename, false) &&
-           *std::filesystem::path(location).begin() != "00000000";
+    return IsSafeDocumentLocation(location) && IsSafeDocumentName(filename);
+}
+
+bool IsSafeDocumentLocation(const std::string& location)
+{
+    return SafeRelative(location, true) && !IsControlLocation(location);
+}
+
+bool IsSafeDocumentName(const std::string& filename) { return SafeRelative(filename, false); }
+
+bool IsControlLocation(const std::string& location)
+{
+    return !location.empty() && *std::filesystem::path(location).begin() == "00000000";
 }

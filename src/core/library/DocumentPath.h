@@ -6,3 +6,8 @@
 #include <string>
 
 bool IsSafeDocumentPath(const std::string& location, const std::string& filename);
+// Its two halves: the location, and the file name within it.
+bool IsSafeDocumentLocation(const std::string& location);
+bool IsSafeDocumentName(const std::string& filename);
+// The location starts in the control directory.
+bool IsControlLocation(const std::string& location);

@@ -3,10 +3,6 @@
 #include "core/app/AppContext.h"
 #include "core/common/Text.h"
 
-namespace {
-constexpr std::int64_t kAdminGroupId = 2;
-}
-
 std::vector<ListEntry> GroupMaintenance::Groups()
 {
     ResultSet rs = Required(app_.db.QueryExe(

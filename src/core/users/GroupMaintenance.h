@@ -31,6 +31,8 @@ public:
     std::vector<ListEntry> NonMembers(const std::string& sGroupID);
     std::vector<ListEntry> Members(const std::string& sGroupID);
 
+    // The administrators' group made with every library.
+    static constexpr std::int64_t kAdminGroupId = 2;
     // The administrators' group: id 2 or the name "Admin Group" in any case.
     static bool IsProtected(std::int64_t groupId, const std::string& sGroupText);
     // The administrator stays in the administrators' group.

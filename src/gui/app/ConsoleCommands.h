@@ -13,6 +13,7 @@ void RunPublishLib(LibAdminMain& console);   // backup/BackupCommand.cpp
 void RunCompact(LibAdminMain& console);      // data/MaintenanceCommands.cpp
 void RunResetDoc(LibAdminMain& console);     // data/MaintenanceCommands.cpp
 void RunMiscSetting(LibAdminMain& console);  // app/MiscSettingCommand.cpp
+void RunCheckLib(LibAdminMain& console);     // library/CheckLibCommand.cpp
 
 // Opens the administrator password window modally (app/Admin_Pass.cpp).
 void ShowAdminPass(LibAdminMain& console);

@@ -1,16 +1,16 @@
 #include "gui/app/LibAdminMain.h"
 
-#include "gui/app/ConsoleCommands.h"
+#include "core/app/CommandRules.h"
 #include "core/base/MyErrHandler.h"
 #include "core/library/Library.h"
 #include "core/users/InitialPassword.h"
+#include "gui/app/ConsoleCommands.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QVBoxLayout>
 
 namespace {
-constexpr const char* kNoLibrary = "No valid library selected !";
 
 // A path too long for its box shows its beginning, where the library is named.
 void ShowFromStart(QLineEdit* box, const QString& text)
@@ -80,34 +80,33 @@ QPushButton* LibAdminMain::AddCommand(const char* name, const char* caption)
 
 void LibAdminMain::Wire()
 {
+    // The gates of each command are the core's, the same for the command line.
     struct Command {
-        const char* name;
+        const CommandRule& rule;
         const char* caption;
-        bool login;
-        bool warning;
-        bool library;
         void (*run)(LibAdminMain&);
     };
     const Command commands[] = {
-        {"cmdSelectLib", "Select &Active Library", false, false, false, RunSelectLib},
-        {"cmdCreateLib", "Create &Document Library", false, false, false, RunCreateLib},
-        {"cmdLibDesc", "Library Description", false, false, true, RunLibDesc},
-        {"cmdUsers", "&User Account", true, false, true, RunUsers},
-        {"cmdGroups", "User &Group", true, false, true, RunGroups},
-        {"cmdPublishLib", "&Backup Document Library", true, true, true, RunPublishLib},
-        {"cmdCompact", "&Compact && Repair Library", false, true, true, RunCompact},
-        {"cmdResetDoc", "Reset Document &Locks", true, true, true, RunResetDoc},
-        {"cmdResetUser", "&Reset Active User List", true, false, true, RunResetUser},
-        {"cmdMiscSetting", "Misc &Settting", true, false, true, RunMiscSetting},
+        {Commands::kSelectLib, "Select &Active Library", RunSelectLib},
+        {Commands::kCreateLib, "Create &Document Library", RunCreateLib},
+        {Commands::kLibDesc, "Library Description", RunLibDesc},
+        {Commands::kUsers, "&User Account", RunUsers},
+        {Commands::kGroups, "User &Group", RunGroups},
+        {Commands::kPublishLib, "&Backup Document Library", RunPublishLib},
+        {Commands::kCompact, "&Compact && Repair Library", RunCompact},
+        {Commands::kResetDoc, "Reset Document &Locks", RunResetDoc},
+        {Commands::kResetUser, "&Reset Active User List", RunResetUser},
+        {Commands::kMiscSetting, "Misc &Settting", RunMiscSetting},
+        {Commands::kCheckLib, "Chec&k Library", RunCheckLib},
     };
     for (const Command& c : commands) {
-        QPushButton* button = AddCommand(c.name, c.caption);
-        if (c.library) libraryCommands_.append(button);
-        const std::string procName = std::string("LibAdminMain.") + c.name + "_Click";
+        QPushButton* button = AddCommand(c.rule.name, c.caption);
+        if (c.rule.library) libraryCommands_.append(button);
+        const std::string procName = std::string("LibAdminMain.") + c.rule.name + "_Click";
         connect(button, &QPushButton::clicked, this, [this, c, procName, button] {
             Guarded(procName.c_str(), [&] {
-                if (c.login && !CheckAdminLogin()) return;
-                if (c.warning) WarnLibInUse();
+                if (c.rule.login && !CheckAdminLogin()) return;
+                if (c.rule.warning) WarnLibInUse();
                 c.run(*this);
             });
             // A command may have changed the password or the library.
@@ -151,8 +150,10 @@ void LibAdminMain::ShowInitialPasswordNotice()
 void LibAdminMain::TakeBackFocus(QPushButton* button)
 {
     activateWindow();
-    if (button->isEnabled()) button->setFocus(Qt::OtherFocusReason);
-    else setFocus(Qt::OtherFocusReason);
+    if (button->isEnabled())
+        button->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 bool LibAdminMain::CheckAdminLogin()
@@ -166,12 +167,7 @@ bool LibAdminMain::CheckAdminLogin()
     return true;
 }
 
-void LibAdminMain::WarnLibInUse()
-{
-    App().prompter.MsgBox("Before proceed with selected action, \r\n"
-                          "please make sure that no one else is using the active library !",
-                          MsgButtons::Ok, MsgIcon::Exclamation);
-}
+void LibAdminMain::WarnLibInUse() { App().prompter.MsgBox(kLibInUseWarning, MsgButtons::Ok, MsgIcon::Exclamation); }
 
 void LibAdminMain::SetStatus(const std::string& text) { lbStatus_->setText(QString::fromStdString(text)); }
 

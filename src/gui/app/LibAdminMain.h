@@ -20,7 +20,7 @@ public:
     AppContext& App() { return ui_.app; }
 
     // Shows the given library as active (non-empty) or none, and enables or
-    // disables the eight library commands.
+    // disables the commands that work on the active library.
     void RefreshLibStatus(const std::string& sLibPath);
     // True when the administrator is logged in afterwards.
     bool CheckAdminLogin();

@@ -3,6 +3,7 @@
 #include "support/UiTestEnv.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -112,4 +113,30 @@ TEST(Console, FailedLoginStopsTheCommand)
     EXPECT_FALSE(env.app->state.AdminLoggedIn());
     for (const auto& name : env.dialogs.opened) EXPECT_NE(name, "User_Admin");
     for (const auto& box : env.prompter.boxes) EXPECT_EQ(box.text.find("Before proceed"), std::string::npos);
+}
+
+TEST(Console, TheCheckSitsBesideTheElevenCommands)
+{
+    UiTestEnv env;
+    LibAdminMain console(env.ui);
+    std::vector<std::pair<std::string, std::string>> buttons;
+    for (int i = 0; i < console.layout()->count(); ++i)
+        if (auto* b = qobject_cast<QPushButton*>(console.layout()->itemAt(i)->widget()))
+            buttons.emplace_back(b->objectName().toStdString(), b->text().toStdString());
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"cmdSelectLib", "Select &Active Library"},
+        {"cmdCreateLib", "Create &Document Library"},
+        {"cmdLibDesc", "Library Description"},
+        {"cmdUsers", "&User Account"},
+        {"cmdGroups", "User &Group"},
+        {"cmdPublishLib", "&Backup Document Library"},
+        {"cmdCompact", "&Compact && Repair Library"},
+        {"cmdResetDoc", "Reset Document &Locks"},
+        {"cmdResetUser", "&Reset Active User List"},
+        {"cmdMiscSetting", "Misc &Settting"},
+        {"cmdCheckLib", "Chec&k Library"},
+        {"cmdExit", "E&xit"}};
+    EXPECT_EQ(buttons, expected);
+    // It needs an active library, as the other library commands do.
+    EXPECT_FALSE(Find<QPushButton>(console, "cmdCheckLib")->isEnabled());
 }

@@ -1,0 +1,114 @@
+// The documents: folders the backup walk never reaches, then the files
+// themselves (StorageScan). The rows are copied page by page, inside
+// SQLite, into a temporary table of the check's own connection, sorted by
+// location and name; a location's spellings with doubled or trailing
+// slashes are one directory there.
+#include "core/data/ReadStretch.h"
+#include "core/library/CheckRun.h"
+#include "core/library/LevelTree.h"
+#include "core/library/StorageScan.h"
+
+#include <filesystem>
+#include <limits>
+#include <set>
+
+namespace {
+
+constexpr std::int64_t kPageRows = 4096;
+constexpr const char* kCreateFiles = "CREATE TEMP TABLE check_files (location TEXT NOT NULL, filename TEXT NOT NULL, "
+                                     "id INTEGER NOT NULL, PRIMARY KEY (location, filename, id)) WITHOUT ROWID";
+constexpr const char* kCopyFiles =
+    "INSERT INTO temp.check_files (location, filename, id) "
+    "SELECT rtrim(replace(replace(replace(coalesce(`location`, ''), '//', '/'), '//', '/'), '//', '/'), '/'), "
+    "coalesce(`filename`, ''), id FROM main.`images` WHERE id > ?1 ORDER BY id LIMIT ?2";
+constexpr const char* kPageEnd =
+    "SELECT count(*) AS n, max(id) AS last FROM (SELECT id FROM main.`images` WHERE id > ?1 ORDER BY id LIMIT ?2)";
+constexpr const char* kAddedSince =
+    "SELECT id, `location`, `filename` FROM `images` WHERE id > ?1 ORDER BY id LIMIT ?2";
+constexpr const char* kFolders = "SELECT `folder-id` AS folder, count(*) AS n FROM `images` WHERE `folder-id` > ?1 "
+                                 "GROUP BY `folder-id` ORDER BY `folder-id` LIMIT ?2";
+
+std::string Normal(const std::string& path) { return std::filesystem::path(path).lexically_normal().string(); }
+
+bool IsFileFinding(FindingKind kind)
+{
+    return kind == FindingKind::FileMissing || kind == FindingKind::FileNotPlain ||
+           kind == FindingKind::FileUnreadable || kind == FindingKind::FileEmpty;
+}
+
+// Copies every row of `images` into check_files, a page at a time, each in
+// a read transaction of its own; returns the last id copied.
+std::int64_t CopyRows(CheckRun& run)
+{
+    const std::int64_t total = run.lib.Query("SELECT count(*) AS n FROM `images`", {})["n"].Int();
+    run.lib.Execute(kCreateFiles, {});
+    std::int64_t last = std::numeric_limits<std::int64_t>::min();
+    for (std::int64_t copied = kPageRows; copied == kPageRows;) {
+        ReadStretch stretch(run.lib);
+        stretch.Begin();
+        const ResultSet end = run.lib.Query(kPageEnd, {last, kPageRows});
+        run.lib.Execute(kCopyFiles, {last, kPageRows});
+        stretch.End();
+        copied = end["n"].Int();
+        if (copied > 0) last = end["last"].Int();
+        run.report.documents += copied;
+        run.Progress("Reading documents", run.report.documents, total);
+    }
+    return last;
+}
+
+// Clients go on working while the check runs: a file whose row came after
+// the copy is no orphan, and a document deleted since has no missing file.
+void DropChangedSince(CheckRun& run, std::int64_t last)
+{
+    std::set<std::string> added;
+    ReadInPages(
+        run.lib, kAddedSince, "id",
+        [&](const ResultSet& row) {
+            added.insert(Normal(run.DocumentPath(row["location"].Text(), row["filename"].Text())));
+        },
+        last);
+    std::set<std::int64_t> gone;
+    ReadStretch stretch(run.lib);
+    for (const Finding& f : run.report.findings) {
+        if (!IsFileFinding(f.kind)) continue;
+        stretch.Begin();
+        if (run.lib.Query("SELECT count(*) AS n FROM `images` WHERE id = ?", {f.ids.at(0)})["n"].Int() == 0)
+            gone.insert(f.ids.at(0));
+        if (stretch.Expired()) stretch.End();
+    }
+    stretch.End();
+    run.report.Drop([&](const Finding& f) {
+        if (f.kind == FindingKind::OrphanFile) return added.count(Normal(f.path)) > 0;
+        return IsFileFinding(f.kind) && gone.count(f.ids.at(0)) > 0;
+    });
+}
+
+// The documents of each folder, counted from the folder index, against the tree.
+void ReportUnreached(CheckRun& run, const LevelTree& tree)
+{
+    ReadInPages(run.lib, kFolders, "folder", [&](const ResultSet& row) {
+        const std::int64_t folder = row["folder"].Int(), documents = row["n"].Int();
+        const std::string why = tree.Unreached(folder);
+        if (why.empty()) return;
+        run.report.Add({FindingKind::NeverBackedUp,
+                        {folder},
+                        {},
+                        {},
+                        "folder " + std::to_string(folder) + ", " + std::to_string(documents) + " documents: " + why,
+                        documents});
+    });
+}
+
+} // namespace
+
+void CheckDocuments(CheckRun& run)
+{
+    run.Progress("Reading the tree", 0, 0);
+    LevelTree tree;
+    tree.Read(run.lib);
+    ReportUnreached(run, tree);
+    const std::int64_t last = CopyRows(run);
+    StorageScan(run).Run();
+    DropChangedSince(run, last);
+}

@@ -1,24 +1,26 @@
 #include "core/data/ReadStretch.h"
 
-#include "core/data/Database.h"
-
 ReadStretch::ReadStretch(Database& db, std::chrono::milliseconds longest) : db_(db), longest_(longest) {}
 
 ReadStretch::~ReadStretch() { End(); }
 
-void ReadStretch::Begin()
+bool ReadStretch::Begin()
 {
-    if (open_) return;
-    db_.TableExeBegin();
-    open_ = true;
+    if (transaction_) return true;
+    if (!transaction_.emplace(db_).Begun()) {
+        transaction_.reset();
+        return false;
+    }
     start_ = std::chrono::steady_clock::now();
+    return true;
 }
 
 void ReadStretch::End()
 {
-    if (!open_) return;
-    open_ = false;
-    db_.TableExeCommit();
+    if (!transaction_) return;
+    // Only read: a commit that failed has been reported, and the guard rolls back.
+    transaction_->Commit();
+    transaction_.reset();
 }
 
-bool ReadStretch::Expired() const { return open_ && std::chrono::steady_clock::now() - start_ > longest_; }
+bool ReadStretch::Expired() const { return transaction_ && std::chrono::steady_clock::now() - start_ > longest_; }

@@ -4,9 +4,10 @@
 // query. The walk ends the stretch before it does file work and once the
 // stretch has lasted a short while, so a desktop client waiting to write
 // is held up only briefly.
-#include <chrono>
+#include "core/data/Database.h"
 
-class Database;
+#include <chrono>
+#include <optional>
 
 class ReadStretch {
 public:
@@ -15,14 +16,17 @@ public:
     ReadStretch(const ReadStretch&) = delete;
     ReadStretch& operator=(const ReadStretch&) = delete;
 
-    void Begin();
+    // True when the stretch is open. A transaction that did not begin has
+    // been reported; the stretch stays closed, the walk's queries then run
+    // each on its own, and the next Begin tries again.
+    bool Begin();
     void End();
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const { return transaction_.has_value(); }
     bool Expired() const;
 
 private:
     Database& db_;
     std::chrono::milliseconds longest_;
-    bool open_ = false;
+    std::optional<Database::Transaction> transaction_;
     std::chrono::steady_clock::time_point start_;
 };

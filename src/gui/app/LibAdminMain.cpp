@@ -87,8 +87,9 @@ void LibAdminMain::Wire()
         QPushButton* button = AddCommand(c.name, c.caption);
         if (c.library) libraryCommands_.append(button);
         const std::string procName = std::string("LibAdminMain.") + c.name + "_Click";
+        // The command's error trap: no exception leaves the event.
         connect(button, &QPushButton::clicked, this, [this, c, procName] {
-            Guarded(procName.c_str(), [&] {
+            Trapped(App().prompter, procName, [&] {
                 if (c.login && !CheckAdminLogin()) return;
                 if (c.warning) WarnLibInUse();
                 c.run(*this);
@@ -139,15 +140,6 @@ void LibAdminMain::WarnLibInUse()
 }
 
 void LibAdminMain::SetStatus(const std::string& text) { lbStatus_->setText(QString::fromStdString(text)); }
-
-void LibAdminMain::Guarded(const char* procName, const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (...) {
-        ReportError(App().prompter, procName);
-    }
-}
 
 void SayNotAvailable(LibAdminMain& console, const char* command)
 {

@@ -2,6 +2,7 @@
 
 #include "core/backup/LibBackupRun.h"
 #include "gui/library/LibStat.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -33,7 +34,7 @@ LibBackup::LibBackup(UiContext& ui, QWidget* parent, FreeSpaceSource freeSpace)
     buttons->addWidget(Command2);
     layout->addLayout(buttons);
     resize(520, 200);
-    connect(Command1, &QPushButton::clicked, this, &LibBackup::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, ToOpenersTrap(this, &LibBackup::Command1_Click));
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
 }
 

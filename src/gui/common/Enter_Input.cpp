@@ -1,6 +1,7 @@
 #include "gui/common/Enter_Input.h"
 
 #include "core/common/Text.h"
+#include "gui/ui/OpenerTrap.h"
 
 Enter_Input::Enter_Input(QWidget* parent)
     : QDialog(parent), Label1(new QLabel(this)), Text1(new QLineEdit(this)), cmdOK(new QPushButton("&OK", this)),
@@ -19,7 +20,7 @@ Enter_Input::Enter_Input(QWidget* parent)
     cmdOK->setDefault(true);
     cmdCancel->setAutoDefault(false);
     setFixedSize(324, 110);
-    connect(cmdOK, &QPushButton::clicked, this, &Enter_Input::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, ToOpenersTrap(this, &Enter_Input::cmdOK_Click));
     connect(cmdCancel, &QPushButton::clicked, this, &Enter_Input::cmdCancel_Click);
 }
 

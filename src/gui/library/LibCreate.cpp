@@ -1,6 +1,7 @@
 #include "gui/library/LibCreate.h"
 
 #include "core/library/LibraryCreate.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -41,8 +42,8 @@ LibCreate::LibCreate(AppContext& app, QWidget* parent) : QDialog(parent), app_(a
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
 
-    connect(browse, &QPushButton::clicked, this, &LibCreate::Browse);
-    connect(create, &QPushButton::clicked, this, &LibCreate::Create);
+    connect(browse, &QPushButton::clicked, this, ToOpenersTrap(this, &LibCreate::Browse));
+    connect(create, &QPushButton::clicked, this, ToOpenersTrap(this, &LibCreate::Create));
     connect(cancel, &QPushButton::clicked, this, &LibCreate::Cancel);
 }
 

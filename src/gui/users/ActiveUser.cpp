@@ -47,7 +47,7 @@ void ActiveUser::LoadActiveUsers()
 
 void ActiveUser::UserStdButton1_Click()
 {
-    try {
+    Trapped(ui_.app.prompter, "ActiveUser.UserStdButton1_Click", [&] {
         // Nothing listed or nothing selected: nothing to remove.
         if (List1->count() == 0) return;
         QListWidgetItem* selected = List1->currentItem();
@@ -55,7 +55,5 @@ void ActiveUser::UserStdButton1_Click()
         ResetActiveUser(ui_.app, selected->data(Qt::UserRole).toLongLong());
         // Reloaded whatever the answer: the list shows the login list as it is now.
         LoadActiveUsers();
-    } catch (...) {
-        ReportError(ui_.app.prompter, "ActiveUser.UserStdButton1_Click");
-    }
+    });
 }

@@ -1,6 +1,7 @@
 #include "gui/users/User_Admin.h"
 
-#include "core/base/HandlerTrap.h"
+#include "core/base/MyErrHandler.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -23,7 +24,7 @@ void User_Admin::Wire()
     connect(usbClearPw, &UserStdButton::Click, this, &User_Admin::usbClearPw_Click);
     connect(usbDelete, &UserStdButton::Click, this, &User_Admin::usbDelete_Click);
     connect(usbClose, &UserStdButton::Click, this, &QDialog::close);
-    connect(qApp, &QApplication::focusChanged, this, &User_Admin::OnFocusChanged);
+    connect(qApp, &QApplication::focusChanged, this, ToOpenersTrap(this, &User_Admin::OnFocusChanged));
 }
 
 std::string User_Admin::ItemData(int index) const
@@ -216,7 +217,7 @@ void User_Admin::usbClearPw_Click()
 
 void User_Admin::usbDelete_Click()
 {
-    const bool ran = Trapped(ui_.app.prompter, "User_Admin.usbDelete_Click", [&] {
+    Trapped(ui_.app.prompter, "User_Admin.usbDelete_Click", [&] {
         if (!users_.DeleteUser(m_sUserID, tbUserName->text().toStdString(), tbLoginID->text().toStdString()))
             return;
         RefreshCombo1();
@@ -224,8 +225,6 @@ void User_Admin::usbDelete_Click()
         SelectEntry(0);
         m_sUserID = ItemData(Combo1->currentIndex());
     });
-    // Does nothing when no transaction is open.
-    if (!ran) ui_.app.db.TableExeRollback();
 }
 
 // Leaving an empty detail box for any control of the window but the other

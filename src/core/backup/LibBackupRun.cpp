@@ -1,12 +1,12 @@
 #include "core/backup/LibBackupRun.h"
 
 #include "core/app/AppContext.h"
-#include "core/base/MyErrHandler.h"
 #include "core/backup/BackupDates.h"
 #include "core/backup/BackupLock.h"
 #include "core/backup/DatabaseCopy.h"
 #include "core/backup/DocumentDirs.h"
 #include "core/backup/FileSystemFlush.h"
+#include "core/base/MyErrHandler.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Commons.h"
 #include "core/common/IniFile.h"

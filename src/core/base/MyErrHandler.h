@@ -1,8 +1,8 @@
 #pragma once
 // The run-time error report: one message box telling where an unexpected
 // error happened, its number and description, and the values involved.
-#include "core/base/ReportValue.h"
 #include "core/base/AppError.h"
+#include "core/base/ReportValue.h"
 
 #include <string>
 #include <string_view>
@@ -13,8 +13,8 @@ class Prompter;
 
 // Shows the report for the error currently being handled (call it inside a
 // catch block; outside one the report shows error 0).
-void ReportError(Prompter& prompter, const std::string& sProcName,
-                 const ReportValue& vVariables = ReportValue(), const std::string& sExtraInfo = "");
+void ReportError(Prompter& prompter, const std::string& sProcName, const ReportValue& vVariables = ReportValue(),
+                 const std::string& sExtraInfo = "");
 
 // The same for a given error.
 void ReportError(Prompter& prompter, const ErrorInfo& error, const std::string& sProcName,
@@ -25,8 +25,8 @@ std::pair<std::string, std::string> SplitProcName(const std::string& sProcName);
 std::string FormatVariables(const std::string& sParams, const ReportValue& vVariables);
 std::string FormatValue(const ReportValue& value);
 // The whole report text.
-std::string BuildErrorReport(const ErrorInfo& error, const std::string& sProcName,
-                             const ReportValue& vVariables, const std::string& sExtraInfo);
+std::string BuildErrorReport(const ErrorInfo& error, const std::string& sProcName, const ReportValue& vVariables,
+                             const std::string& sExtraInfo);
 
 // What a failure must end before its report is shown (work under way, a lock
 // held): the report is a modal box, and nothing may wait on it.

@@ -55,8 +55,7 @@ bool Database::CtrlTableExe(const std::string& sSQL, const SqlParams& params)
         sSQL);
 }
 
-std::optional<ResultSet> Database::QueryExe(const std::string& sSQL, const std::string&,
-                                            const SqlParams& params)
+std::optional<ResultSet> Database::QueryExe(const std::string& sSQL, const std::string&, const SqlParams& params)
 {
     return Trapped(prompter_, "Database.QueryExe(sSQL,sMode)", [&] {
         EnsureLibConnection();
@@ -64,8 +63,7 @@ std::optional<ResultSet> Database::QueryExe(const std::string& sSQL, const std::
     });
 }
 
-std::optional<ResultSet> Database::CtrlQueryExe(const std::string& sSQL, const std::string&,
-                                                const SqlParams& params)
+std::optional<ResultSet> Database::CtrlQueryExe(const std::string& sSQL, const std::string&, const SqlParams& params)
 {
     return Trapped(prompter_, "Database.CtrlQueryExe(sSQL,sMode)", [&] {
         EnsureCtrlConnection();

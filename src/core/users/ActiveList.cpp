@@ -87,7 +87,6 @@ std::vector<ActiveUserLine> ReadActiveUsers(AppContext& app)
 
 bool ResetActiveUser(AppContext& app, std::int64_t userId)
 {
-    if (app.prompter.MsgBox(kResetUserQuestion, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
-        return false;
+    if (app.prompter.MsgBox(kResetUserQuestion, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes) return false;
     return app.db.CtrlTableExe("DELETE FROM `active-list` WHERE uid = ?", {userId});
 }

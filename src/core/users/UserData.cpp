@@ -5,8 +5,7 @@
 std::vector<ListEntry> ReadEntries(ResultSet& rs)
 {
     std::vector<ListEntry> entries;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-        entries.push_back({rs["user-name"].Text(), rs["user-id"].Int()});
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) entries.push_back({rs["user-name"].Text(), rs["user-id"].Int()});
     return entries;
 }
 

@@ -1,9 +1,9 @@
 #include "gui/app/Admin_Pass.h"
 
 #include "core/app/AdminLogin.h"
+#include "core/base/MyErrHandler.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
-#include "core/base/MyErrHandler.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -55,8 +55,10 @@ void Admin_Pass::OnOK()
     // the attempt counts as failed.
     const bool loggedIn = Trapped(ui_.app.prompter, "Admin_Pass.Command1_Click",
                                   [&] { return AdminLogin(ui_.app, tbPass_->text().toStdString()); });
-    if (loggedIn) tbPass_->clear();
-    else tbPass_->setFocus();
+    if (loggedIn)
+        tbPass_->clear();
+    else
+        tbPass_->setFocus();
     done(loggedIn ? Accepted : Rejected);
 }
 

@@ -1,8 +1,8 @@
 #include "gui/app/LibAdminMain.h"
 
-#include "gui/app/ConsoleCommands.h"
 #include "core/base/MyErrHandler.h"
 #include "core/library/Library.h"
+#include "gui/app/ConsoleCommands.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -16,10 +16,7 @@ Qt::CheckState CheckStateOf(int value)
     return value == 0 ? Qt::Unchecked : value == 2 ? Qt::PartiallyChecked : Qt::Checked;
 }
 
-int ValueOf(Qt::CheckState state)
-{
-    return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1;
-}
+int ValueOf(Qt::CheckState state) { return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1; }
 
 } // namespace
 

@@ -49,8 +49,7 @@ LibCreate::LibCreate(AppContext& app, QWidget* parent) : QDialog(parent), app_(a
 
 void LibCreate::Browse()
 {
-    const FolderRequest request{static_cast<std::intptr_t>(winId()), "Select a folder",
-                                Text1_->text().toStdString()};
+    const FolderRequest request{static_cast<std::intptr_t>(winId()), "Select a folder", Text1_->text().toStdString()};
     if (const auto chosen = app_.prompter.BrowseFolder(request)) Text1_->setText(QString::fromStdString(*chosen));
 }
 
@@ -58,7 +57,8 @@ void LibCreate::Create()
 {
     const NewLibPathCheck check = CheckNewLibPath(Text1_->text().toStdString());
     switch (check.result) {
-    case NewLibPathCheck::Result::Blank: break;
+    case NewLibPathCheck::Result::Blank:
+        break;
     case NewLibPathCheck::Result::NotSpecified:
         app_.prompter.MsgBox(kPathNotSpecified, MsgButtons::Ok, MsgIcon::Exclamation);
         break;

@@ -101,9 +101,15 @@ void LibSelect::OnOK()
 {
     Trapped(ui_.app.prompter, "LibSelect.cmdOK_Click", [&] {
         switch (SaveLibPaths(ui_.app, tbLibPath_->text().toStdString(), tbLibPathBackup_->text().toStdString())) {
-        case LibPathField::None: accept(); return;
-        case LibPathField::LibPath: tbLibPath_->setFocus(); return;
-        case LibPathField::BackupPath: tbLibPathBackup_->setFocus(); return;
+        case LibPathField::None:
+            accept();
+            return;
+        case LibPathField::LibPath:
+            tbLibPath_->setFocus();
+            return;
+        case LibPathField::BackupPath:
+            tbLibPathBackup_->setFocus();
+            return;
         }
     });
 }

@@ -27,10 +27,7 @@ void User_Admin::Wire()
     connect(qApp, &QApplication::focusChanged, this, ToOpenersTrap(this, &User_Admin::OnFocusChanged));
 }
 
-std::string User_Admin::ItemData(int index) const
-{
-    return std::to_string(Combo1->itemData(index).toLongLong());
-}
+std::string User_Admin::ItemData(int index) const { return std::to_string(Combo1->itemData(index).toLongLong()); }
 
 // A selection made here runs the selection handler, as the person's does.
 void User_Admin::SelectEntry(int index)
@@ -218,8 +215,7 @@ void User_Admin::usbClearPw_Click()
 void User_Admin::usbDelete_Click()
 {
     Trapped(ui_.app.prompter, "User_Admin.usbDelete_Click", [&] {
-        if (!users_.DeleteUser(m_sUserID, tbUserName->text().toStdString(), tbLoginID->text().toStdString()))
-            return;
+        if (!users_.DeleteUser(m_sUserID, tbUserName->text().toStdString(), tbLoginID->text().toStdString())) return;
         RefreshCombo1();
         if (Combo1->count() == 0) return;
         SelectEntry(0);
@@ -258,7 +254,9 @@ bool User_Admin::eventFilter(QObject* watched, QEvent* event)
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: return true;
-    default: return QDialog::eventFilter(watched, event);
+    case QEvent::MouseMove:
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
     }
 }

@@ -18,7 +18,10 @@ protected:
     std::string lib = env.MakeBareLibrary("lib");
 
     void SetUp() override { env.Activate(lib); }
-    std::int64_t Users(const std::string& path) { return CountRows(LibDatabaseFile(path), "SELECT count(*) FROM `user-list`"); }
+    std::int64_t Users(const std::string& path)
+    {
+        return CountRows(LibDatabaseFile(path), "SELECT count(*) FROM `user-list`");
+    }
 };
 
 TEST_F(DatabaseTest, ConnectionOpensOnFirstUseAndFollowsThePathOnlyAfterClose)

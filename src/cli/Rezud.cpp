@@ -3,7 +3,7 @@
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
 #include "cli/RezudCommands.h"
-#include "core/base/HandlerTrap.h"
+#include "core/base/MyErrHandler.h"
 
 #include <CLI/CLI.hpp>
 

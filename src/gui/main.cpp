@@ -1,5 +1,6 @@
 // RezudIzid: the administrator's console of a Vellarch document library.
 #include "core/app/AppContext.h"
+#include "core/base/MyErrHandler.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/ui/QtPrompter.h"
 
@@ -30,10 +31,15 @@ int main(int argc, char** argv)
     }
     QApplication qapp(argc, argv);
     QtPrompter prompter;
-    AppContext app(QCoreApplication::applicationDirPath().toStdString(), prompter);
-    DialogRunner dialogs;
-    UiContext ui{app, dialogs};
-    LibAdminMain console(ui);
-    console.show();
-    return qapp.exec();
+    // Nothing leaves main: what no window trapped is reported here.
+    int code = 1;
+    Trapped(prompter, "RezudIzid.main", [&] {
+        AppContext app(QCoreApplication::applicationDirPath().toStdString(), prompter);
+        DialogRunner dialogs;
+        UiContext ui{app, dialogs};
+        LibAdminMain console(ui);
+        console.show();
+        code = qapp.exec();
+    });
+    return code;
 }

@@ -2,12 +2,12 @@
 
 #include "core/app/AppContext.h"
 #include "core/backup/BackupStart.h"
-#include "core/base/MyErrHandler.h"
 #include "core/backup/BackupDates.h"
 #include "core/backup/BackupLock.h"
 #include "core/backup/DatabaseCopy.h"
 #include "core/backup/DocumentDirs.h"
 #include "core/backup/FileSystemFlush.h"
+#include "core/base/MyErrHandler.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Commons.h"
 #include "core/common/IniFile.h"
@@ -198,38 +198,39 @@ bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
 
 bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
 {
-    try {
-        std::string previousDate;
-        if (!Checks(nStatFileSize, previousDate)) {
+    return Trapped(
+        app_.prompter, "LibBackup.LibBackup(nStatFileSize)",
+        [&] {
+            std::string previousDate;
+            if (!Checks(nStatFileSize, previousDate)) {
+                lock_.reset();
+                return false;
+            }
+            totals_ = {};
+            // Changes made while the walk runs, after their own visit, are
+            // picked up next time: the record gets the start of the walk.
+            const std::time_t walkStart = std::time(nullptr) - 1;
+            ResultSet top = Required(app_.db.QueryExe(kBackupTopNodesSql));
+            Start();
+            // The databases are copied while the walk runs: a snapshot of the
+            // walk's start, as the record's date is.
+            databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
+                                    app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+            for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
+            Collect(pool_->Drain());
+            pool_.reset();
+            const bool recorded = Finish(walkStart, previousDate);
+            // What could not be deleted, the next run deletes.
+            std::vector<BackupLock::Spare> kept;
+            if (End(&kept)) lock_->End(kept);
             lock_.reset();
-            return false;
-        }
-        totals_ = {};
-        // Changes made while the walk runs, after their own visit, are
-        // picked up next time: the record gets the start of the walk.
-        const std::time_t walkStart = std::time(nullptr) - 1;
-        auto top = app_.db.QueryExe(kBackupTopNodesSql);
-        if (!top) throw AppError(91, "Object variable or With block variable not set");
-        Start();
-        // The databases are copied while the walk runs: a snapshot of the
-        // walk's start, as the record's date is.
-        databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
-                                app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
-        for (; !top->Eof(); top->MoveNext()) DrawersBackup((*top)["id"].Int());
-        Collect(pool_->Drain());
-        pool_.reset();
-        const bool recorded = Finish(walkStart, previousDate);
-        // What could not be deleted, the next run deletes.
-        std::vector<BackupLock::Spare> kept;
-        if (End(&kept)) lock_->End(kept);
-        lock_.reset();
-        return recorded;
-    } catch (...) {
-        End(); // copies under way end before the run reports
-        lock_.reset();
-        ReportError(app_.prompter, "LibBackup.LibBackup(nStatFileSize)", nStatFileSize);
-        return false;
-    }
+            return recorded;
+        },
+        BeforeReport{[&] {
+            End(); // copies under way end before the run reports
+            lock_.reset();
+        }},
+        nStatFileSize);
 }
 
 // The record may only claim what is on the disk: it is written after the
@@ -280,23 +281,18 @@ std::string LibBackupRun::ReportText() const
 
 bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
 {
-    try {
-        ReadStretch stretch(app_.db);
-        auto drawers = app_.db.QueryExe(kBackupDrawersSql, "R", {sCatID});
-        if (!drawers) throw AppError(91, "Object variable or With block variable not set");
-        for (; !drawers->Eof(); drawers->MoveNext()) {
-            auto folders = app_.db.QueryExe(kBackupFoldersSql, "R", {(*drawers)["id"].Int()});
-            if (!folders) throw AppError(91, "Object variable or With block variable not set");
-            for (; !folders->Eof(); folders->MoveNext()) BackupFolder((*folders)["id"].Int(), stretch);
-        }
-        return true;
-    } catch (const BackupStopped&) {
-        throw;
-    } catch (...) {
-        incomplete_ = true;
-        ReportError(app_.prompter, "LibBackup.DrawerBackup(sCatID)", std::to_string(sCatID));
-        return false;
-    }
+    // A stop is the run's to report.
+    return Trapped<BackupStopped>(
+        app_.prompter, "LibBackup.DrawerBackup(sCatID)",
+        [&] {
+            ReadStretch stretch(app_.db);
+            ResultSet drawers = Required(app_.db.QueryExe(kBackupDrawersSql, "R", {sCatID}));
+            for (; !drawers.Eof(); drawers.MoveNext()) {
+                ResultSet folders = Required(app_.db.QueryExe(kBackupFoldersSql, "R", {drawers["id"].Int()}));
+                for (; !folders.Eof(); folders.MoveNext()) BackupFolder(folders["id"].Int(), stretch);
+            }
+        },
+        BeforeReport{[&] { incomplete_ = true; }}, std::to_string(sCatID));
 }
 
 void LibBackupRun::Scanned(std::int64_t count)
@@ -308,21 +304,19 @@ void LibBackupRun::Scanned(std::int64_t count)
 void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
 {
     if (m_bCopyAll) {
-        auto docs = app_.db.QueryExe(kAllDocuments, "R", {folderId});
-        if (!docs) throw AppError(91, "Object variable or With block variable not set");
-        for (; !docs->Eof(); docs->MoveNext()) {
+        ResultSet docs = Required(app_.db.QueryExe(kAllDocuments, "R", {folderId}));
+        for (; !docs.Eof(); docs.MoveNext()) {
             Scanned(1);
-            BackupDocument(*docs);
+            BackupDocument(docs);
         }
         return;
     }
     stretch.Begin();
-    auto docs = app_.db.QueryExe(kDueDocuments, "R", {folderId, lastBackupIso_});
-    if (!docs) throw AppError(91, "Object variable or With block variable not set");
-    if (!(*docs)["id"].IsNull() || stretch.Expired()) stretch.End();
-    Scanned((*docs)["total"].Int());
-    for (; !docs->Eof(); docs->MoveNext())
-        if (!(*docs)["id"].IsNull()) BackupDocument(*docs);
+    ResultSet docs = Required(app_.db.QueryExe(kDueDocuments, "R", {folderId, lastBackupIso_}));
+    if (!docs["id"].IsNull() || stretch.Expired()) stretch.End();
+    Scanned(docs["total"].Int());
+    for (; !docs.Eof(); docs.MoveNext())
+        if (!docs["id"].IsNull()) BackupDocument(docs);
 }
 
 // One document of the walk; in incremental mode its row has passed the
@@ -450,21 +444,21 @@ void LibBackupRun::CollectInstalled()
 
 bool LibBackupRun::CopyLibData(const std::string& sTarget)
 {
-    try {
-        app_.db.CloseLibConnection();
-        app_.db.CloseCtrlConnection();
-        if (!DirExists(sTarget)) return false;
-        // Started with the walk; copied here when called on its own.
-        const DatabaseCopies copies =
-            databases_.valid()
-                ? databases_.get()
-                : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
-        libStamp_ = copies.lib.stamp;
-        ctrlStamp_ = copies.ctrl.stamp;
-        if (copies.lib.copied || copies.ctrl.copied) wrote_ = true;
-        return true;
-    } catch (...) {
-        ReportError(app_.prompter, "LibBackup.CopyLibData(sTarget)", sTarget);
-        return false;
-    }
+    return Trapped(
+        app_.prompter, "LibBackup.CopyLibData(sTarget)",
+        [&] {
+            app_.db.CloseLibConnection();
+            app_.db.CloseCtrlConnection();
+            if (!DirExists(sTarget)) return false;
+            // Started with the walk; copied here when called on its own.
+            const DatabaseCopies copies =
+                databases_.valid()
+                    ? databases_.get()
+                    : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+            libStamp_ = copies.lib.stamp;
+            ctrlStamp_ = copies.ctrl.stamp;
+            if (copies.lib.copied || copies.ctrl.copied) wrote_ = true;
+            return true;
+        },
+        sTarget);
 }

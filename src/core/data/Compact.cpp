@@ -117,23 +117,23 @@ std::string CompactWorkFile(const std::string& libPath) { return ControlDir(libP
 bool CompactDB(AppContext& app, const std::string& strInput, int busyTimeoutMs)
 {
     std::string step;
-    try {
-        const std::string work = CompactWorkFile(app.state.gsActiveLibPath);
-        SQLite::Database db(strInput, SQLite::OPEN_READWRITE, busyTimeoutMs);
-        step = kRepairFailed;
-        Repair(db);
+    return Trapped(
+        app.prompter, "Database.CompactDB(strInput)",
+        [&] {
+            const std::string work = CompactWorkFile(app.state.gsActiveLibPath);
+            SQLite::Database db(strInput, SQLite::OPEN_READWRITE, busyTimeoutMs);
+            step = kRepairFailed;
+            Repair(db);
 
-        step = kCompactFailed;
-        // A work file left by an earlier failed run.
-        if (fs::exists(work)) fs::remove(work);
-        HoldExclusiveLock(db);
-        CompactInto(db, work);
-        CheckCopy(work);
-        WriteBack(db, work);
-        fs::remove(work);
-        return true; // the lock goes with the connection
-    } catch (...) {
-        ReportError(app.prompter, "Database.CompactDB(strInput)", strInput, step);
-        return false;
-    }
+            step = kCompactFailed;
+            // A work file left by an earlier failed run.
+            if (fs::exists(work)) fs::remove(work);
+            HoldExclusiveLock(db);
+            CompactInto(db, work);
+            CheckCopy(work);
+            WriteBack(db, work);
+            fs::remove(work);
+            return true; // the lock goes with the connection
+        },
+        strInput, step);
 }

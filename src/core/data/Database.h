@@ -40,6 +40,29 @@ public:
     void TableExeRollback();
     int TransLevel() const { return gvTransLevel_; }
 
+    // One transaction level held for a scope (SQLiteCpp's Transaction): it
+    // begins the next level, and rolls it back when it ends uncommitted,
+    // with any deeper level left open inside it. Its end never throws.
+    // Failures to begin, commit or roll back are reported as above.
+    class Transaction {
+    public:
+        explicit Transaction(Database& db);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+        // False when the level could not begin.
+        bool Begun() const { return level_ > 0; }
+        // False when the level had not begun, or stayed open (the end rolls it back).
+        bool Commit();
+
+    private:
+        bool Held() const;
+
+        Database& db_;
+        int level_ = 0; // the level held; 0 when none
+    };
+
     std::string LibFile() const;
     std::string CtrlFile() const;
 
@@ -59,3 +82,8 @@ private:
 std::string ControlDir(const std::string& libPath);
 std::string LibDatabaseFile(const std::string& libPath);
 std::string CtrlDatabaseFile(const std::string& libPath);
+
+// For a caller that cannot go on without the rows: a query that failed has
+// been reported already and left no result set; going on is the caller's
+// error (91, as the report shows it), for the caller's trap.
+ResultSet Required(std::optional<ResultSet> rs);

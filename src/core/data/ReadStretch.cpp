@@ -1,7 +1,6 @@
 #include "core/data/ReadStretch.h"
 
 #include "core/data/Connection.h"
-#include "core/data/Database.h"
 
 ReadStretch::ReadStretch(Database& db, std::chrono::milliseconds longest) : db_(&db), longest_(longest) {}
 
@@ -19,25 +18,30 @@ ReadStretch::~ReadStretch()
     }
 }
 
-void ReadStretch::Begin()
+bool ReadStretch::Begin()
 {
-    if (open_) return;
-    if (db_)
-        db_->TableExeBegin();
-    else
+    if (open_) return true;
+    if (db_) {
+        if (!transaction_.emplace(*db_).Begun()) {
+            transaction_.reset();
+            return false;
+        }
+    } else {
         connection_->Execute("BEGIN", {});
+    }
     open_ = true;
     start_ = std::chrono::steady_clock::now();
+    return true;
 }
 
 void ReadStretch::End()
 {
     if (!open_) return;
     open_ = false;
-    if (db_)
-        db_->TableExeCommit();
-    else
-        connection_->Execute("COMMIT", {});
+    if (!db_) return connection_->Execute("COMMIT", {});
+    // Only read: a commit that failed has been reported, and the guard rolls back.
+    transaction_->Commit();
+    transaction_.reset();
 }
 
 bool ReadStretch::Expired() const { return open_ && std::chrono::steady_clock::now() - start_ > longest_; }

@@ -4,10 +4,12 @@
 // query. The walk ends the stretch before it does file work and once the
 // stretch has lasted a short while, so a desktop client waiting to write
 // is held up only briefly.
+#include "core/data/Database.h"
+
 #include <chrono>
+#include <optional>
 
 class Connection;
-class Database;
 
 class ReadStretch {
 public:
@@ -18,7 +20,10 @@ public:
     ReadStretch(const ReadStretch&) = delete;
     ReadStretch& operator=(const ReadStretch&) = delete;
 
-    void Begin();
+    // True when the stretch is open. On the library connection a transaction
+    // that did not begin has been reported; the stretch stays closed, the
+    // walk's queries then run each on its own, and the next Begin tries again.
+    bool Begin();
     void End();
     bool IsOpen() const { return open_; }
     bool Expired() const;
@@ -27,6 +32,7 @@ private:
     Database* db_ = nullptr;
     Connection* connection_ = nullptr;
     std::chrono::milliseconds longest_;
+    std::optional<Database::Transaction> transaction_;
     bool open_ = false;
     std::chrono::steady_clock::time_point start_;
 };

@@ -12,6 +12,8 @@ namespace {
 
 constexpr const char* kIndent = "     ";
 constexpr const char* kCrLf = "\r\n";
+constexpr const char* kCollectSubNodes =
+    "LibStat.CollectSubNodes(sPID,nCCount,nDCount,nFCount,lnFileSize,lnPageCount,bQUICK)";
 
 // num / den rounded to a whole number, halves to the even neighbour.
 std::int64_t RoundHalfEven(std::int64_t num, std::int64_t den)
@@ -51,36 +53,35 @@ LibStatistics::~LibStatistics() = default;
 
 std::int64_t LibStatistics::GetFolderDocCount(std::int64_t folderId)
 {
-    auto rs = app_.db.QueryExe("SELECT COUNT(*) as filecount FROM `images` WHERE `folder-id`=?", "R", {folderId});
-    if (!rs) throw AppError(91, "Object variable or With block variable not set");
-    return rs->RecordCount() > 0 ? (*rs)["filecount"].Int() : 0;
+    ResultSet rs =
+        Required(app_.db.QueryExe("SELECT COUNT(*) as filecount FROM `images` WHERE `folder-id`=?", "R", {folderId}));
+    return rs.RecordCount() > 0 ? rs["filecount"].Int() : 0;
 }
 
 std::int64_t LibStatistics::GetFolderFileSize(std::int64_t folderId)
 {
-    auto rs = app_.db.QueryExe("SELECT `location`, `filename` FROM `images` WHERE `folder-id`=?", "R", {folderId});
-    if (!rs) throw AppError(91, "Object variable or With block variable not set");
+    ResultSet rs =
+        Required(app_.db.QueryExe("SELECT `location`, `filename` FROM `images` WHERE `folder-id`=?", "R", {folderId}));
     if (!files_ || files_->LibPath() != app_.state.gsActiveLibPath)
         files_ = std::make_unique<LocationFiles>(app_.state.gsActiveLibPath);
     std::int64_t bytes = 0;
-    for (; !rs->Eof(); rs->MoveNext()) bytes += files_->FileLength((*rs)["location"].Text(), (*rs)["filename"].Text());
+    for (; !rs.Eof(); rs.MoveNext()) bytes += files_->FileLength(rs["location"].Text(), rs["filename"].Text());
     return BytesToKilobytes(bytes);
 }
 
 std::int64_t LibStatistics::GetFolderPageCount(std::int64_t folderId)
 {
-    auto rs = app_.db.QueryExe("SELECT SUM(`page-count`) as pagecount FROM `images` WHERE `folder-id`=? AND "
-                               "((`internal` is NULL ) or (`internal`='1') or (`internal`='2'))",
-                               "R", {folderId});
-    if (!rs) throw AppError(91, "Object variable or With block variable not set");
-    return rs->RecordCount() > 0 ? (*rs)["pagecount"].Int() : 0;
+    ResultSet rs =
+        Required(app_.db.QueryExe("SELECT SUM(`page-count`) as pagecount FROM `images` WHERE `folder-id`=? AND "
+                                  "((`internal` is NULL ) or (`internal`='1') or (`internal`='2'))",
+                                  "R", {folderId}));
+    return rs.RecordCount() > 0 ? rs["pagecount"].Int() : 0;
 }
 
 std::int64_t LibStatistics::GetLibDocCount()
 {
-    auto rs = app_.db.QueryExe("SELECT COUNT(*) AS RecCount FROM `images`");
-    if (!rs) throw AppError(91, "Object variable or With block variable not set");
-    const std::int64_t count = rs->RecordCount() > 0 ? (*rs)["RecCount"].Int() : 0;
+    ResultSet rs = Required(app_.db.QueryExe("SELECT COUNT(*) AS RecCount FROM `images`"));
+    const std::int64_t count = rs.RecordCount() > 0 ? rs["RecCount"].Int() : 0;
     return count > 0 ? count : 0;
 }
 
@@ -124,48 +125,48 @@ std::int64_t LibStatistics::CollectSubNodes(std::int64_t sPID, StatCounters& c, 
         (path.empty() ? total : path.back().documents) += documents;
     };
     while (!path.empty()) {
-        try {
-            PathNode& node = path.back();
-            if (!node.children) {
-                node.children = app_.db.QueryExe("SELECT id, `type` FROM `level` WHERE `pid`=?", "R", {node.id});
-                if (!node.children) throw AppError(91, "Object variable or With block variable not set");
-            }
-            ResultSet& rs = *node.children;
-            if (rs.Eof()) {
-                leave(node.documents);
-                continue;
-            }
-            const std::int64_t id = rs["id"].Int();
-            const std::string type = rs["type"].Text();
-            rs.MoveNext();
-            if (!reached.insert(id).second) continue; // a loop back into the walked tree
-            if (type == "F")
-                ++c.folders;
-            else if (type == "D")
-                ++c.drawers;
-            else if (type == "C")
-                ++c.cabinets;
-            if (type != "F") {
-                Report();
-                path.push_back({id, std::nullopt, 0});
-                continue;
-            }
-            if (stretch_) stretch_->Begin();
-            const std::int64_t n = GetFolderDocCount(id);
-            node.documents += n;
-            if (!bQUICK) {
-                if (value_ + n <= maximum_) value_ += n;
-                c.fileSizeKB += GetFolderFileSize(id);
-                c.pages += GetFolderPageCount(id);
-            }
-            if (stretch_ && stretch_->Expired()) stretch_->End();
-        } catch (...) {
-            // The failing node counts nothing; the walk goes on with its parent.
-            if (stretch_) stretch_->End(); // no lock held while the report is up
-            ReportError(app_.prompter,
-                        "LibStat.CollectSubNodes(sPID,nCCount,nDCount,nFCount,lnFileSize,lnPageCount,bQUICK)");
-            leave(0);
-        }
+        const bool stepped = Trapped(
+            app_.prompter, kCollectSubNodes,
+            [&] {
+                PathNode& node = path.back();
+                if (!node.children)
+                    node.children =
+                        Required(app_.db.QueryExe("SELECT id, `type` FROM `level` WHERE `pid`=?", "R", {node.id}));
+                ResultSet& rs = *node.children;
+                if (rs.Eof()) {
+                    leave(node.documents);
+                    return;
+                }
+                const std::int64_t id = rs["id"].Int();
+                const std::string type = rs["type"].Text();
+                rs.MoveNext();
+                if (!reached.insert(id).second) return; // a loop back into the walked tree
+                if (type == "F")
+                    ++c.folders;
+                else if (type == "D")
+                    ++c.drawers;
+                else if (type == "C")
+                    ++c.cabinets;
+                if (type != "F") {
+                    Report();
+                    path.push_back({id, std::nullopt, 0});
+                    return;
+                }
+                if (stretch_) stretch_->Begin();
+                const std::int64_t n = GetFolderDocCount(id);
+                node.documents += n;
+                if (!bQUICK) {
+                    if (value_ + n <= maximum_) value_ += n;
+                    c.fileSizeKB += GetFolderFileSize(id);
+                    c.pages += GetFolderPageCount(id);
+                }
+                if (stretch_ && stretch_->Expired()) stretch_->End();
+            },
+            BeforeReport{[&] {
+                if (stretch_) stretch_->End(); // no lock held while the report is up
+            }});
+        // The failing node counts nothing; the walk goes on with its parent.
+        if (!stepped) leave(0);
     }
     return total;
 }
@@ -173,32 +174,34 @@ std::int64_t LibStatistics::CollectSubNodes(std::int64_t sPID, StatCounters& c, 
 StatResult LibStatistics::Start(const std::string& nodeID)
 {
     StatResult result;
-    try {
-        value_ = 0;
-        maximum_ = 0;
-        if (!CountDocuments()) {
-            result.report = std::string(kCrLf) + kIndent + "Empty !";
-            return result;
-        }
-        Report();
-        StatCounters c;
-        stretch_ = std::make_unique<ReadStretch>(app_.db);
-        const std::int64_t documents = CollectSubNodes(std::stoll(nodeID), c, false);
-        stretch_.reset();
-        result.fileCount = documents;
-        result.fileSizeKB = c.fileSizeKB;
-        std::string r = std::string(kCrLf) + kIndent + "Document Library Statistics" + kCrLf + kCrLf;
-        if (c.cabinets > 0) r += kIndent + std::string("Number of Cabinets: ") + std::to_string(c.cabinets) + kCrLf;
-        if (c.drawers > 0) r += kIndent + std::string("Number of Drawers: ") + std::to_string(c.drawers) + kCrLf;
-        if (c.folders > 0) r += kIndent + std::string("Number of Folders: ") + std::to_string(c.folders) + kCrLf;
-        r += kIndent + std::string("Number of Documents: ") + std::to_string(documents) + kCrLf;
-        r += kIndent + std::string("Number of Pages: ") + std::to_string(c.pages) + "  (for image files only)" + kCrLf;
-        r += kIndent + std::string("Total File Size: ") + FormatFileSize(c.fileSizeKB) + "  (compressed in Library)";
-        result.report = r;
-        Report();
-    } catch (...) {
-        stretch_.reset();
-        ReportError(app_.prompter, "LibStat.Start");
-    }
+    Trapped(
+        app_.prompter, "LibStat.Start",
+        [&] {
+            value_ = 0;
+            maximum_ = 0;
+            if (!CountDocuments()) {
+                result.report = std::string(kCrLf) + kIndent + "Empty !";
+                return;
+            }
+            Report();
+            StatCounters c;
+            stretch_ = std::make_unique<ReadStretch>(app_.db);
+            const std::int64_t documents = CollectSubNodes(std::stoll(nodeID), c, false);
+            stretch_.reset();
+            result.fileCount = documents;
+            result.fileSizeKB = c.fileSizeKB;
+            std::string r = std::string(kCrLf) + kIndent + "Document Library Statistics" + kCrLf + kCrLf;
+            if (c.cabinets > 0) r += kIndent + std::string("Number of Cabinets: ") + std::to_string(c.cabinets) + kCrLf;
+            if (c.drawers > 0) r += kIndent + std::string("Number of Drawers: ") + std::to_string(c.drawers) + kCrLf;
+            if (c.folders > 0) r += kIndent + std::string("Number of Folders: ") + std::to_string(c.folders) + kCrLf;
+            r += kIndent + std::string("Number of Documents: ") + std::to_string(documents) + kCrLf;
+            r += kIndent + std::string("Number of Pages: ") + std::to_string(c.pages) + "  (for image files only)" +
+                 kCrLf;
+            r +=
+                kIndent + std::string("Total File Size: ") + FormatFileSize(c.fileSizeKB) + "  (compressed in Library)";
+            result.report = r;
+            Report();
+        },
+        BeforeReport{[&] { stretch_.reset(); }});
     return result;
 }

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -100,7 +101,7 @@ NewLibPathCheck CheckNewLibPath(const std::string& text)
 
 bool CreateNewLib(AppContext& app, const std::function<std::string()>& chooseLocation)
 {
-    try {
+    return Trapped(app.prompter, "Library.CreateNewLib", [&] {
         const MsgAnswer answer = app.prompter.MsgBox(
             "Would you like the system to create a default document library for you (Click Yes) \r\n"
             " or would you prefer to choose the drive and directory for the new library ? (Click No) ",
@@ -119,107 +120,103 @@ bool CreateNewLib(AppContext& app, const std::function<std::string()>& chooseLoc
             if (target.empty()) return false;
         }
         return CreateLibNow(app, target);
-    } catch (...) {
-        ReportError(app.prompter, "Library.CreateNewLib");
-        return false;
-    }
+    });
 }
 
 bool CreateLibNow(AppContext& app, const std::string& sLibPath)
 {
     Prompter& prompter = app.prompter;
     std::string detail;
-    try {
-        if (prompter.MsgBox("You are about to create a new library in location: \r\n\r\n" + sLibPath +
-                                "\r\n\r\nContinue ? ",
-                            MsgButtons::YesNo, MsgIcon::Question, kSetupTitle) == MsgAnswer::No)
-            return false;
-        const std::string libFile = LibDatabaseFile(sLibPath);
-        const std::string ctrlFile = CtrlDatabaseFile(sLibPath);
-        if (FileExists(libFile)) {
-            prompter.MsgBox("A document library already exists in the specified directory, \r\n"
-                            "This process will  stop!",
-                            MsgButtons::Ok, MsgIcon::Critical, kSetupTitle);
-            return false;
-        }
-        const std::string desc =
-            Trim(prompter.InputBox("Enter library description (max 50 characters): ", kAppTitle, ""));
+    // On a failure the undo has removed what this run copied before the report.
+    return Trapped(
+        prompter, "Library.CreateLibNow(sLibPath)",
+        [&] {
+            if (prompter.MsgBox("You are about to create a new library in location: \r\n\r\n" + sLibPath +
+                                    "\r\n\r\nContinue ? ",
+                                MsgButtons::YesNo, MsgIcon::Question, kSetupTitle) == MsgAnswer::No)
+                return false;
+            const std::string libFile = LibDatabaseFile(sLibPath);
+            const std::string ctrlFile = CtrlDatabaseFile(sLibPath);
+            if (FileExists(libFile)) {
+                prompter.MsgBox("A document library already exists in the specified directory, \r\n"
+                                "This process will  stop!",
+                                MsgButtons::Ok, MsgIcon::Critical, kSetupTitle);
+                return false;
+            }
+            const std::string desc =
+                Trim(prompter.InputBox("Enter library description (max 50 characters): ", kAppTitle, ""));
 
-        // No open connection may hold a database file being replaced.
-        app.db.CloseLibConnection();
-        app.db.CloseCtrlConnection();
-        if (!DirExists(sLibPath)) {
-            CreateFullPath(sLibPath, prompter);
-            if (!DirExists(sLibPath)) return false; // CreateFullPath has told why
-        }
-        if (!DirExists(ControlDir(sLibPath))) CreateFullPath(ControlDir(sLibPath), prompter);
+            // No open connection may hold a database file being replaced.
+            app.db.CloseLibConnection();
+            app.db.CloseCtrlConnection();
+            if (!DirExists(sLibPath)) {
+                CreateFullPath(sLibPath, prompter);
+                if (!DirExists(sLibPath)) return false; // CreateFullPath has told why
+            }
+            if (!DirExists(ControlDir(sLibPath))) CreateFullPath(ControlDir(sLibPath), prompter);
 
-        CreationUndo undo(app, sLibPath);
-        detail = "The file blank-lib.mde is missing !";
-        if (!FileExists(app.state.TemplatePath("blank-lib.mde"))) return false;
-        undo.CopyingLib();
-        CopyFileAtomic(app.state.TemplatePath("blank-lib.mde"), libFile, false);
+            CreationUndo undo(app, sLibPath);
+            detail = "The file blank-lib.mde is missing !";
+            if (!FileExists(app.state.TemplatePath("blank-lib.mde"))) return false;
+            undo.CopyingLib();
+            CopyFileAtomic(app.state.TemplatePath("blank-lib.mde"), libFile, false);
 
-        detail = "The file blank-ctrl.mde is missing !";
-        if (!FileExists(app.state.TemplatePath("blank-ctrl.mde"))) return false;
-        if (!FileExists(ctrlFile)) undo.CopyingCtrl();
-        CopyFileAtomic(app.state.TemplatePath("blank-ctrl.mde"), ctrlFile, false);
+            detail = "The file blank-ctrl.mde is missing !";
+            if (!FileExists(app.state.TemplatePath("blank-ctrl.mde"))) return false;
+            if (!FileExists(ctrlFile)) undo.CopyingCtrl();
+            CopyFileAtomic(app.state.TemplatePath("blank-ctrl.mde"), ctrlFile, false);
 
-        if (!FileExists(libFile)) {
-            prompter.MsgBox("Problem creating new library !", MsgButtons::Ok, MsgIcon::Critical);
-            return false;
-        }
-        if (!InitialiseDatabase(app, sLibPath, kLibVersion, desc)) return false;
-        // The library is whole now: a settings file that cannot be written
-        // costs its configuration, never the library itself.
-        undo.Keep();
-        std::string why;
-        if (!IniWrite(app.state.IniPath(), "Lib", "Path", sLibPath, &why)) {
-            prompter.MsgBox(SettingsNotWrittenText(sLibPath, app.state.IniPath(), why), MsgButtons::Ok,
-                            MsgIcon::Exclamation);
+            if (!FileExists(libFile)) {
+                prompter.MsgBox("Problem creating new library !", MsgButtons::Ok, MsgIcon::Critical);
+                return false;
+            }
+            if (!InitialiseDatabase(app, sLibPath, kLibVersion, desc)) return false;
+            // The library is whole now: a settings file that cannot be written
+            // costs its configuration, never the library itself.
+            undo.Keep();
+            std::string why;
+            if (!IniWrite(app.state.IniPath(), "Lib", "Path", sLibPath, &why)) {
+                prompter.MsgBox(SettingsNotWrittenText(sLibPath, app.state.IniPath(), why), MsgButtons::Ok,
+                                MsgIcon::Exclamation);
+                return true;
+            }
+            prompter.MsgBox("New Library is created succussfully !", MsgButtons::Ok, MsgIcon::Information);
             return true;
-        }
-        prompter.MsgBox("New Library is created succussfully !", MsgButtons::Ok, MsgIcon::Information);
-        return true;
-    } catch (...) {
-        // The undo has already removed what this run copied.
-        ReportError(prompter, "Library.CreateLibNow(sLibPath)", sLibPath, detail);
-        return false;
-    }
+        },
+        sLibPath, detail);
 }
 
 bool InitialiseDatabase(AppContext& app, const std::string& sLibPath, const std::string& sVerStr,
                         const std::string& sLibDesc)
 {
     Database& db = app.db;
-    const int outer = db.TransLevel();
-    try {
-        app.state.gsActiveLibPath = sLibPath;
-        const std::string password = ScramblePassword(kInitialPassword);
-        const std::string desc = sLibDesc.empty() ? std::string(" ") : LeftChars(sLibDesc, kMaxDescChars);
+    // All rows or none: a library without its administrator is no library.
+    // Held past the trap, so a failure is reported before it is rolled back.
+    std::optional<Database::Transaction> rows;
+    return Trapped(
+        app.prompter, "Library.InitialiseDatabase(sLibPath)",
+        [&] {
+            app.state.gsActiveLibPath = sLibPath;
+            const std::string password = ScramblePassword(kInitialPassword);
+            const std::string desc = sLibDesc.empty() ? std::string(" ") : LeftChars(sLibDesc, kMaxDescChars);
 
-        // All rows or none: a library without its administrator is no library.
-        RequireBegin(db);
-        RequireTableExe(db,
-                        "INSERT INTO `user-list` (`user-name`,`login-id`,`type`,`password`) "
-                        " VALUES ( 'Administrator','admin','U', ? )",
-                        {password});
-        RequireTableExe(db, "INSERT INTO `user-list` (`user-name`,`login-id`,`type`) "
-                            " VALUES ( 'Admin Group','admin','G' ) ");
-        RequireTableExe(db, " INSERT INTO `user-group` (gid, uid) VALUES ( 2, 1 ) ");
-        RequireTableExe(db, "INSERT INTO `doccat-list` (`doccat-desc`,`key1-name`,`key2-name`) "
-                            " VALUES ( 'Un-classified','Received by','From Source' ) ");
-        RequireTableExe(db, "UPDATE `lib-ctrl` SET `subpath`= '00000001' , `filecount` = 0  WHERE `rec-id`= 1 ");
-        RequireTableExe(db, "INSERT INTO `lib-ctrl` (`subpath`,`filecount`) VALUES ( ?, 2 )", {sVerStr});
-        RequireTableExe(db, "INSERT INTO `lib-ctrl` (`subpath`,`filecount`) VALUES ( ?, 3 )", {desc});
-        RequireTableExe(db, "INSERT INTO `lib-ctrl` (`subpath`,`filecount`) VALUES ( ?, 4 )", {NowIso()});
-        RequireCommit(db);
-        return true;
-    } catch (...) {
-        ReportError(app.prompter, "Library.InitialiseDatabase(sLibPath)", sLibPath);
-        if (db.TransLevel() > outer) db.TableExeRollback();
-        return false;
-    }
+            RequireBegun(rows.emplace(db));
+            RequireTableExe(db,
+                            "INSERT INTO `user-list` (`user-name`,`login-id`,`type`,`password`) "
+                            " VALUES ( 'Administrator','admin','U', ? )",
+                            {password});
+            RequireTableExe(db, "INSERT INTO `user-list` (`user-name`,`login-id`,`type`) "
+                                " VALUES ( 'Admin Group','admin','G' ) ");
+            RequireTableExe(db, " INSERT INTO `user-group` (gid, uid) VALUES ( 2, 1 ) ");
+            RequireTableExe(db, "INSERT INTO `doccat-list` (`doccat-desc`,`key1-name`,`key2-name`) "
+                                " VALUES ( 'Un-classified','Received by','From Source' ) ");
+            RequireTableExe(db, "UPDATE `lib-ctrl` SET `subpath`= '00000001' , `filecount` = 0  WHERE `rec-id`= 1 ");
+            RequireTableExe(db, "INSERT INTO `lib-ctrl` (`subpath`,`filecount`) VALUES ( ?, 2 )", {sVerStr});
+            RequireTableExe(db, "INSERT INTO `lib-ctrl` (`subpath`,`filecount`) VALUES ( ?, 3 )", {desc});
+            RequireTableExe(db, "INSERT INTO `lib-ctrl` (`subpath`,`filecount`) VALUES ( ?, 4 )", {NowIso()});
+            RequireCommit(*rows);
+        },
+        sLibPath);
 }
 
 std::string FixQuote(const std::string& text) { return ReplaceAll(text, "'", "''"); }

@@ -6,6 +6,8 @@
 #include "core/library/Library.h"
 #include "core/library/LibrarySql.h"
 
+#include <optional>
+
 namespace {
 
 constexpr std::size_t kMaxDescChars = 50;
@@ -22,32 +24,31 @@ bool HasRecord(Database& db, const char* sql)
 bool UpdateLibDesc(AppContext& app, const std::string& sLibDesc)
 {
     Database& db = app.db;
-    const int outer = db.TransLevel();
     // Bound as a value, so an apostrophe is stored as it is.
     const std::string desc = LeftChars(sLibDesc, kMaxDescChars);
-    try {
-        const bool hasVersion =
-            HasRecord(db, "SELECT `subpath` FROM `lib-ctrl` WHERE `filecount`=2 AND `rec-id`=2");
-        const bool hasDesc =
-            hasVersion && HasRecord(db, "SELECT `subpath` FROM `lib-ctrl` WHERE `filecount`=3 AND `rec-id`=3");
-        RequireBegin(db);
-        // Readers find record N by rec-id and filecount both equal to N, so
-        // added records carry their numbers; a number taken by another row
-        // fails and is reported instead of adding a record nobody finds.
-        if (!hasVersion)
-            RequireTableExe(db, "INSERT INTO `lib-ctrl` (`rec-id`,`subpath`,`filecount`) VALUES ( 2, '100', 2 )");
-        if (hasDesc)
-            RequireTableExe(db, "UPDATE `lib-ctrl` SET `subpath`= ? WHERE `filecount`=3 AND `rec-id`=3", {desc});
-        else
-            RequireTableExe(db, "INSERT INTO `lib-ctrl` (`rec-id`,`subpath`,`filecount`) VALUES ( 3, ?, 3 )",
-                            {desc});
-        RequireCommit(db);
-        return true;
-    } catch (...) {
-        ReportError(app.prompter, "Library.UpdateLibDesc(sLibDesc)", desc);
-        if (db.TransLevel() > outer) db.TableExeRollback();
-        return false;
-    }
+    // Held past the trap, so a failure is reported before it is rolled back.
+    std::optional<Database::Transaction> records;
+    return Trapped(
+        app.prompter, "Library.UpdateLibDesc(sLibDesc)",
+        [&] {
+            const bool hasVersion =
+                HasRecord(db, "SELECT `subpath` FROM `lib-ctrl` WHERE `filecount`=2 AND `rec-id`=2");
+            const bool hasDesc =
+                hasVersion && HasRecord(db, "SELECT `subpath` FROM `lib-ctrl` WHERE `filecount`=3 AND `rec-id`=3");
+            RequireBegun(records.emplace(db));
+            // Readers find record N by rec-id and filecount both equal to N, so
+            // added records carry their numbers; a number taken by another row
+            // fails and is reported instead of adding a record nobody finds.
+            if (!hasVersion)
+                RequireTableExe(db, "INSERT INTO `lib-ctrl` (`rec-id`,`subpath`,`filecount`) VALUES ( 2, '100', 2 )");
+            if (hasDesc)
+                RequireTableExe(db, "UPDATE `lib-ctrl` SET `subpath`= ? WHERE `filecount`=3 AND `rec-id`=3", {desc});
+            else
+                RequireTableExe(db, "INSERT INTO `lib-ctrl` (`rec-id`,`subpath`,`filecount`) VALUES ( 3, ?, 3 )",
+                                {desc});
+            RequireCommit(*records);
+        },
+        desc);
 }
 
 bool EditLibDesc(AppContext& app)

@@ -1,6 +1,6 @@
 #pragma once
-// A statement that the library routines cannot go on without: TableExe has
-// reported a failure already; this ends the caller's work with an error.
+// What the library routines cannot go on without: Database has reported a
+// failure already; these end the caller's work with an error.
 #include "core/base/AppError.h"
 #include "core/data/Database.h"
 
@@ -11,18 +11,14 @@ inline void RequireTableExe(Database& db, const std::string& sql, const SqlParam
     if (!db.TableExe(sql, params)) throw AppError(-1, "Statement not executed: " + sql);
 }
 
-// Begins a transaction level on the library database; throws when it did not.
-inline void RequireBegin(Database& db)
+// The transaction level of the guard began; throws when it did not.
+inline void RequireBegun(const Database::Transaction& transaction)
 {
-    const int level = db.TransLevel();
-    db.TableExeBegin();
-    if (db.TransLevel() != level + 1) throw AppError(-1, "The transaction could not begin");
+    if (!transaction.Begun()) throw AppError(-1, "The transaction could not begin");
 }
 
-// Commits the innermost level; throws when it stayed open.
-inline void RequireCommit(Database& db)
+// Commits the guard's level; throws when it stayed open (the guard rolls it back).
+inline void RequireCommit(Database::Transaction& transaction)
 {
-    const int level = db.TransLevel();
-    db.TableExeCommit();
-    if (db.TransLevel() != level - 1) throw AppError(-1, "The transaction could not be committed");
+    if (!transaction.Commit()) throw AppError(-1, "The transaction could not be committed");
 }

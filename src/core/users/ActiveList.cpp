@@ -70,25 +70,23 @@ std::string ActiveUserText(const std::string& userName, const std::string& login
 std::vector<ActiveUserLine> ReadActiveUsers(AppContext& app)
 {
     std::vector<ActiveUserLine> lines;
-    try {
+    // A failure keeps the lines read before it.
+    Trapped(app.prompter, "ActiveUser.LoadActiveUsers", [&] {
         std::optional<ResultSet> logins = app.db.CtrlQueryExe("Select * FROM `active-list`", "R");
-        if (!logins || logins->RecordCount() == 0) return lines;
+        if (!logins || logins->RecordCount() == 0) return;
         const SqlParams ids = DistinctIds(*logins);
         std::optional<ResultSet> users = app.db.QueryExe(UserQuery(ids.size()), "R", ids);
-        if (!users) return lines;
+        if (!users) return;
         for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
             const std::int64_t id = (*users)["user-id"].Int();
             lines.push_back({id, ActiveUserText((*users)["user-name"].Text(), FirstLogin(*logins, id))});
         }
-    } catch (...) {
-        ReportError(app.prompter, "ActiveUser.LoadActiveUsers");
-    }
+    });
     return lines;
 }
 
 bool ResetActiveUser(AppContext& app, std::int64_t userId)
 {
-    if (app.prompter.MsgBox(kResetUserQuestion, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
-        return false;
+    if (app.prompter.MsgBox(kResetUserQuestion, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes) return false;
     return app.db.CtrlTableExe("DELETE FROM `active-list` WHERE uid = ?", {userId});
 }

@@ -1,14 +1,11 @@
 #pragma once
 // What the user and the group maintenance share: list entries, ids kept as
 // text by the windows, and statements that must all succeed or none.
-#include "core/data/ResultSet.h"
+#include "core/data/Database.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
-
-class Database;
 
 // One entry of a list of users or groups: the shown name and its user-id.
 struct ListEntry {
@@ -23,10 +20,6 @@ inline constexpr const char* kOrderByName = " ORDER BY `user-name` COLLATE NOCAS
 
 // The `user-name` and `user-id` of every row, in the query's order.
 std::vector<ListEntry> ReadEntries(ResultSet& rs);
-
-// A failed query has been reported already and left no result; going on
-// with it is the calling handler's error, reported under its own name.
-ResultSet Required(std::optional<ResultSet> rs);
 
 // A window keeps ids as text; they go into SQL as the number they hold.
 // Text that is no number is bound as text and so matches no row.

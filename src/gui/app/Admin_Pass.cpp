@@ -1,6 +1,7 @@
 #include "gui/app/Admin_Pass.h"
 
 #include "core/app/AdminLogin.h"
+#include "core/base/MyErrHandler.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
 #include "core/base/MyErrHandler.h"
@@ -53,16 +54,14 @@ void Admin_Pass::showEvent(QShowEvent* event)
 
 void Admin_Pass::OnOK()
 {
-    bool loggedIn = false;
-    try {
-        // The password is taken as typed: blanks count.
-        loggedIn = AdminLogin(ui_.app, tbPass_->text().toStdString());
-    } catch (...) {
-        // Nothing may leave the click; the attempt counts as failed.
-        ReportError(ui_.app.prompter, "Admin_Pass.Command1_Click");
-    }
-    if (loggedIn) tbPass_->clear();
-    else tbPass_->setFocus();
+    // The password is taken as typed: blanks count. A failure is reported and
+    // the attempt counts as failed.
+    const bool loggedIn = Trapped(ui_.app.prompter, "Admin_Pass.Command1_Click",
+                                  [&] { return AdminLogin(ui_.app, tbPass_->text().toStdString()); });
+    if (loggedIn)
+        tbPass_->clear();
+    else
+        tbPass_->setFocus();
     done(loggedIn ? Accepted : Rejected);
 }
 

@@ -103,8 +103,9 @@ void LibAdminMain::Wire()
         QPushButton* button = AddCommand(c.rule.name, c.caption);
         if (c.rule.library) libraryCommands_.append(button);
         const std::string procName = std::string("LibAdminMain.") + c.rule.name + "_Click";
+        // The command's error trap: no exception leaves the event.
         connect(button, &QPushButton::clicked, this, [this, c, procName, button] {
-            Guarded(procName.c_str(), [&] {
+            Trapped(App().prompter, procName, [&] {
                 if (c.rule.login && !CheckAdminLogin()) return;
                 if (c.rule.warning) WarnLibInUse();
                 c.run(*this);
@@ -170,15 +171,6 @@ bool LibAdminMain::CheckAdminLogin()
 void LibAdminMain::WarnLibInUse() { App().prompter.MsgBox(kLibInUseWarning, MsgButtons::Ok, MsgIcon::Exclamation); }
 
 void LibAdminMain::SetStatus(const std::string& text) { lbStatus_->setText(QString::fromStdString(text)); }
-
-void LibAdminMain::Guarded(const char* procName, const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (...) {
-        ReportError(App().prompter, procName);
-    }
-}
 
 void SayNotAvailable(LibAdminMain& console, const char* command)
 {

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <functional>
 #include <string>
 
 class LibAdminMain : public QWidget {
@@ -36,8 +35,6 @@ private:
     QPushButton* AddCommand(const char* name, const char* caption);
     void Load();
     void Wire();
-    // Runs a handler with its error trap: no exception leaves the event.
-    void Guarded(const char* procName, const std::function<void()>& body);
     void TakeBackFocus(QPushButton* button);
 
     UiContext& ui_;

@@ -1,6 +1,7 @@
 #include "gui/app/MiscSetting.h"
 
 #include "core/app/MiscSettingValues.h"
+#include "gui/ui/OpenerTrap.h"
 #include "gui/ui/UserStdButton.h"
 
 #include <QGroupBox>
@@ -15,10 +16,7 @@ Qt::CheckState CheckStateOf(int value)
     return value == 0 ? Qt::Unchecked : value == 2 ? Qt::PartiallyChecked : Qt::Checked;
 }
 
-int ValueOf(Qt::CheckState state)
-{
-    return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1;
-}
+int ValueOf(Qt::CheckState state) { return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1; }
 
 } // namespace
 
@@ -66,7 +64,7 @@ MiscSetting::MiscSetting(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(
 
     // The greyed state only comes from the file; a click makes it a plain tick box again.
     connect(ckbCompatibleCheck, &QCheckBox::clicked, this, [this] { ckbCompatibleCheck->setTristate(false); });
-    connect(usbOK, &UserStdButton::Click, this, &MiscSetting::usbOK_Click);
+    connect(usbOK, &UserStdButton::Click, this, ToOpenersTrap(this, &MiscSetting::usbOK_Click));
     connect(usbCancel, &UserStdButton::Click, this, &QDialog::reject);
     FormLoad();
 }

@@ -3,6 +3,7 @@
 #include "core/backup/LibBackupRun.h"
 #include "gui/library/LibStat.h"
 #include "gui/ui/TextFit.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -34,7 +35,7 @@ LibBackup::LibBackup(UiContext& ui, QWidget* parent, FreeSpaceSource freeSpace)
     buttons->addWidget(Command2);
     layout->addLayout(buttons);
     Label1->setMinimumWidth(CharsWide(Label1, 60));
-    connect(Command1, &QPushButton::clicked, this, &LibBackup::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, ToOpenersTrap(this, &LibBackup::Command1_Click));
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
 }
 

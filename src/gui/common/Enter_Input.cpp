@@ -2,6 +2,7 @@
 
 #include "core/common/Text.h"
 #include "gui/ui/DialogKeys.h"
+#include "gui/ui/OpenerTrap.h"
 #include "gui/ui/TextFit.h"
 
 #include <QHBoxLayout>
@@ -31,7 +32,7 @@ Enter_Input::Enter_Input(QWidget* parent)
     layout->addWidget(Label1);
     layout->addWidget(Text1);
     layout->addLayout(buttons);
-    connect(cmdOK, &QPushButton::clicked, this, &Enter_Input::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, ToOpenersTrap(this, &Enter_Input::cmdOK_Click));
     connect(cmdCancel, &QPushButton::clicked, this, &Enter_Input::cmdCancel_Click);
 }
 

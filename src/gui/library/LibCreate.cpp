@@ -3,6 +3,7 @@
 #include "core/library/LibraryCreate.h"
 #include "gui/ui/DialogKeys.h"
 #include "gui/ui/TextFit.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -46,15 +47,14 @@ LibCreate::LibCreate(AppContext& app, QWidget* parent) : QDialog(parent), app_(a
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
 
-    connect(browse, &QPushButton::clicked, this, &LibCreate::Browse);
-    connect(create, &QPushButton::clicked, this, &LibCreate::Create);
+    connect(browse, &QPushButton::clicked, this, ToOpenersTrap(this, &LibCreate::Browse));
+    connect(create, &QPushButton::clicked, this, ToOpenersTrap(this, &LibCreate::Create));
     connect(cancel, &QPushButton::clicked, this, &LibCreate::Cancel);
 }
 
 void LibCreate::Browse()
 {
-    const FolderRequest request{static_cast<std::intptr_t>(winId()), "Select a folder",
-                                Text1_->text().toStdString()};
+    const FolderRequest request{static_cast<std::intptr_t>(winId()), "Select a folder", Text1_->text().toStdString()};
     if (const auto chosen = app_.prompter.BrowseFolder(request)) Text1_->setText(QString::fromStdString(*chosen));
 }
 
@@ -62,7 +62,8 @@ void LibCreate::Create()
 {
     const NewLibPathCheck check = CheckNewLibPath(Text1_->text().toStdString());
     switch (check.result) {
-    case NewLibPathCheck::Result::Blank: break;
+    case NewLibPathCheck::Result::Blank:
+        break;
     case NewLibPathCheck::Result::NotSpecified:
         app_.prompter.MsgBox(kPathNotSpecified, MsgButtons::Ok, MsgIcon::Exclamation);
         break;

@@ -75,13 +75,11 @@ LibSelect::LibSelect(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(ui)
 void LibSelect::Load()
 {
     CenterOnScreen();
-    try {
+    Trapped(ui_.app.prompter, "LibSelect.Form_Load", [&] {
         const LibPaths paths = ReadLibPaths(ui_.app);
         tbLibPath_->setText(QString::fromStdString(paths.libPath));
         tbLibPathBackup_->setText(QString::fromStdString(paths.backupPath));
-    } catch (...) {
-        ReportError(ui_.app.prompter, "LibSelect.Form_Load");
-    }
+    });
 }
 
 void LibSelect::CenterOnScreen()
@@ -96,24 +94,26 @@ void LibSelect::CenterOnScreen()
 
 void LibSelect::BrowseInto(QLineEdit* box, const char* procName)
 {
-    try {
+    Trapped(ui_.app.prompter, procName, [&] {
         cBrowseFolder browser(ui_.app.prompter);
         browser.Init(box->text().toStdString(), static_cast<std::intptr_t>(winId()), "Select a folder");
         if (browser.Browse()) box->setText(QString::fromStdString(browser.SelectedPath()));
-    } catch (...) {
-        ReportError(ui_.app.prompter, procName);
-    }
+    });
 }
 
 void LibSelect::OnOK()
 {
-    try {
+    Trapped(ui_.app.prompter, "LibSelect.cmdOK_Click", [&] {
         switch (SaveLibPaths(ui_.app, tbLibPath_->text().toStdString(), tbLibPathBackup_->text().toStdString())) {
-        case LibPathField::None: accept(); return;
-        case LibPathField::LibPath: tbLibPath_->setFocus(); return;
-        case LibPathField::BackupPath: tbLibPathBackup_->setFocus(); return;
+        case LibPathField::None:
+            accept();
+            return;
+        case LibPathField::LibPath:
+            tbLibPath_->setFocus();
+            return;
+        case LibPathField::BackupPath:
+            tbLibPathBackup_->setFocus();
+            return;
         }
-    } catch (...) {
-        ReportError(ui_.app.prompter, "LibSelect.cmdOK_Click");
-    }
+    });
 }

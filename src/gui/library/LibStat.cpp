@@ -2,6 +2,7 @@
 
 #include "core/library/LibStatistics.h"
 #include "gui/ui/TextFit.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -36,13 +37,13 @@ LibStat::LibStat(UiContext& ui, QWidget* parent)
     ProgressBar1->hide();
     ProgressBar1->setMinimum(0);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Command2, &QPushButton::clicked, this, &LibStat::Start);
+    connect(Command2, &QPushButton::clicked, this, ToOpenersTrap(this, &LibStat::Start));
 }
 
 void LibStat::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    QTimer::singleShot(0, this, &LibStat::Activate);
+    QTimer::singleShot(0, this, ToOpenersTrap(this, &LibStat::Activate));
 }
 
 void LibStat::Activate()

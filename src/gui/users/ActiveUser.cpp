@@ -4,6 +4,7 @@
 #include "gui/ui/TextFit.h"
 #include "gui/ui/UserStdButton.h"
 #include "core/users/ActiveList.h"
+#include "gui/ui/UserStdButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,7 +50,7 @@ void ActiveUser::LoadActiveUsers()
 
 void ActiveUser::UserStdButton1_Click()
 {
-    try {
+    Trapped(ui_.app.prompter, "ActiveUser.UserStdButton1_Click", [&] {
         // Nothing listed or nothing selected: nothing to remove.
         if (List1->count() == 0) return;
         QListWidgetItem* selected = List1->currentItem();
@@ -57,7 +58,5 @@ void ActiveUser::UserStdButton1_Click()
         ResetActiveUser(ui_.app, selected->data(Qt::UserRole).toLongLong());
         // Reloaded whatever the answer: the list shows the login list as it is now.
         LoadActiveUsers();
-    } catch (...) {
-        ReportError(ui_.app.prompter, "ActiveUser.UserStdButton1_Click");
-    }
+    });
 }

@@ -1,6 +1,7 @@
 #include "gui/users/User_Admin.h"
 
-#include "core/base/HandlerTrap.h"
+#include "core/base/MyErrHandler.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -23,13 +24,10 @@ void User_Admin::Wire()
     connect(usbClearPw, &UserStdButton::Click, this, &User_Admin::usbClearPw_Click);
     connect(usbDelete, &UserStdButton::Click, this, &User_Admin::usbDelete_Click);
     connect(usbClose, &UserStdButton::Click, this, &QDialog::close);
-    connect(qApp, &QApplication::focusChanged, this, &User_Admin::OnFocusChanged);
+    connect(qApp, &QApplication::focusChanged, this, ToOpenersTrap(this, &User_Admin::OnFocusChanged));
 }
 
-std::string User_Admin::ItemData(int index) const
-{
-    return std::to_string(Combo1->itemData(index).toLongLong());
-}
+std::string User_Admin::ItemData(int index) const { return std::to_string(Combo1->itemData(index).toLongLong()); }
 
 // A selection made here runs the selection handler, as the person's does.
 void User_Admin::SelectEntry(int index)
@@ -215,16 +213,13 @@ void User_Admin::usbClearPw_Click()
 
 void User_Admin::usbDelete_Click()
 {
-    const bool ran = Trapped(ui_.app.prompter, "User_Admin.usbDelete_Click", [&] {
-        if (!users_.DeleteUser(m_sUserID, tbUserName->text().toStdString(), tbLoginID->text().toStdString()))
-            return;
+    Trapped(ui_.app.prompter, "User_Admin.usbDelete_Click", [&] {
+        if (!users_.DeleteUser(m_sUserID, tbUserName->text().toStdString(), tbLoginID->text().toStdString())) return;
         RefreshCombo1();
         if (Combo1->count() == 0) return;
         SelectEntry(0);
         m_sUserID = ItemData(Combo1->currentIndex());
     });
-    // Does nothing when no transaction is open.
-    if (!ran) ui_.app.db.TableExeRollback();
 }
 
 // Leaving an empty detail box for any control of the window but the other
@@ -258,7 +253,9 @@ bool User_Admin::eventFilter(QObject* watched, QEvent* event)
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: return true;
-    default: return QDialog::eventFilter(watched, event);
+    case QEvent::MouseMove:
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
     }
 }

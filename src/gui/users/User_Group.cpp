@@ -1,8 +1,9 @@
 #include "gui/users/User_Group.h"
 
-#include "core/base/HandlerTrap.h"
-#include "gui/common/Enter_Input.h"
+#include "core/base/MyErrHandler.h"
 #include "core/common/Text.h"
+#include "gui/common/Enter_Input.h"
+#include "gui/ui/OpenerTrap.h"
 
 #include "gui/ui/TextFit.h"
 
@@ -99,7 +100,7 @@ void User_Group::BuildControls()
 void User_Group::Wire()
 {
     connect(Combo1, &QComboBox::activated, this, &User_Group::Combo1_Click);
-    connect(List2, &QListWidget::currentRowChanged, this, &User_Group::List2_Click);
+    connect(List2, &QListWidget::currentRowChanged, this, ToOpenersTrap(this, &User_Group::List2_Click));
     connect(usbAdd, &UserStdButton::Click, this, &User_Group::usbAdd_Click);
     connect(usbRemove, &UserStdButton::Click, this, &User_Group::usbRemove_Click);
     connect(usbNew, &UserStdButton::Click, this, &User_Group::usbNew_Click);
@@ -245,7 +246,7 @@ void User_Group::usbRename_Click()
 
 void User_Group::usbDelete_Click()
 {
-    const bool ran = Trapped(ui_.app.prompter, "User_Group.usbDelete_Click", [&] {
+    Trapped(ui_.app.prompter, "User_Group.usbDelete_Click", [&] {
         if (Combo1->currentIndex() < 0) return;
         if (!groups_.DeleteGroup(m_sGroupID, Combo1->currentText().toStdString())) return;
         RefreshGroupCombo();
@@ -257,6 +258,4 @@ void User_Group::usbDelete_Click()
         RefreshNonMembers();
         RefreshMembers();
     });
-    // Does nothing when no transaction is open.
-    if (!ran) ui_.app.db.TableExeRollback();
 }

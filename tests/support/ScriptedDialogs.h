@@ -17,12 +17,3 @@ public:
     // objectName of every dialog run, in order.
     std::vector<std::string> opened;
 };
-
-// Finds a child control by name; fails the test when it is missing.
-template <typename T>
-T* Find(QWidget& parent, const char* name)
-{
-    T* child = parent.findChild<T*>(name);
-    if (!child) throw std::runtime_error(std::string("no control named ") + name);
-    return child;
-}

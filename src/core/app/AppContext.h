@@ -7,8 +7,8 @@
 
 class AppContext {
 public:
-    AppContext(std::filesystem::path programDir, Prompter& prompter)
-        : prompter(prompter), db(state, prompter)
+    AppContext(std::filesystem::path programDir, Prompter& person)
+        : prompter(person), db(state, person)
     {
         state.programDir = std::move(programDir);
     }

@@ -9,6 +9,11 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+// Wide enough for free space and required bytes times twelve.
+__extension__ typedef __int128 Wide;
+} // namespace
+
 std::optional<std::uint64_t> FileSystemFreeSpace(const std::string& directory)
 {
     std::error_code ec;
@@ -41,5 +46,5 @@ bool IsEnoughSpace(const std::string& sPath, std::int64_t lnSizeKB, Prompter& pr
         return false;
     }
     // Free > required * 1.2, in exact integers: free * 10 > bytes * 12.
-    return static_cast<__int128>(*available) * 10 > static_cast<__int128>(lnSizeKB) * 1024 * 12;
+    return static_cast<Wide>(*available) * 10 > static_cast<Wide>(lnSizeKB) * 1024 * 12;
 }

@@ -27,7 +27,17 @@ void User_Admin::Wire()
     connect(qApp, &QApplication::focusChanged, this, ToOpenersTrap(this, &User_Admin::OnFocusChanged));
 }
 
-std::string User_Admin::ItemData(int index) const { return std::to_string(Combo1->itemData(index).toLongLong()); }
+// QDialog's destructor hides the window, which moves the focus: by then
+// this window's members are gone, so it must no longer hear of it.
+User_Admin::~User_Admin()
+{
+    disconnect(qApp, &QApplication::focusChanged, this, &User_Admin::OnFocusChanged);
+}
+
+std::string User_Admin::ItemData(int index) const
+{
+    return std::to_string(Combo1->itemData(index).toLongLong());
+}
 
 // A selection made here runs the selection handler, as the person's does.
 void User_Admin::SelectEntry(int index)

@@ -21,6 +21,7 @@ class User_Admin : public QDialog {
     Q_OBJECT
 public:
     explicit User_Admin(UiContext& ui, QWidget* parent = nullptr);
+    ~User_Admin() override;
 
     // The selected user's id, and "E" (existing user), "N" (new user) or
     // empty (nothing selected).

@@ -110,11 +110,11 @@ protected:
             auto* box = Find<QLineEdit>(d, "tbPass");
             EXPECT_EQ(box->text(), "");
             QTest::keyClicks(box, QString::fromStdString(password));
-            QTest::mouseClick(Find<QPushButton>(d, "Command1"), Qt::LeftButton);
+            Click(d, "Command1");
             if (closed) *closed = !d.isVisible();
         };
     }
-    static QString Status(LibAdminMain& c) { return Find<QLabel>(c, "lbStatus")->text(); }
+    static std::string Status(LibAdminMain& c) { return TextOf(c, "lbStatus"); }
 };
 
 TEST_F(AdminPassWindowTest, ControlsAndMaskedInput)
@@ -181,8 +181,8 @@ TEST_F(AdminPassWindowTest, SelectActiveLibraryAsksForTheLoginAgain)
     env.dialogs.steps.push_back(Type("quillset"));
     ASSERT_TRUE(console.CheckAdminLogin());
     // The same library chosen again still logs out.
-    env.dialogs.steps.push_back([](QDialog& d) { QTest::mouseClick(Find<QPushButton>(d, "cmdOK"), Qt::LeftButton); });
-    QTest::mouseClick(Find<QPushButton>(console, "cmdSelectLib"), Qt::LeftButton);
+    env.dialogs.steps.push_back([](QDialog& d) { Click(d, "cmdOK"); });
+    Click(console, "cmdSelectLib");
     EXPECT_EQ(Status(console), "");
     EXPECT_FALSE(env.app->state.AdminLoggedIn());
     env.dialogs.steps.push_back(Type("quillset"));

@@ -6,8 +6,10 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -15,101 +17,115 @@ const char* kAlways[] = {"cmdSelectLib", "cmdCreateLib", "cmdExit"};
 const char* kLibrary[] = {"cmdCompact", "cmdUsers",       "cmdGroups",  "cmdResetUser",
                           "cmdResetDoc", "cmdPublishLib", "cmdMiscSetting", "cmdLibDesc"};
 
-std::string Text(LibAdminMain& c, const char* name)
-{
-    if (auto* edit = c.findChild<QLineEdit*>(name)) return edit->text().toStdString();
-    return Find<QLabel>(c, name)->text().toStdString();
-}
+// The console over a test program directory, opened once the test has set
+// up what it starts from.
+class Console : public ::testing::Test {
+protected:
+    // A library with its first rows, configured in the settings file.
+    std::string ConfigureLibrary(const std::optional<std::string>& description = std::nullopt)
+    {
+        const std::string lib = env.MakeBareLibrary();
+        LibraryBuilder builder(lib);
+        if (description) {
+            builder.AddInitialRows(*description);
+        } else {
+            builder.AddInitialRows();
+        }
+        env.Configure(lib);
+        return lib;
+    }
+    LibAdminMain& Open()
+    {
+        console = std::make_unique<LibAdminMain>(env.ui);
+        return *console;
+    }
+    void LogIn()
+    {
+        env.app->state.gsLoginUserID = "1";
+        env.app->state.gsLoginUserName = "Administrator";
+    }
+    std::string Text(const char* name) { return TextOf(*console, name); }
+
+    UiTestEnv env;
+    std::unique_ptr<LibAdminMain> console;
+};
 
 } // namespace
 
-TEST(Console, WithoutSettingsFileNoLibraryIsActive)
+TEST_F(Console, WithoutSettingsFileNoLibraryIsActive)
 {
-    UiTestEnv env;
-    LibAdminMain console(env.ui);
-    EXPECT_EQ(console.windowTitle().toStdString(), "Vellarch Admin Tool v2.1");
-    EXPECT_EQ(Text(console, "tbActiveLib"), "No valid library selected !");
-    EXPECT_EQ(Text(console, "tbLibDesc"), "");
-    EXPECT_EQ(Text(console, "lbStatus"), "");
-    for (const char* name : kAlways) EXPECT_TRUE(Find<QPushButton>(console, name)->isEnabled()) << name;
-    for (const char* name : kLibrary) EXPECT_FALSE(Find<QPushButton>(console, name)->isEnabled()) << name;
+    Open();
+    EXPECT_EQ(console->windowTitle().toStdString(), "Vellarch Admin Tool v2.1");
+    EXPECT_EQ(Text("tbActiveLib"), "No valid library selected !");
+    EXPECT_EQ(Text("tbLibDesc"), "");
+    EXPECT_EQ(Text("lbStatus"), "");
+    for (const char* name : kAlways) EXPECT_TRUE(Find<QPushButton>(*console, name)->isEnabled()) << name;
+    for (const char* name : kLibrary) EXPECT_FALSE(Find<QPushButton>(*console, name)->isEnabled()) << name;
     EXPECT_TRUE(env.prompter.boxes.empty());
 }
 
-TEST(Console, ConfiguredPathWithoutLibraryDatabase)
+TEST_F(Console, ConfiguredPathWithoutLibraryDatabase)
 {
-    UiTestEnv env;
     std::filesystem::create_directories(env.root / "empty");
     env.Configure((env.root / "empty").string());
-    LibAdminMain console(env.ui);
-    EXPECT_EQ(Text(console, "tbActiveLib"), "No valid library selected !");
-    EXPECT_FALSE(Find<QPushButton>(console, "cmdUsers")->isEnabled());
+    Open();
+    EXPECT_EQ(Text("tbActiveLib"), "No valid library selected !");
+    EXPECT_FALSE(Find<QPushButton>(*console, "cmdUsers")->isEnabled());
 }
 
-TEST(Console, ConfiguredLibraryIsShownWithItsDescription)
+TEST_F(Console, ConfiguredLibraryIsShownWithItsDescription)
 {
-    UiTestEnv env;
-    const std::string lib = env.MakeBareLibrary();
-    LibraryBuilder(lib).AddInitialRows("Head office");
-    env.Configure(lib);
-    LibAdminMain console(env.ui);
-    EXPECT_EQ(Text(console, "tbActiveLib"), lib);
-    EXPECT_EQ(Text(console, "tbLibDesc"), "Head office");
-    for (const char* name : kLibrary) EXPECT_TRUE(Find<QPushButton>(console, name)->isEnabled()) << name;
-    EXPECT_EQ(Find<QPushButton>(console, "cmdCompact")->text().toStdString(), "&Compact && Repair Library");
+    const std::string lib = ConfigureLibrary("Head office");
+    Open();
+    EXPECT_EQ(Text("tbActiveLib"), lib);
+    EXPECT_EQ(Text("tbLibDesc"), "Head office");
+    for (const char* name : kLibrary) EXPECT_TRUE(Find<QPushButton>(*console, name)->isEnabled()) << name;
+    EXPECT_EQ(Find<QPushButton>(*console, "cmdCompact")->text().toStdString(), "&Compact && Repair Library");
 
-    console.RefreshLibStatus("");
-    EXPECT_EQ(Text(console, "tbActiveLib"), "No valid library selected !");
-    EXPECT_EQ(Text(console, "tbLibDesc"), "");
-    for (const char* name : kLibrary) EXPECT_FALSE(Find<QPushButton>(console, name)->isEnabled()) << name;
+    console->RefreshLibStatus("");
+    EXPECT_EQ(Text("tbActiveLib"), "No valid library selected !");
+    EXPECT_EQ(Text("tbLibDesc"), "");
+    for (const char* name : kLibrary) EXPECT_FALSE(Find<QPushButton>(*console, name)->isEnabled()) << name;
 }
 
-TEST(Console, EitherLoginValueCountsAsLoggedIn)
+TEST_F(Console, EitherLoginValueCountsAsLoggedIn)
 {
-    UiTestEnv env;
-    LibAdminMain console(env.ui);
+    Open();
     AppState& state = env.app->state;
     state.gsLoginUserID = "1";
-    EXPECT_TRUE(console.CheckAdminLogin());
-    EXPECT_EQ(Text(console, "lbStatus"), "*** Admin logged in ***");
+    EXPECT_TRUE(console->CheckAdminLogin());
+    EXPECT_EQ(Text("lbStatus"), "*** Admin logged in ***");
     state.gsLoginUserID = "7";
     state.gsLoginUserName = "Administrator";
-    EXPECT_TRUE(console.CheckAdminLogin());
+    EXPECT_TRUE(console->CheckAdminLogin());
     state.gsLoginUserName = "administrator";
     EXPECT_FALSE(state.AdminLoggedIn());
     EXPECT_TRUE(env.dialogs.opened.empty());
 }
 
-TEST(Console, LoggedInCommandsSkipThePasswordWindowAndWarnFirst)
+TEST_F(Console, LoggedInCommandsSkipThePasswordWindowAndWarnFirst)
 {
-    UiTestEnv env;
-    const std::string lib = env.MakeBareLibrary();
-    LibraryBuilder(lib).AddInitialRows();
-    env.Configure(lib);
-    LibAdminMain console(env.ui);
-    env.app->state.gsLoginUserID = "1";
-    env.app->state.gsLoginUserName = "Administrator";
+    ConfigureLibrary();
+    Open();
+    LogIn();
     env.prompter.answers = {MsgAnswer::No};
     // Reset Document Locks: login check, then the shared-use warning.
-    QTest::mouseClick(Find<QPushButton>(console, "cmdResetDoc"), Qt::LeftButton);
+    Click(*console, "cmdResetDoc");
     ASSERT_FALSE(env.prompter.boxes.empty());
     EXPECT_EQ(env.prompter.boxes[0].text, "Before proceed with selected action, \r\n"
                                           "please make sure that no one else is using the active library !");
     EXPECT_EQ(env.prompter.boxes[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(Text(console, "lbStatus"), "*** Admin logged in ***");
+    EXPECT_EQ(Text("lbStatus"), "*** Admin logged in ***");
 }
 
-TEST(Console, FailedLoginStopsTheCommand)
+TEST_F(Console, FailedLoginStopsTheCommand)
 {
-    UiTestEnv env;
-    const std::string lib = env.MakeBareLibrary();
-    LibraryBuilder(lib).AddInitialRows();
-    env.Configure(lib);
-    LibAdminMain console(env.ui);
+    ConfigureLibrary();
+    Open();
     // The password window is closed by its close box: nobody logs in.
     env.dialogs.steps.push_back([](QDialog&) {});
-    QTest::mouseClick(Find<QPushButton>(console, "cmdUsers"), Qt::LeftButton);
-    EXPECT_EQ(Text(console, "lbStatus"), "Admin not logged in");
+    Click(*console, "cmdUsers");
+    EXPECT_EQ(Text("lbStatus"), "Admin not logged in");
     EXPECT_FALSE(env.app->state.AdminLoggedIn());
     for (const auto& name : env.dialogs.opened) EXPECT_NE(name, "User_Admin");
     for (const auto& box : env.prompter.boxes) EXPECT_EQ(box.text.find("Before proceed"), std::string::npos);

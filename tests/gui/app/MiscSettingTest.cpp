@@ -19,7 +19,6 @@ namespace {
 struct MiscSettingTest : ::testing::Test {
     UiTestEnv env;
 
-    void Press(QWidget& window, const char* name) { Find<UserStdButton>(window, name)->InnerButton()->click(); }
     bool Network(QWidget& w) { return Find<QRadioButton>(w, "optNetwork")->isChecked(); }
     bool Single(QWidget& w) { return Find<QRadioButton>(w, "optSingle")->isChecked(); }
     QCheckBox* Check(QWidget& w) { return Find<QCheckBox>(w, "ckbCompatibleCheck"); }
@@ -46,7 +45,7 @@ TEST_F(MiscSettingTest, WithoutASettingsFileSingleUserAndCompatibilityOn)
     EXPECT_FALSE(Network(window));
     EXPECT_EQ(Check(window)->checkState(), Qt::Checked);
     EXPECT_FALSE(fs::exists(env.Ini())) << "reading writes nothing";
-    Press(window, "usbOK");
+    Click(window, "usbOK");
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(Stored("Operation", "Mode"), "0");
     EXPECT_EQ(Stored("Lib", "V1DataCompatible"), "1");
@@ -59,7 +58,7 @@ TEST_F(MiscSettingTest, ModeOtherThanOneIsSingleUserAndRewrittenAsZero)
     MiscSetting window(env.ui);
     EXPECT_TRUE(Single(window));
     EXPECT_EQ(Check(window)->checkState(), Qt::Checked) << "an empty value reads as 1";
-    Press(window, "usbOK");
+    Click(window, "usbOK");
     EXPECT_EQ(Stored("Operation", "Mode"), "0");
     EXPECT_EQ(Stored("Lib", "V1DataCompatible"), "1");
     EXPECT_EQ(ReadFile(env.Ini()).find("[Lib]"), std::string::npos) << "written into [LIB]";
@@ -72,7 +71,7 @@ TEST_F(MiscSettingTest, ModeOneInBlanksIsNetworkAndUnticksStay)
     EXPECT_TRUE(Network(window));
     EXPECT_EQ(Check(window)->checkState(), Qt::Unchecked);
     EXPECT_FALSE(Check(window)->isTristate());
-    Press(window, "usbOK");
+    Click(window, "usbOK");
     EXPECT_EQ(Stored("Operation", "Mode"), "1");
     EXPECT_EQ(Stored("Lib", "V1DataCompatible"), "0");
 }
@@ -83,7 +82,7 @@ TEST_F(MiscSettingTest, GreyedStateIsKeptUntilClicked)
     {
         MiscSetting window(env.ui);
         EXPECT_EQ(Check(window)->checkState(), Qt::PartiallyChecked);
-        Press(window, "usbOK");
+        Click(window, "usbOK");
         EXPECT_EQ(Stored("Lib", "V1DataCompatible"), "2");
     }
     MiscSetting window(env.ui);
@@ -92,7 +91,7 @@ TEST_F(MiscSettingTest, GreyedStateIsKeptUntilClicked)
     Check(window)->click();
     Check(window)->click();
     EXPECT_EQ(Check(window)->checkState(), Qt::Checked) << "no way back to grey by clicking";
-    Press(window, "usbOK");
+    Click(window, "usbOK");
     EXPECT_EQ(Stored("Lib", "V1DataCompatible"), "1");
 }
 
@@ -105,7 +104,7 @@ TEST_F(MiscSettingTest, CancelAndTheCloseBoxLeaveTheFileUntouched)
         window.show();
         Find<QRadioButton>(window, "optNetwork")->click();
         Check(window)->click();
-        Press(window, "usbCancel");
+        Click(window, "usbCancel");
         EXPECT_FALSE(window.isVisible());
     }
     {
@@ -124,12 +123,12 @@ TEST_F(MiscSettingTest, AFailedWriteIsToldAndTheWindowStaysOpen)
     MiscSetting window(env.ui);
     window.show();
     EXPECT_TRUE(Single(window));
-    Press(window, "usbOK");
+    Click(window, "usbOK");
     ASSERT_EQ(env.prompter.boxes.size(), 1u);
     EXPECT_EQ(env.prompter.Last().text, "Failed to save the settings in " + env.Ini() + " !");
     EXPECT_EQ(env.prompter.Last().icon, MsgIcon::Critical);
     EXPECT_TRUE(window.isVisible());
-    Press(window, "usbCancel");
+    Click(window, "usbCancel");
     EXPECT_FALSE(window.isVisible());
 }
 
@@ -141,7 +140,7 @@ TEST_F(MiscSettingTest, ConsoleCommandOpensTheWindowAfterTheLogin)
     env.app->state.gsLoginUserName = "Administrator";
     env.dialogs.steps.push_back([&](QDialog& dialog) {
         Find<QRadioButton>(dialog, "optNetwork")->click();
-        Press(dialog, "usbOK");
+        Click(dialog, "usbOK");
     });
     Find<QPushButton>(console, "cmdMiscSetting")->click();
     EXPECT_EQ(env.dialogs.opened, std::vector<std::string>{"MiscSetting"});

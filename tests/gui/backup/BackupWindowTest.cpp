@@ -4,17 +4,12 @@
 #include "gui/backup/LibBackup.h"
 #include "gui/library/LibStat.h"
 
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
 
 class BackupWindowTest : public BackupTestOf<UiTestEnv> {
 protected:
-    static std::string Caption(QDialog& d, const char* name) { return Find<QPushButton>(d, name)->text().toStdString(); }
-    static std::string Label(QDialog& d) { return Find<QLabel>(d, "Label1")->text().toStdString(); }
-    void Click(QDialog& d, const char* name) { QTest::mouseClick(Find<QPushButton>(d, name), Qt::LeftButton); }
+    static std::string Label(QDialog& d) { return TextOf(d, "Label1"); }
 
     void Console()
     {
@@ -36,24 +31,24 @@ TEST_F(BackupWindowTest, StatisticsThenStartThenTheReport)
     std::string statReport, ready, done, bar;
     env.dialogs.steps.push_back([&](QDialog& stat) {
         EXPECT_EQ(stat.windowTitle().toStdString(), "Documents Statistics");
-        statReport = Find<QPlainTextEdit>(stat, "Text1")->toPlainText().toStdString();
+        statReport = TextOf(stat, "Text1");
         EXPECT_TRUE(Find<QPushButton>(stat, "cmdOK")->isVisible());
         EXPECT_FALSE(Find<QPushButton>(stat, "Command2")->isVisible());
         Click(stat, "cmdOK");
     });
     env.dialogs.steps.push_back([&](QDialog& dlg) {
         ready = Label(dlg);
-        EXPECT_EQ(Caption(dlg, "Command1"), "Start");
+        EXPECT_EQ(TextOf(dlg, "Command1"), "Start");
         EXPECT_TRUE(Find<QPushButton>(dlg, "Command2")->isVisible());
         Click(dlg, "Command1");
         done = Label(dlg);
-        EXPECT_EQ(Caption(dlg, "Command1"), "Close");
+        EXPECT_EQ(TextOf(dlg, "Command1"), "Close");
         EXPECT_FALSE(Find<QPushButton>(dlg, "Command2")->isVisible());
         EXPECT_EQ(Find<QProgressBar>(dlg, "ProgressBar1")->value(), 2);
         Click(dlg, "Command1");
         EXPECT_FALSE(dlg.isVisible());
     });
-    QTest::mouseClick(Find<QPushButton>(*console, "cmdPublishLib"), Qt::LeftButton);
+    Click(*console, "cmdPublishLib");
     ASSERT_GE(env.prompter.boxes.size(), 2u);
     EXPECT_EQ(env.prompter.boxes[1].text, "Backup current active document library to path " + backup + " ? ");
     EXPECT_NE(statReport.find("Number of Documents: 2"), std::string::npos);
@@ -70,16 +65,16 @@ TEST_F(BackupWindowTest, AnEmptyLibraryNeverStarts)
     Console();
     env.prompter.answers = {MsgAnswer::Yes};
     env.dialogs.steps.push_back([&](QDialog& stat) {
-        EXPECT_EQ(Find<QPlainTextEdit>(stat, "Text1")->toPlainText().toStdString(), "\n     Empty !");
+        EXPECT_EQ(TextOf(stat, "Text1"), "\n     Empty !");
         Click(stat, "cmdOK");
     });
     env.dialogs.steps.push_back([&](QDialog& dlg) {
         EXPECT_EQ(Label(dlg), "Library has no document to backup ");
-        EXPECT_EQ(Caption(dlg, "Command1"), "Exit");
+        EXPECT_EQ(TextOf(dlg, "Command1"), "Exit");
         EXPECT_FALSE(Find<QPushButton>(dlg, "Command2")->isVisible());
         Click(dlg, "Command1");
     });
-    QTest::mouseClick(Find<QPushButton>(*console, "cmdPublishLib"), Qt::LeftButton);
+    Click(*console, "cmdPublishLib");
     EXPECT_FALSE(std::filesystem::exists(backup));
 }
 
@@ -94,20 +89,20 @@ TEST_F(BackupWindowTest, ARefusedRunHidesTheProgressBar)
     EXPECT_EQ(env.prompter.Last().text, "Not enough space - quit backup !");
     EXPECT_EQ(Label(dlg), "Library backup in progress ...");
     EXPECT_FALSE(Find<QProgressBar>(dlg, "ProgressBar1")->isVisible());
-    EXPECT_EQ(Caption(dlg, "Command1"), "Close");
+    EXPECT_EQ(TextOf(dlg, "Command1"), "Close");
 }
 
 TEST_F(BackupWindowTest, CommandWithoutBackupPathOrAnsweredNo)
 {
     Console();
     IniWrite(env.Ini(), "Lib", "Backpath", "");
-    QTest::mouseClick(Find<QPushButton>(*console, "cmdPublishLib"), Qt::LeftButton);
+    Click(*console, "cmdPublishLib");
     EXPECT_EQ(env.prompter.Last().text, "Backup library path is not specified ! ");
     EXPECT_EQ(env.prompter.Last().icon, MsgIcon::Exclamation);
 
     IniWrite(env.Ini(), "Lib", "Backpath", backup);
     env.prompter.answers = {MsgAnswer::No};
-    QTest::mouseClick(Find<QPushButton>(*console, "cmdPublishLib"), Qt::LeftButton);
+    Click(*console, "cmdPublishLib");
     EXPECT_EQ(env.app->state.gsBackupLibPath, backup);
     EXPECT_TRUE(env.dialogs.opened.empty());
 }

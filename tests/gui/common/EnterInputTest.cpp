@@ -1,5 +1,5 @@
 #include "gui/common/Enter_Input.h"
-#include "support/ScriptedDialogs.h"
+#include "support/WindowDriver.h"
 
 #include <QLabel>
 #include <QTest>

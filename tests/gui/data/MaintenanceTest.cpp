@@ -35,7 +35,7 @@ protected:
         env.app->state.gsLoginUserID = "1";
         env.app->state.gsLoginUserName = "Administrator";
     }
-    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(*console, name), Qt::LeftButton); }
+    void Click(const char* name) { ::Click(*console, name); }
     std::int64_t Locks() { return CountRows(ctrl, "SELECT count(*) FROM `locking`"); }
 };
 

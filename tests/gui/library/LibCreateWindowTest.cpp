@@ -14,7 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Click(QWidget& w, const char* name) { QTest::mouseClick(Find<QPushButton>(w, name), Qt::LeftButton); }
 QLineEdit* Path(QWidget& w) { return Find<QLineEdit>(w, "Text1"); }
 
 } // namespace

@@ -39,7 +39,7 @@ protected:
             backupBox->setText(QString::fromStdString(b));
             // Start elsewhere, so a focus check cannot pass by accident.
             d.findChild<QPushButton*>("cmdCancel")->setFocus();
-            QTest::mouseClick(Find<QPushButton>(d, "cmdOK"), Qt::LeftButton);
+            Click(d, "cmdOK");
             outcome.stayedOpen = d.isVisible();
             if (QWidget* f = d.focusWidget()) outcome.focus = f->objectName().toStdString();
         });
@@ -200,9 +200,9 @@ TEST_F(LibSelectTest, BrowseButtonsFillTheirOwnBox)
     env.dialogs.steps.push_back([&](QDialog& d) {
         owner = static_cast<std::intptr_t>(d.winId());
         Find<QLineEdit>(d, "tbLibPath")->setText("/start/here/");
-        QTest::mouseClick(Find<QPushButton>(d, "Command1"), Qt::LeftButton);
-        QTest::mouseClick(Find<QPushButton>(d, "Command1"), Qt::LeftButton); // cancelled
-        QTest::mouseClick(Find<QPushButton>(d, "Command4"), Qt::LeftButton);
+        Click(d, "Command1");
+        Click(d, "Command1"); // cancelled
+        Click(d, "Command4");
         EXPECT_EQ(Find<QLineEdit>(d, "tbLibPath")->text(), "/chosen/lib");
         EXPECT_EQ(Find<QLineEdit>(d, "tbLibPathBackup")->text(), "/chosen/backup");
     });
@@ -222,7 +222,7 @@ TEST_F(LibSelectTest, EscapeClosesWithoutSaving)
 {
     LibSelect dialog(env.ui);
     env.dialogs.steps.push_back([&](QDialog& d) {
-        Find<QLineEdit>(d, "tbLibPath")->setText(QString::fromStdString(lib));
+        Type(d, "tbLibPath", lib);
         QTest::keyClick(&d, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     });

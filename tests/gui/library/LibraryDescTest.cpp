@@ -97,8 +97,8 @@ TEST_F(DescTest, ConsoleCommandPromptsWithTheCurrentDescription)
 
     // Cancel and an all-blank answer leave the library alone.
     env.prompter.inputs = {"", "   "};
-    QTest::mouseClick(Find<QPushButton>(console, "cmdLibDesc"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(console, "cmdLibDesc"), Qt::LeftButton);
+    Click(console, "cmdLibDesc");
+    Click(console, "cmdLibDesc");
     ASSERT_EQ(env.prompter.prompts.size(), 2u);
     EXPECT_EQ(env.prompter.prompts[0].prompt, "Enter library description (max 50 characters):");
     EXPECT_EQ(env.prompter.prompts[0].title, "Edit Description");
@@ -106,7 +106,7 @@ TEST_F(DescTest, ConsoleCommandPromptsWithTheCurrentDescription)
     EXPECT_EQ(Rows(lib), "1/00000001/0;2/210/2;3/ /3");
 
     env.prompter.inputs = {"  Archive  "};
-    QTest::mouseClick(Find<QPushButton>(console, "cmdLibDesc"), Qt::LeftButton);
+    Click(console, "cmdLibDesc");
     EXPECT_EQ(shown->text().toStdString(), "  Archive  ");
     EXPECT_EQ(env.prompter.prompts.back().defaultText, " ");
     EXPECT_TRUE(env.prompter.boxes.empty());

@@ -56,9 +56,9 @@ TEST_F(SelectLibCommandTest, CancelKeepsTheSettingsButLogsOut)
         EXPECT_FALSE(env.app->db.LibConnectionOpen());
         EXPECT_EQ(Find<QLabel>(console, "lbStatus")->text(), "");
         Find<QLineEdit>(d, "tbLibPath")->setText("/somewhere/else");
-        QTest::mouseClick(Find<QPushButton>(d, "cmdCancel"), Qt::LeftButton);
+        Click(d, "cmdCancel");
     });
-    QTest::mouseClick(Find<QPushButton>(console, "cmdSelectLib"), Qt::LeftButton);
+    Click(console, "cmdSelectLib");
 
     EXPECT_EQ(env.dialogs.opened, std::vector<std::string>{"LibSelect"});
     EXPECT_EQ(ReadFile(env.Ini()), before);
@@ -79,10 +79,10 @@ TEST_F(SelectLibCommandTest, OKSwitchesToTheChosenLibrary)
     env.Configure(first);
     LibAdminMain console(env.ui);
     env.dialogs.steps.push_back([&](QDialog& d) {
-        Find<QLineEdit>(d, "tbLibPath")->setText(QString::fromStdString(second));
-        QTest::mouseClick(Find<QPushButton>(d, "cmdOK"), Qt::LeftButton);
+        Type(d, "tbLibPath", second);
+        Click(d, "cmdOK");
     });
-    QTest::mouseClick(Find<QPushButton>(console, "cmdSelectLib"), Qt::LeftButton);
+    Click(console, "cmdSelectLib");
     EXPECT_EQ(env.app->state.gsActiveLibPath, second);
     EXPECT_EQ(env.app->state.gsCtrlLibPath, second);
     EXPECT_EQ(Text(console, "tbActiveLib").toStdString(), second);
@@ -96,10 +96,10 @@ TEST_F(SelectLibCommandTest, ChoosingADirectoryWithoutLibraryDisablesTheCommands
     const fs::path plain = env.root / "plain";
     fs::create_directories(plain);
     env.dialogs.steps.push_back([&](QDialog& d) {
-        Find<QLineEdit>(d, "tbLibPath")->setText(QString::fromStdString(plain.string()));
-        QTest::mouseClick(Find<QPushButton>(d, "cmdOK"), Qt::LeftButton);
+        Type(d, "tbLibPath", plain.string());
+        Click(d, "cmdOK");
     });
-    QTest::mouseClick(Find<QPushButton>(console, "cmdSelectLib"), Qt::LeftButton);
+    Click(console, "cmdSelectLib");
     EXPECT_EQ(IniRead(env.Ini(), "Lib", "Path"), plain.string());
     EXPECT_EQ(Text(console, "tbActiveLib"), "No valid library selected !");
     EXPECT_EQ(Text(console, "tbLibDesc"), "");

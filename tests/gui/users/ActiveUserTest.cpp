@@ -15,8 +15,6 @@ namespace {
 
 std::string Format(const SqlValue& value) { return FormatLoginTime(Field(value)); }
 
-void Press(QWidget& window, const char* name) { Find<UserStdButton>(window, name)->InnerButton()->click(); }
-
 std::vector<std::pair<std::string, qint64>> Lines(QWidget& window)
 {
     auto* list = Find<QListWidget>(window, "List1");
@@ -88,7 +86,7 @@ TEST_F(ActiveUserTest, RemoveAsksAndDeletesEveryRowOfTheUser)
     Find<QListWidget>(window, "List1")->setCurrentRow(1);  // Tom
 
     env.prompter.answers = {MsgAnswer::Yes};
-    Press(window, "UserStdButton1");
+    Click(window, "UserStdButton1");
     ASSERT_EQ(env.prompter.boxes.size(), 1u);
     EXPECT_EQ(env.prompter.Last().text, "Reset selected user ?");
     EXPECT_EQ(env.prompter.Last().buttons, MsgButtons::YesNo);
@@ -109,7 +107,7 @@ TEST_F(ActiveUserTest, AnsweringNoDeletesNothingButReloads)
     Find<QListWidget>(window, "List1")->setCurrentRow(0);
 
     env.prompter.answers = {MsgAnswer::No};
-    Press(window, "UserStdButton1");
+    Click(window, "UserStdButton1");
     EXPECT_EQ(env.prompter.boxes.size(), 1u);
     EXPECT_EQ(Logins(), 2);
     EXPECT_EQ(Lines(window).size(), 2u);
@@ -123,12 +121,12 @@ TEST_F(ActiveUserTest, RemoveWithoutALineOrASelectionAsksNothing)
         if (orphans) builder.AddLogin(2, "2006-03-15 14:05:09");
         ActiveUser window(env.ui);
         EXPECT_TRUE(Lines(window).empty());
-        Press(window, "UserStdButton1");
+        Click(window, "UserStdButton1");
     }
     builder.AddLogin(tom, "2006-03-15 14:05:09");
     ActiveUser window(env.ui);
     Find<QListWidget>(window, "List1")->setCurrentRow(-1);
-    Press(window, "UserStdButton1");
+    Click(window, "UserStdButton1");
     EXPECT_TRUE(env.prompter.boxes.empty());
     EXPECT_EQ(Logins(), 3);
 }
@@ -151,7 +149,7 @@ TEST_F(ActiveUserTest, ConsoleCommandOpensTheListAfterTheLogin)
     std::size_t shown = 0;
     env.dialogs.steps.push_back([&](QDialog& dialog) {
         shown = Lines(dialog).size();
-        Press(dialog, "UserStdButton2");
+        Click(dialog, "UserStdButton2");
         EXPECT_FALSE(dialog.isVisible()) << "Close closes the dialog";
     });
     Find<QPushButton>(console, "cmdResetUser")->click();

@@ -28,7 +28,7 @@ protected:
             if (label) *label = Find<QLabel>(d, "Label1")->text().toStdString();
             if (initial) *initial = Find<QLineEdit>(d, "Text1")->text().toStdString();
             if (!text) return Find<QPushButton>(d, "cmdCancel")->click();
-            Find<QLineEdit>(d, "Text1")->setText(QString::fromStdString(*text));
+            Type(d, "Text1", *text);
             Find<QPushButton>(d, "cmdOK")->click();
         });
     }

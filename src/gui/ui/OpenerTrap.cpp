@@ -8,7 +8,7 @@ constexpr const char* kCarried = "rezudCarriedError";
 
 class CarriedError : public QObject {
 public:
-    CarriedError(QObject* parent, std::exception_ptr error) : QObject(parent), error(std::move(error))
+    CarriedError(QObject* parent, std::exception_ptr carried) : QObject(parent), error(std::move(carried))
     {
         setObjectName(kCarried);
     }

@@ -131,13 +131,12 @@ TEST_F(Console, FailedLoginStopsTheCommand)
     for (const auto& box : env.prompter.boxes) EXPECT_EQ(box.text.find("Before proceed"), std::string::npos);
 }
 
-TEST(Console, TheCheckSitsBesideTheElevenCommands)
+TEST_F(Console, TheCheckSitsBesideTheElevenCommands)
 {
-    UiTestEnv env;
-    LibAdminMain console(env.ui);
+    LibAdminMain& main = Open();
     std::vector<std::pair<std::string, std::string>> buttons;
-    for (int i = 0; i < console.layout()->count(); ++i)
-        if (auto* b = qobject_cast<QPushButton*>(console.layout()->itemAt(i)->widget()))
+    for (int i = 0; i < main.layout()->count(); ++i)
+        if (auto* b = qobject_cast<QPushButton*>(main.layout()->itemAt(i)->widget()))
             buttons.emplace_back(b->objectName().toStdString(), b->text().toStdString());
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"cmdSelectLib", "Select &Active Library"},
@@ -154,5 +153,5 @@ TEST(Console, TheCheckSitsBesideTheElevenCommands)
         {"cmdExit", "E&xit"}};
     EXPECT_EQ(buttons, expected);
     // It needs an active library, as the other library commands do.
-    EXPECT_FALSE(Find<QPushButton>(console, "cmdCheckLib")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(main, "cmdCheckLib")->isEnabled());
 }

@@ -82,7 +82,8 @@ void FillLibrary(const std::string& lib, const GenerateOptions& o)
                 const std::int64_t folder = Insert(db, level, drawer, "F");
                 for (int k = 0; k < o.documentsPerFolder && made < o.documents; ++k, ++made) {
                     char location[32], name[32];
-                    std::snprintf(location, sizeof location, "%08lld", static_cast<long long>(made / kFilesPerLocation + 1));
+                    std::snprintf(location, sizeof location, "%08lld",
+                                  static_cast<long long>(made / kFilesPerLocation + 1));
                     std::snprintf(name, sizeof name, "%08lld.TIF", static_cast<long long>(made + 1));
                     const fs::path dir = fs::path(lib) / location;
                     if (made % kFilesPerLocation == 0) fs::create_directories(dir);
@@ -94,8 +95,10 @@ void FillLibrary(const std::string& lib, const GenerateOptions& o)
                     image.bind(1, static_cast<int64_t>(folder));
                     image.bind(2, name);
                     image.bind(3, location);
-                    if (code) image.bind(4, code);
-                    else image.bind(4);
+                    if (code)
+                        image.bind(4, code);
+                    else
+                        image.bind(4);
                     image.bind(5, pages(rng));
                     image.bind(6, FormatIsoDate(when));
                     image.exec();

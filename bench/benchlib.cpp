@@ -36,10 +36,7 @@ public:
     int shown = 0;
 };
 
-fs::path ProgramDir()
-{
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
-}
+fs::path ProgramDir() { return fs::read_symlink("/proc/self/exe").parent_path().parent_path(); }
 
 double Seconds(std::chrono::steady_clock::time_point start)
 {
@@ -84,8 +81,8 @@ int main(int argc, char** argv)
         std::printf("scan %lld modified %lld copy %lld\n", static_cast<long long>(t.scan),
                     static_cast<long long>(t.modified), static_cast<long long>(t.copy));
     } else if (command == "change" && argc == 5) {
-        std::printf("changed %lld\n", static_cast<long long>(ChangeDocuments(lib, std::stod(argv[3]),
-                                                                             static_cast<std::uint32_t>(std::stoul(argv[4])))));
+        std::printf("changed %lld\n", static_cast<long long>(ChangeDocuments(
+                                          lib, std::stod(argv[3]), static_cast<std::uint32_t>(std::stoul(argv[4])))));
     } else if (command == "check" && argc == 3) {
         const CheckReport r = CheckLibrary(lib);
         std::printf("documents %lld findings %zu\n", static_cast<long long>(r.documents), r.findings.size());

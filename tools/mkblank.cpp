@@ -19,8 +19,7 @@ int main(int argc, char** argv)
         std::ifstream in(argv[1]);
         std::stringstream sql;
         sql << in.rdbuf();
-        if (!in)
-            throw std::runtime_error(std::string("cannot read ") + argv[1]);
+        if (!in) throw std::runtime_error(std::string("cannot read ") + argv[1]);
         std::filesystem::remove(work);
         {
             SQLite::Database db(work.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);

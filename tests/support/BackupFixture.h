@@ -51,10 +51,7 @@ protected:
     {
         return std::filesystem::path(backup) / "00000001" / name;
     }
-    std::string Record(const std::string& key) const
-    {
-        return IniRead(backup + "/Libbackup.ini", "LASTBACKUP", key);
-    }
+    std::string Record(const std::string& key) const { return IniRead(backup + "/Libbackup.ini", "LASTBACKUP", key); }
 
     BackupTotals last;
     std::string report;

@@ -13,8 +13,10 @@ namespace fs = std::filesystem;
 namespace {
 void BindOptional(SQLite::Statement& s, int index, const std::optional<std::string>& v)
 {
-    if (v) s.bind(index, *v);
-    else s.bind(index);
+    if (v)
+        s.bind(index, *v);
+    else
+        s.bind(index);
 }
 } // namespace
 
@@ -68,10 +70,7 @@ std::int64_t LibraryBuilder::AddFolder(std::int64_t drawer, const std::string& n
     return lib_.getLastInsertRowid();
 }
 
-fs::path LibraryBuilder::FileOf(const Document& doc) const
-{
-    return fs::path(libPath_) / doc.location / doc.filename;
-}
+fs::path LibraryBuilder::FileOf(const Document& doc) const { return fs::path(libPath_) / doc.location / doc.filename; }
 
 std::int64_t LibraryBuilder::AddDocument(std::int64_t folder, Document doc)
 {

@@ -23,11 +23,11 @@ public:
 
     struct Document {
         std::string location = "00000001";
-        std::string filename;                  // generated when empty
-        std::optional<std::string> internal;   // NULL when not set
+        std::string filename;                // generated when empty
+        std::optional<std::string> internal; // NULL when not set
         std::int64_t pages = 1;
-        std::optional<std::string> updated;    // "YYYY-MM-DD HH:MM:SS"; NULL when not set
-        std::optional<std::int64_t> fileSize;  // no file written when not set
+        std::optional<std::string> updated;   // "YYYY-MM-DD HH:MM:SS"; NULL when not set
+        std::optional<std::int64_t> fileSize; // no file written when not set
         std::optional<std::filesystem::file_time_type> fileTime;
     };
     // Adds the row and, when fileSize is set, its file; returns the id.

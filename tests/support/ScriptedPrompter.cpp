@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-MsgAnswer ScriptedPrompter::MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                                   const std::string& title)
+MsgAnswer ScriptedPrompter::MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title)
 {
     boxes.push_back({text, buttons, icon, title});
     if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;

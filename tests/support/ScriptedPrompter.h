@@ -17,8 +17,7 @@ class ScriptedPrompter : public Prompter {
 public:
     MsgAnswer MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                      const std::string& title = kAppTitle) override;
-    std::string InputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override;
+    std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
     std::optional<std::string> BrowseFolder(const FolderRequest& request) override;
 
     // Answers for Yes/No boxes, text prompts and folder pickers, in order.

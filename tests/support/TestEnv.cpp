@@ -20,8 +20,7 @@ fs::path MakeTempRoot()
 } // namespace
 
 TestEnv::TestEnv()
-    : root(MakeTempRoot()), programDir(root / "program"),
-      app(std::make_unique<AppContext>(programDir, prompter))
+    : root(MakeTempRoot()), programDir(root / "program"), app(std::make_unique<AppContext>(programDir, prompter))
 {
     fs::create_directories(programDir);
     for (const char* name : {"blank-lib.mde", "blank-ctrl.mde"})

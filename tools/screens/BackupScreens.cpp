@@ -21,7 +21,8 @@ void FillLibrary(const std::string& lib)
     for (int i = 1; i <= 3; ++i) {
         const std::string name = "DOC" + std::to_string(i) + ".TIF";
         db.exec("INSERT INTO `images` (`folder-id`, filename, location, internal, `page-count`, `updated-date`) "
-                "VALUES (3, '" + name + "', '00000001', '1', 2, '2026-01-01 10:00:00')");
+                "VALUES (3, '" +
+                name + "', '00000001', '1', 2, '2026-01-01 10:00:00')");
         std::ofstream(lib + "/00000001/" + name) << std::string(40000 * i, 'x');
     }
 }

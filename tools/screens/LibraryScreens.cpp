@@ -2,13 +2,13 @@
 // running the real routines with a prompter that draws every box it shows.
 #include "Screens.h"
 
-#include "gui/app/LibAdminMain.h"
+#include "core/common/IniFile.h"
 #include "core/data/Compact.h"
 #include "core/data/Maintenance.h"
-#include "gui/library/LibCreate.h"
 #include "core/library/LibraryCreate.h"
 #include "core/library/LibraryDesc.h"
-#include "core/common/IniFile.h"
+#include "gui/app/LibAdminMain.h"
+#include "gui/library/LibCreate.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -2,8 +2,8 @@
 // network mode and the greyed compatibility state read from the file.
 #include "Screens.h"
 
-#include "gui/app/MiscSetting.h"
 #include "core/common/IniFile.h"
+#include "gui/app/MiscSetting.h"
 
 #include <filesystem>
 

@@ -1,10 +1,10 @@
 #include "Screens.h"
 
-#include "gui/app/LibAdminMain.h"
-#include "gui/ui/TextFit.h"
+#include "core/common/IniFile.h"
 #include "core/users/InitialPassword.h"
 #include "core/users/Password.h"
-#include "core/common/IniFile.h"
+#include "gui/app/LibAdminMain.h"
+#include "gui/ui/TextFit.h"
 
 #include <QApplication>
 

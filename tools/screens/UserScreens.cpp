@@ -2,9 +2,9 @@
 // with a few users and groups.
 #include "Screens.h"
 
+#include "core/users/Password.h"
 #include "gui/common/Enter_Input.h"
 #include "gui/ui/UserStdButton.h"
-#include "core/users/Password.h"
 #include "gui/users/User_Admin.h"
 #include "gui/users/User_Group.h"
 

@@ -7,8 +7,7 @@
 
 class AppContext {
 public:
-    AppContext(std::filesystem::path programDir, Prompter& person)
-        : prompter(person), db(state, person)
+    AppContext(std::filesystem::path programDir, Prompter& person) : prompter(person), db(state, person)
     {
         state.programDir = std::move(programDir);
     }

@@ -6,8 +6,7 @@
 int CompatibilityValue(const std::string& text)
 {
     const std::string t = Trim(text);
-    const bool number = !t.empty() && t.size() < 10 &&
-                        t.find_first_not_of("0123456789") == std::string::npos;
+    const bool number = !t.empty() && t.size() < 10 && t.find_first_not_of("0123456789") == std::string::npos;
     const int value = number ? std::stoi(t) : 1;
     return value >= 0 && value <= 2 ? value : 1;
 }
@@ -23,8 +22,7 @@ MiscSettingValues ReadMiscSettings(const std::string& iniFile)
 bool WriteMiscSettings(const std::string& iniFile, const MiscSettingValues& values)
 {
     const bool mode = WriteIniSetting(iniFile, "Operation", "Mode", values.network ? "1" : "0");
-    const bool compatible =
-        WriteIniSetting(iniFile, "Lib", "V1DataCompatible", std::to_string(values.compatible));
+    const bool compatible = WriteIniSetting(iniFile, "Lib", "V1DataCompatible", std::to_string(values.compatible));
     return mode && compatible;
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 
 struct MiscSettingValues {
-    bool network = false;  // [Operation] Mode "1"; any other value is single-user
-    int compatible = 1;    // [Lib] V1DataCompatible: 0 off, 1 on, 2 undecided (greyed)
+    bool network = false; // [Operation] Mode "1"; any other value is single-user
+    int compatible = 1;   // [Lib] V1DataCompatible: 0 off, 1 on, 2 undecided (greyed)
 };
 
 // "0", "1" or "2" (blanks around allowed) as that number; anything else the default 1.

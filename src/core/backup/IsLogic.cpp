@@ -39,8 +39,7 @@ bool IsEnoughSpace(const std::string& sPath, std::int64_t lnSizeKB, Prompter& pr
 {
     const std::string directory = NearestExistingDirectory(sPath);
     const bool sizeFits = lnSizeKB >= 0 && lnSizeKB <= std::numeric_limits<std::int64_t>::max() / 1024;
-    const std::optional<std::uint64_t> available =
-        directory.empty() || !sizeFits ? std::nullopt : freeSpace(directory);
+    const std::optional<std::uint64_t> available = directory.empty() || !sizeFits ? std::nullopt : freeSpace(directory);
     if (!available) {
         prompter.MsgBox("Error checking disk space !", MsgButtons::Ok, MsgIcon::Exclamation);
         return false;

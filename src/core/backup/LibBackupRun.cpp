@@ -1,9 +1,9 @@
 #include "core/backup/LibBackupRun.h"
 
 #include "core/app/AppContext.h"
-#include "core/backup/BackupStart.h"
 #include "core/backup/BackupDates.h"
 #include "core/backup/BackupLock.h"
+#include "core/backup/BackupStart.h"
 #include "core/backup/DatabaseCopy.h"
 #include "core/backup/DocumentDirs.h"
 #include "core/backup/FileSystemFlush.h"

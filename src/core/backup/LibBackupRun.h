@@ -84,7 +84,7 @@ private:
     std::time_t m_dLastBackup;
     std::string lastBackupIso_;
     bool incomplete_ = false;
-    bool wrote_ = false;                           // copies or databases
+    bool wrote_ = false; // copies or databases
     bool complete_ = false;
     std::int64_t unsafe_ = 0;                      // rows naming files out of reach
     std::vector<std::string> unsafeNames_;         // the first few of them

@@ -5,8 +5,7 @@
 
 class AppError : public std::runtime_error {
 public:
-    AppError(long number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
+    AppError(long number, const std::string& description) : std::runtime_error(description), number_(number) {}
     long number() const { return number_; }
 
 private:

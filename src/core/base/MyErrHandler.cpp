@@ -45,17 +45,27 @@ std::string FormatValue(const ReportValue& value)
     try {
         using Kind = ReportValue::Kind;
         switch (value.kind()) {
-        case Kind::Array: return "{Array}";
-        case Kind::Empty: return "{Empty}";
-        case Kind::Null: return "{Null}";
-        case Kind::Integer: return std::to_string(value.integer());
-        case Kind::Float: return NumberText(value.number());
-        case Kind::Boolean: return value.boolean() ? "True" : "False";
+        case Kind::Array:
+            return "{Array}";
+        case Kind::Empty:
+            return "{Empty}";
+        case Kind::Null:
+            return "{Null}";
+        case Kind::Integer:
+            return std::to_string(value.integer());
+        case Kind::Float:
+            return NumberText(value.number());
+        case Kind::Boolean:
+            return value.boolean() ? "True" : "False";
         case Kind::Date:
-        case Kind::Text: return "'" + value.text() + "'";
-        case Kind::Object: return "{" + value.text() + "}";
-        case Kind::Missing: return "";
-        case Kind::Other: break;
+        case Kind::Text:
+            return "'" + value.text() + "'";
+        case Kind::Object:
+            return "{" + value.text() + "}";
+        case Kind::Missing:
+            return "";
+        case Kind::Other:
+            break;
         }
     } catch (...) {
     }
@@ -65,9 +75,8 @@ std::string FormatValue(const ReportValue& value)
 std::string FormatVariables(const std::string& sParams, const ReportValue& vVariables)
 {
     try {
-        const std::vector<ReportValue> values = vVariables.kind() == ReportValue::Kind::Array
-                                                    ? vVariables.items()
-                                                    : std::vector<ReportValue>{vVariables};
+        const std::vector<ReportValue> values =
+            vVariables.kind() == ReportValue::Kind::Array ? vVariables.items() : std::vector<ReportValue>{vVariables};
         const std::vector<std::string> names = SplitAt(sParams, ',');
         std::string block;
         for (std::size_t i = 0; i < values.size(); ++i) {
@@ -82,23 +91,21 @@ std::string FormatVariables(const std::string& sParams, const ReportValue& vVari
     }
 }
 
-std::string BuildErrorReport(const ErrorInfo& error, const std::string& sProcName,
-                             const ReportValue& vVariables, const std::string& sExtraInfo)
+std::string BuildErrorReport(const ErrorInfo& error, const std::string& sProcName, const ReportValue& vVariables,
+                             const std::string& sExtraInfo)
 {
     const auto [name, params] = SplitProcName(sProcName);
     const std::string block = FormatVariables(params, vVariables);
-    return std::string("Error In:   ") + name + kCrLf + kCrLf +
-           "Error Code: " + std::to_string(error.number) + kCrLf +
-           "Error Desc: " + error.description + kCrLf + kCrLf +
-           "Variables:  " + kCrLf + " " + block + kCrLf + kCrLf +
+    return std::string("Error In:   ") + name + kCrLf + kCrLf + "Error Code: " + std::to_string(error.number) + kCrLf +
+           "Error Desc: " + error.description + kCrLf + kCrLf + "Variables:  " + kCrLf + " " + block + kCrLf + kCrLf +
            "Extra Info: " + kCrLf + " " + sExtraInfo;
 }
 
 void ReportError(Prompter& prompter, const ErrorInfo& error, const std::string& sProcName,
                  const ReportValue& vVariables, const std::string& sExtraInfo)
 {
-    prompter.MsgBox(BuildErrorReport(error, sProcName, vVariables, sExtraInfo), MsgButtons::Ok,
-                    MsgIcon::Exclamation, "Unexpected Error");
+    prompter.MsgBox(BuildErrorReport(error, sProcName, vVariables, sExtraInfo), MsgButtons::Ok, MsgIcon::Exclamation,
+                    "Unexpected Error");
 }
 
 void ReportError(Prompter& prompter, const std::string& sProcName, const ReportValue& vVariables,

@@ -14,10 +14,7 @@ ReportValue ReportValue::Object(std::string typeName)
     return v;
 }
 
-const std::vector<ReportValue>& ReportValue::items() const
-{
-    return std::get<std::vector<ReportValue>>(data_);
-}
+const std::vector<ReportValue>& ReportValue::items() const { return std::get<std::vector<ReportValue>>(data_); }
 const std::string& ReportValue::text() const { return std::get<std::string>(data_); }
 std::int64_t ReportValue::integer() const { return std::get<std::int64_t>(data_); }
 double ReportValue::number() const { return std::get<double>(data_); }

@@ -6,7 +6,7 @@
 namespace {
 bool IsBlank(char c) { return c == ' '; }
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-}
+} // namespace
 
 std::string Trim(std::string_view s)
 {
@@ -31,10 +31,7 @@ std::string ToLower(std::string_view s)
     return out;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && ToLower(a) == ToLower(b);
-}
+bool EqualsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && ToLower(a) == ToLower(b); }
 
 std::string LeftChars(std::string_view s, std::size_t n)
 {
@@ -51,8 +48,8 @@ std::string LeftChars(std::string_view s, std::size_t n)
 
 std::size_t CharCount(std::string_view s)
 {
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return !IsContinuation(static_cast<unsigned char>(c)); }));
+    return static_cast<std::size_t>(
+        std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(static_cast<unsigned char>(c)); }));
 }
 
 std::string ReplaceAll(std::string s, std::string_view from, std::string_view to)

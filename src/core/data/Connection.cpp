@@ -25,10 +25,14 @@ struct ResetOnExit {
 SqlValue ColumnValue(const SQLite::Column& column)
 {
     switch (column.getType()) {
-    case SQLITE_INTEGER: return static_cast<std::int64_t>(column.getInt64());
-    case SQLITE_FLOAT: return column.getDouble();
-    case SQLITE_NULL: return std::monostate{};
-    default: return column.getString();
+    case SQLITE_INTEGER:
+        return static_cast<std::int64_t>(column.getInt64());
+    case SQLITE_FLOAT:
+        return column.getDouble();
+    case SQLITE_NULL:
+        return std::monostate{};
+    default:
+        return column.getString();
     }
 }
 
@@ -62,8 +66,7 @@ SQLite::Statement& Connection::Prepare(const std::string& sql, const SqlParams& 
 {
     RequireOpen();
     auto it = statements_.find(sql);
-    if (it == statements_.end())
-        it = statements_.emplace(sql, std::make_unique<SQLite::Statement>(*db_, sql)).first;
+    if (it == statements_.end()) it = statements_.emplace(sql, std::make_unique<SQLite::Statement>(*db_, sql)).first;
     SQLite::Statement& statement = *it->second;
     statement.tryReset();
     statement.clearBindings();
@@ -72,9 +75,12 @@ SQLite::Statement& Connection::Prepare(const std::string& sql, const SqlParams& 
         std::visit(
             [&](const auto& v) {
                 using T = std::decay_t<decltype(v)>;
-                if constexpr (std::is_same_v<T, std::monostate>) statement.bind(index);
-                else if constexpr (std::is_same_v<T, std::int64_t>) statement.bind(index, static_cast<int64_t>(v));
-                else statement.bind(index, v);
+                if constexpr (std::is_same_v<T, std::monostate>)
+                    statement.bind(index);
+                else if constexpr (std::is_same_v<T, std::int64_t>)
+                    statement.bind(index, static_cast<int64_t>(v));
+                else
+                    statement.bind(index, v);
             },
             params[i]);
     }

@@ -9,7 +9,7 @@
 namespace SQLite {
 class Database;
 class Statement;
-}
+} // namespace SQLite
 
 class Connection {
 public:

@@ -44,10 +44,7 @@ ResultSet::ResultSet(std::vector<std::string> columns, std::vector<std::vector<S
     for (std::size_t i = 0; i < columns_.size(); ++i) index_.emplace(ToLower(columns_[i]), i);
 }
 
-bool ResultSet::HasColumn(const std::string& column) const
-{
-    return index_.count(ToLower(column)) > 0;
-}
+bool ResultSet::HasColumn(const std::string& column) const { return index_.count(ToLower(column)) > 0; }
 
 Field ResultSet::operator[](const std::string& column) const
 {

@@ -22,9 +22,8 @@ std::string GetLibExtraInfo(AppContext& app, const std::string& sRecID)
 {
     try {
         const long long id = std::stoll(sRecID);
-        auto rs = app.db.QueryExe(
-            "SELECT `subpath`, `filecount` FROM `lib-ctrl` WHERE `rec-id`= ? AND `filecount` = ?", "R",
-            {id, id});
+        auto rs = app.db.QueryExe("SELECT `subpath`, `filecount` FROM `lib-ctrl` WHERE `rec-id`= ? AND `filecount` = ?",
+                                  "R", {id, id});
         if (rs && rs->RecordCount() > 0) return (*rs)["subpath"].Text();
     } catch (...) {
         // Reading the description never reports.

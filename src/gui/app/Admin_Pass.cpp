@@ -4,7 +4,6 @@
 #include "core/base/MyErrHandler.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
-#include "core/base/MyErrHandler.h"
 #include "gui/ui/TextFit.h"
 
 #include <QFrame>

@@ -1,7 +1,7 @@
+#include "core/backup/BackupStart.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/backup/LibBackup.h"
-#include "core/backup/BackupStart.h"
 
 void RunPublishLib(LibAdminMain& console)
 {

@@ -2,8 +2,8 @@
 
 #include "core/backup/LibBackupRun.h"
 #include "gui/library/LibStat.h"
-#include "gui/ui/TextFit.h"
 #include "gui/ui/OpenerTrap.h"
+#include "gui/ui/TextFit.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

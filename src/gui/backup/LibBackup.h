@@ -1,8 +1,8 @@
 #pragma once
 // The backup window: shows the statistics, waits for "Start", runs the
 // backup and shows its three totals.
-#include "gui/app/UiContext.h"
 #include "core/backup/IsLogic.h"
+#include "gui/app/UiContext.h"
 
 #include "gui/ui/WalkDialog.h"
 

@@ -1,8 +1,8 @@
+#include "core/library/Library.h"
+#include "core/library/LibraryCreate.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/library/LibCreate.h"
-#include "core/library/Library.h"
-#include "core/library/LibraryCreate.h"
 
 void RunCreateLib(LibAdminMain& console)
 {

@@ -2,8 +2,8 @@
 
 #include "core/library/LibraryCreate.h"
 #include "gui/ui/DialogKeys.h"
-#include "gui/ui/TextFit.h"
 #include "gui/ui/OpenerTrap.h"
+#include "gui/ui/TextFit.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

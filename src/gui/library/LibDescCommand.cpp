@@ -1,6 +1,6 @@
+#include "core/library/LibraryDesc.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
-#include "core/library/LibraryDesc.h"
 
 void RunLibDesc(LibAdminMain& console)
 {

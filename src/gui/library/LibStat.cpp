@@ -1,8 +1,8 @@
 #include "gui/library/LibStat.h"
 
 #include "core/library/LibStatistics.h"
-#include "gui/ui/TextFit.h"
 #include "gui/ui/OpenerTrap.h"
+#include "gui/ui/TextFit.h"
 
 #include <QApplication>
 #include <QTimer>

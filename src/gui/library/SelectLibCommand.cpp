@@ -1,7 +1,7 @@
+#include "core/library/Library.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/library/LibSelect.h"
-#include "core/library/Library.h"
 
 void RunSelectLib(LibAdminMain& console)
 {

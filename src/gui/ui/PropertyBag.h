@@ -21,8 +21,10 @@ public:
     }
     void WriteProperty(const QString& name, const QVariant& value, const QVariant& defaultValue) override
     {
-        if (value == defaultValue) values.remove(name);
-        else values.insert(name, value);
+        if (value == defaultValue)
+            values.remove(name);
+        else
+            values.insert(name, value);
     }
     QMap<QString, QVariant> values;
 };

@@ -11,11 +11,16 @@ namespace {
 QMessageBox::Icon ToQt(MsgIcon icon)
 {
     switch (icon) {
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::None: break;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -24,8 +29,7 @@ QString FromCrLf(const std::string& text) { return QString::fromStdString(text).
 
 } // namespace
 
-MsgAnswer QtPrompter::MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                             const std::string& title)
+MsgAnswer QtPrompter::MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title)
 {
     QMessageBox box(ToQt(icon), QString::fromStdString(title), FromCrLf(text),
                     buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
@@ -35,17 +39,13 @@ MsgAnswer QtPrompter::MsgBox(const std::string& text, MsgButtons buttons, MsgIco
     return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
 }
 
-std::string QtPrompter::InputBox(const std::string& prompt, const std::string& title,
-                                 const std::string& defaultText)
+std::string QtPrompter::InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(title),
-                                                 FromCrLf(prompt), QLineEdit::Normal,
-                                                 QString::fromStdString(defaultText), &ok);
+    const QString answer =
+        QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(title), FromCrLf(prompt),
+                              QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
     return ok ? answer.toStdString() : std::string();
 }
 
-std::optional<std::string> QtPrompter::BrowseFolder(const FolderRequest& request)
-{
-    return RunFolderDialog(request);
-}
+std::optional<std::string> QtPrompter::BrowseFolder(const FolderRequest& request) { return RunFolderDialog(request); }

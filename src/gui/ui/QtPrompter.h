@@ -9,7 +9,6 @@ class QtPrompter : public Prompter {
 public:
     MsgAnswer MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                      const std::string& title = kAppTitle) override;
-    std::string InputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override;
+    std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
     std::optional<std::string> BrowseFolder(const FolderRequest& request) override;
 };

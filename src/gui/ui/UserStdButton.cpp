@@ -209,8 +209,10 @@ bool UserStdButton::ForwardKey(QEvent* event)
     const int shiftBefore = ShiftState(key->modifiers());
     int code = key->key();
     int shift = shiftBefore;
-    if (release) emit KeyUp(code, shift);
-    else emit KeyDown(code, shift);
+    if (release)
+        emit KeyUp(code, shift);
+    else
+        emit KeyDown(code, shift);
     // A handler that sets the key code to 0 swallows the key.
     if (code == 0) return true;
     QString text = key->text();
@@ -222,8 +224,7 @@ bool UserStdButton::ForwardKey(QEvent* event)
     }
     if (code == key->key() && shift == shiftBefore && text == key->text()) return false;
     // The arguments are the inner button's own: a changed key reaches it instead.
-    const Qt::KeyboardModifiers modifiers =
-        shift == shiftBefore ? key->modifiers() : Modifiers(shift);
+    const Qt::KeyboardModifiers modifiers = shift == shiftBefore ? key->modifiers() : Modifiers(shift);
     QKeyEvent changed(event->type(), code, modifiers, text, key->isAutoRepeat(), key->count());
     const QScopedValueRollback<bool> guard(replaying_, true);
     QCoreApplication::sendEvent(Command1, &changed);
@@ -238,9 +239,12 @@ bool UserStdButton::ForwardMouse(QEvent* event)
     // Positions in twips, as the container measures them.
     float x = static_cast<float>(mouse->position().x() * 15);
     float y = static_cast<float>(mouse->position().y() * 15);
-    if (event->type() == QEvent::MouseButtonPress) emit MouseDown(button, shift, x, y);
-    else if (event->type() == QEvent::MouseMove) emit MouseMove(button, shift, x, y);
-    else emit MouseUp(button, shift, x, y);
+    if (event->type() == QEvent::MouseButtonPress)
+        emit MouseDown(button, shift, x, y);
+    else if (event->type() == QEvent::MouseMove)
+        emit MouseMove(button, shift, x, y);
+    else
+        emit MouseUp(button, shift, x, y);
     return false;
 }
 
@@ -253,11 +257,14 @@ bool UserStdButton::eventFilter(QObject* watched, QEvent* event)
             updateGeometry();
             break;
         case QEvent::KeyPress:
-        case QEvent::KeyRelease: return ForwardKey(event);
+        case QEvent::KeyRelease:
+            return ForwardKey(event);
         case QEvent::MouseButtonPress:
         case QEvent::MouseMove:
-        case QEvent::MouseButtonRelease: return ForwardMouse(event);
-        default: break;
+        case QEvent::MouseButtonRelease:
+            return ForwardMouse(event);
+        default:
+            break;
         }
     }
     return QWidget::eventFilter(watched, event);

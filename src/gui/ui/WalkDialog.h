@@ -12,8 +12,10 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override
     {
-        if (running_) event->ignore();
-        else QDialog::closeEvent(event);
+        if (running_)
+            event->ignore();
+        else
+            QDialog::closeEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override
     {

@@ -1,9 +1,8 @@
 #include "gui/users/ActiveUser.h"
 
 #include "core/base/MyErrHandler.h"
-#include "gui/ui/TextFit.h"
-#include "gui/ui/UserStdButton.h"
 #include "core/users/ActiveList.h"
+#include "gui/ui/TextFit.h"
 #include "gui/ui/UserStdButton.h"
 
 #include <QHBoxLayout>

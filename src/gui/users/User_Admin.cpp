@@ -29,15 +29,9 @@ void User_Admin::Wire()
 
 // QDialog's destructor hides the window, which moves the focus: by then
 // this window's members are gone, so it must no longer hear of it.
-User_Admin::~User_Admin()
-{
-    disconnect(qApp, &QApplication::focusChanged, this, &User_Admin::OnFocusChanged);
-}
+User_Admin::~User_Admin() { disconnect(qApp, &QApplication::focusChanged, this, &User_Admin::OnFocusChanged); }
 
-std::string User_Admin::ItemData(int index) const
-{
-    return std::to_string(Combo1->itemData(index).toLongLong());
-}
+std::string User_Admin::ItemData(int index) const { return std::to_string(Combo1->itemData(index).toLongLong()); }
 
 // A selection made here runs the selection handler, as the person's does.
 void User_Admin::SelectEntry(int index)

@@ -2,9 +2,9 @@
 // The window "Maintain Users": a list of the users, a Detail page with the
 // name and login id, and a Password page. The rules are UserMaintenance's;
 // this window keeps the selection, the mode and the controls' state.
+#include "core/users/UserMaintenance.h"
 #include "gui/app/UiContext.h"
 #include "gui/ui/UserStdButton.h"
-#include "core/users/UserMaintenance.h"
 
 #include <QComboBox>
 #include <QDialog>

@@ -2,13 +2,13 @@
 // The window "Maintain User Groups": the groups of the library, the users
 // outside and inside the selected group, and the buttons that move them.
 // The rules are GroupMaintenance's; this window keeps the selection.
+#include "core/users/GroupMaintenance.h"
 #include "gui/app/UiContext.h"
 #include "gui/ui/UserStdButton.h"
-#include "core/users/GroupMaintenance.h"
 
 #include <QComboBox>
-#include <QGridLayout>
 #include <QDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QListWidget>
 

@@ -1,8 +1,8 @@
 // The backup under a failing disk: what reaches the disk, what the record
 // claims and what the next run makes good.
-#include "support/BackupFixture.h"
 #include "FaultShim.h"
 #include "core/common/AtomicFile.h"
+#include "support/BackupFixture.h"
 
 #include <cerrno>
 

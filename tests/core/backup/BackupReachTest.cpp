@@ -1,7 +1,7 @@
 // What the backup reads and writes: only beneath the library and the backup,
 // whatever the rows say and whatever links lie in the way.
-#include "support/BackupFixture.h"
 #include "core/backup/BackupLock.h"
+#include "support/BackupFixture.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,5 +1,5 @@
-#include "support/BackupFixture.h"
 #include "core/common/AtomicFile.h"
+#include "support/BackupFixture.h"
 
 #include <regex>
 

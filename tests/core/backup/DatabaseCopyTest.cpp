@@ -1,7 +1,7 @@
 #include "core/backup/DatabaseCopy.h"
-#include "support/BackupFixture.h"
 #include "core/common/AtomicFile.h"
 #include "core/data/ReadStretch.h"
+#include "support/BackupFixture.h"
 #include "support/SqlClient.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>

@@ -12,12 +12,11 @@ std::string Report(const std::string& proc, const ReportValue& vars = ReportValu
 
 TEST(ErrorReport, LayoutToTheCharacter)
 {
-    EXPECT_EQ(Report("Database.TableExe(sSQL)"),
-              "Error In:   Database.TableExe\r\n\r\n"
-              "Error Code: 3704\r\n"
-              "Error Desc: Closed\r\n\r\n"
-              "Variables:  \r\n sSQL=\r\n\r\n"
-              "Extra Info: \r\n ");
+    EXPECT_EQ(Report("Database.TableExe(sSQL)"), "Error In:   Database.TableExe\r\n\r\n"
+                                                 "Error Code: 3704\r\n"
+                                                 "Error Desc: Closed\r\n\r\n"
+                                                 "Variables:  \r\n sSQL=\r\n\r\n"
+                                                 "Extra Info: \r\n ");
 }
 
 TEST(ErrorReport, VariableBlocks)
@@ -25,8 +24,7 @@ TEST(ErrorReport, VariableBlocks)
     // No parameters and no values: an empty line after the single blank.
     EXPECT_NE(Report("LibAdminMain.cmdCompact_Click").find("Variables:  \r\n \r\n\r\nExtra"), std::string::npos);
     EXPECT_EQ(FormatVariables("sLibPath", std::string("/lib")), "sLibPath='/lib'");
-    EXPECT_EQ(FormatVariables("sOrifile,sTarget,sTargetName",
-                              std::vector<ReportValue>{"/a", "/b", "c"}),
+    EXPECT_EQ(FormatVariables("sOrifile,sTarget,sTargetName", std::vector<ReportValue>{"/a", "/b", "c"}),
               "sOrifile='/a'\r\nsTarget='/b'\r\nsTargetName='c'");
     // More values than names: the extra line is the bare value.
     EXPECT_EQ(FormatVariables("sName", std::vector<ReportValue>{"x", 5}), "sName='x'\r\n5");

@@ -28,7 +28,8 @@ protected:
     {
         SQLite::Database db(file, SQLite::OPEN_READWRITE);
         db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                "INSERT INTO `" + table + "` (`" + column + "`) SELECT printf('%0500d', i) FROM n");
+                "INSERT INTO `" +
+                table + "` (`" + column + "`) SELECT printf('%0500d', i) FROM n");
         db.exec("DELETE FROM `" + table + "` WHERE rowid > 3");
     }
     void Bloat()

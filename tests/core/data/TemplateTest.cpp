@@ -42,15 +42,18 @@ TEST(Templates, LibraryTemplateHoldsTheTablesAndCounters)
     EXPECT_TRUE(Includes(Columns(db, "user-group"), {"gid", "uid"}));
     EXPECT_TRUE(Includes(Columns(db, "level-access"), {"uid", "type"}));
     EXPECT_TRUE(Includes(Columns(db, "level"), {"id", "pid", "type", "name"}));
-    EXPECT_TRUE(Includes(Columns(db, "images"), {"id", "folder-id", "filename", "location", "internal",
-                                                 "page-count", "updated-date"}));
+    EXPECT_TRUE(Includes(Columns(db, "images"),
+                         {"id", "folder-id", "filename", "location", "internal", "page-count", "updated-date"}));
     EXPECT_TRUE(Includes(Columns(db, "lib-ctrl"), {"rec-id", "subpath", "filecount"}));
     EXPECT_TRUE(Includes(Columns(db, "doccat-list"), {"doccat-desc", "key1-name", "key2-name"}));
     EXPECT_EQ(db.execAndGet("SELECT count(*) FROM `user-list`").getInt(), 0);
     EXPECT_EQ(db.execAndGet("SELECT group_concat(`rec-id`) FROM `lib-ctrl`").getString(), "1");
     EXPECT_EQ(db.execAndGet("PRAGMA journal_mode").getString(), "delete");
-    for (auto [table, column] : {std::pair{"level", "pid"}, {"images", "folder-id"}, {"user-group", "gid"},
-                                 {"user-group", "uid"}, {"level-access", "uid"}})
+    for (auto [table, column] : {std::pair{"level", "pid"},
+                                 {"images", "folder-id"},
+                                 {"user-group", "gid"},
+                                 {"user-group", "uid"},
+                                 {"level-access", "uid"}})
         EXPECT_TRUE(Indexed(db, table, column)) << table << "." << column;
 }
 

@@ -1,9 +1,9 @@
 #include "core/library/LibraryCreate.h"
 #include "core/common/IniFile.h"
+#include "core/users/Password.h"
 #include "support/CreatedLibrary.h"
 #include "support/LibraryBuilder.h"
 #include "support/TestEnv.h"
-#include "core/users/Password.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>

@@ -54,4 +54,3 @@ TEST_F(LoadActiveLibraryTest, UsesTheStoredTextUnchanged)
     EXPECT_EQ(state().gsActiveLibPath, lib + "/");
     EXPECT_EQ(state().gsCtrlLibPath, lib + "/");
 }
-

@@ -12,9 +12,9 @@ TEST(ScramblePassword, EmptyInputGivesEmptyOutput) { EXPECT_EQ(ScramblePassword(
 
 TEST(ScramblePassword, EscapesResultsBelow40)
 {
-    EXPECT_EQ(ScramblePassword("R"), "!(");  // 82 - 82 = 0: escaped as "!" + code 40
-    EXPECT_EQ(ScramblePassword("y"), "!O");  // 121 - 82 = 39: "!" + code 79
-    EXPECT_EQ(ScramblePassword("z"), "(");   // 122 - 82 = 40: written directly
+    EXPECT_EQ(ScramblePassword("R"), "!(");   // 82 - 82 = 0: escaped as "!" + code 40
+    EXPECT_EQ(ScramblePassword("y"), "!O");   // 121 - 82 = 39: "!" + code 79
+    EXPECT_EQ(ScramblePassword("z"), "(");    // 122 - 82 = 40: written directly
     EXPECT_EQ(ScramblePassword("AI"), "n!)"); // 65 - 82 + 127 = 110; 73 + 55 - 127 = 1
 }
 
@@ -41,10 +41,10 @@ TEST(ScramblePassword, InitialAdministratorPassword)
 
 TEST(ScramblePassword, CharactersGoThroughWindows1252)
 {
-    EXPECT_EQ(ScramblePassword("é"), "—");         // 233 - 82 = 151, which is U+2014
-    EXPECT_EQ(ScramblePassword("€"), ".");         // U+20AC is 128; 128 - 82 = 46
-    EXPECT_EQ(ScramblePassword("Ж"), "l");         // outside the page: "?" 63; 63 - 82 + 127 = 108
-    EXPECT_EQ(ScramblePassword("Rÿ"), "!(·");      // 255 + 55 - 127 = 183, U+00B7
+    EXPECT_EQ(ScramblePassword("é"), "—");    // 233 - 82 = 151, which is U+2014
+    EXPECT_EQ(ScramblePassword("€"), ".");    // U+20AC is 128; 128 - 82 = 46
+    EXPECT_EQ(ScramblePassword("Ж"), "l");    // outside the page: "?" 63; 63 - 82 + 127 = 108
+    EXPECT_EQ(ScramblePassword("Rÿ"), "!(·"); // 255 + 55 - 127 = 183, U+00B7
 }
 
 TEST(ScramblePassword, InputsAreLimitedTo32767Characters)

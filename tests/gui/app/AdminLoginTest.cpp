@@ -1,9 +1,9 @@
 #include "core/app/AdminLogin.h"
+#include "core/users/Password.h"
 #include "gui/app/Admin_Pass.h"
 #include "gui/app/LibAdminMain.h"
 #include "support/LibraryBuilder.h"
 #include "support/UiTestEnv.h"
-#include "core/users/Password.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -58,7 +58,8 @@ TEST_F(AdminLoginTest, GroupRowNamedAdminNeverMatches)
 {
     LibraryBuilder builder(lib);
     builder.Lib().exec("INSERT INTO `user-list` (`user-name`,`login-id`,`type`,`password`) "
-                       "VALUES ('Admin Group','admin','G','" + ScramblePassword("secret") + "')");
+                       "VALUES ('Admin Group','admin','G','" +
+                       ScramblePassword("secret") + "')");
     EXPECT_FALSE(AdminLogin(*env.app, "secret"));
     builder.AddUser("Administrator", "admin", ScramblePassword("other"));
     EXPECT_FALSE(AdminLogin(*env.app, "secret"));

@@ -14,7 +14,7 @@
 namespace {
 
 const char* kAlways[] = {"cmdSelectLib", "cmdCreateLib", "cmdExit"};
-const char* kLibrary[] = {"cmdCompact", "cmdUsers",       "cmdGroups",  "cmdResetUser",
+const char* kLibrary[] = {"cmdCompact",  "cmdUsers",      "cmdGroups",      "cmdResetUser",
                           "cmdResetDoc", "cmdPublishLib", "cmdMiscSetting", "cmdLibDesc"};
 
 // The console over a test program directory, opened once the test has set
@@ -138,19 +138,18 @@ TEST_F(Console, TheCheckSitsBesideTheElevenCommands)
     for (int i = 0; i < main.layout()->count(); ++i)
         if (auto* b = qobject_cast<QPushButton*>(main.layout()->itemAt(i)->widget()))
             buttons.emplace_back(b->objectName().toStdString(), b->text().toStdString());
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"cmdSelectLib", "Select &Active Library"},
-        {"cmdCreateLib", "Create &Document Library"},
-        {"cmdLibDesc", "Library Description"},
-        {"cmdUsers", "&User Account"},
-        {"cmdGroups", "User &Group"},
-        {"cmdPublishLib", "&Backup Document Library"},
-        {"cmdCompact", "&Compact && Repair Library"},
-        {"cmdResetDoc", "Reset Document &Locks"},
-        {"cmdResetUser", "&Reset Active User List"},
-        {"cmdMiscSetting", "Misc &Settting"},
-        {"cmdCheckLib", "Chec&k Library"},
-        {"cmdExit", "E&xit"}};
+    const std::vector<std::pair<std::string, std::string>> expected = {{"cmdSelectLib", "Select &Active Library"},
+                                                                       {"cmdCreateLib", "Create &Document Library"},
+                                                                       {"cmdLibDesc", "Library Description"},
+                                                                       {"cmdUsers", "&User Account"},
+                                                                       {"cmdGroups", "User &Group"},
+                                                                       {"cmdPublishLib", "&Backup Document Library"},
+                                                                       {"cmdCompact", "&Compact && Repair Library"},
+                                                                       {"cmdResetDoc", "Reset Document &Locks"},
+                                                                       {"cmdResetUser", "&Reset Active User List"},
+                                                                       {"cmdMiscSetting", "Misc &Settting"},
+                                                                       {"cmdCheckLib", "Chec&k Library"},
+                                                                       {"cmdExit", "E&xit"}};
     EXPECT_EQ(buttons, expected);
     // It needs an active library, as the other library commands do.
     EXPECT_FALSE(Find<QPushButton>(main, "cmdCheckLib")->isEnabled());

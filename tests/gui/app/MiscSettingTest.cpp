@@ -1,10 +1,10 @@
 #include "gui/app/MiscSetting.h"
 
-#include "gui/app/LibAdminMain.h"
 #include "core/app/MiscSettingValues.h"
 #include "core/common/IniFile.h"
-#include "support/UiTestEnv.h"
+#include "gui/app/LibAdminMain.h"
 #include "gui/ui/UserStdButton.h"
+#include "support/UiTestEnv.h"
 
 #include <QCheckBox>
 #include <QPushButton>

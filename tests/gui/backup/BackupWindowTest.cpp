@@ -1,8 +1,8 @@
-#include "support/BackupFixture.h"
-#include "support/UiTestEnv.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/backup/LibBackup.h"
 #include "gui/library/LibStat.h"
+#include "support/BackupFixture.h"
+#include "support/UiTestEnv.h"
 
 #include <QProgressBar>
 #include <QPushButton>

@@ -40,10 +40,11 @@ TEST(EnterInput, OkTrimsAndAnEmptiedBoxKeepsTheInitialText)
 TEST(EnterInput, CancelEmptiesAndTheCloseBoxChangesNothing)
 {
     EXPECT_EQ(Answer("old", [](QDialog& d) { Find<QPushButton>(d, "cmdCancel")->click(); }), "");
-    EXPECT_EQ(Answer("old", [](QDialog& d) {
-                  Find<QLineEdit>(d, "Text1")->setText("typed");
-                  d.close();
-              }),
+    EXPECT_EQ(Answer("old",
+                     [](QDialog& d) {
+                         Find<QLineEdit>(d, "Text1")->setText("typed");
+                         d.close();
+                     }),
               "old");
 }
 

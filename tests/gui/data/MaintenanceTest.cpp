@@ -3,9 +3,9 @@
 #include "support/LibraryBuilder.h"
 #include "support/UiTestEnv.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
 #include <QPushButton>
 #include <QTest>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,5 +1,5 @@
-#include "gui/app/LibAdminMain.h"
 #include "core/common/IniFile.h"
+#include "gui/app/LibAdminMain.h"
 #include "gui/library/LibCreate.h"
 #include "support/CreatedLibrary.h"
 #include "support/LibraryBuilder.h"

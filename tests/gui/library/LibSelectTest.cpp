@@ -1,5 +1,5 @@
-#include "core/common/IniFile.h"
 #include "gui/library/LibSelect.h"
+#include "core/common/IniFile.h"
 #include "support/UiTestEnv.h"
 
 #include <QGroupBox>

@@ -1,14 +1,14 @@
-#include "gui/app/LibAdminMain.h"
-#include "core/library/Library.h"
 #include "core/library/LibraryDesc.h"
+#include "core/library/Library.h"
+#include "gui/app/LibAdminMain.h"
 #include "support/CreatedLibrary.h"
 #include "support/LibraryBuilder.h"
 #include "support/UiTestEnv.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,8 +1,8 @@
 #include "gui/ui/FolderDialog.h"
 
 #include "gui/ui/QtPrompter.h"
-#include "support/UiTestEnv.h"
 #include "gui/ui/cBrowseFolder.h"
+#include "support/UiTestEnv.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

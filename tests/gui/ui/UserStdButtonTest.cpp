@@ -73,8 +73,8 @@ TEST(UserStdButton, StoredPropertiesRoundTrip)
 
     MemoryPropertyBag bag;
     button.WriteProperties(bag);
-    EXPECT_EQ(bag.values.keys(), (QStringList{"BackColor", "BackStyle", "BorderStyle", "Cancel", "Caption",
-                                              "Default", "Enabled", "Font", "ForeColor", "Picture"}));
+    EXPECT_EQ(bag.values.keys(), (QStringList{"BackColor", "BackStyle", "BorderStyle", "Cancel", "Caption", "Default",
+                                              "Enabled", "Font", "ForeColor", "Picture"}));
 
     QWidget otherForm;
     UserStdButton read(&otherForm);
@@ -170,12 +170,10 @@ TEST(UserStdButton, MouseAndClickAreForwarded)
     QSignalSpy clicks(&button, &UserStdButton::Click);
     QSignalSpy doubles(&button, &UserStdButton::DblClick);
     std::vector<std::tuple<char, int, float, float>> mouse;
-    QObject::connect(&button, &UserStdButton::MouseDown, [&](int& b, int&, float& x, float& y) {
-        mouse.emplace_back('D', b, x, y);
-    });
-    QObject::connect(&button, &UserStdButton::MouseUp, [&](int& b, int&, float& x, float& y) {
-        mouse.emplace_back('U', b, x, y);
-    });
+    QObject::connect(&button, &UserStdButton::MouseDown,
+                     [&](int& b, int&, float& x, float& y) { mouse.emplace_back('D', b, x, y); });
+    QObject::connect(&button, &UserStdButton::MouseUp,
+                     [&](int& b, int&, float& x, float& y) { mouse.emplace_back('U', b, x, y); });
     QTest::mouseClick(button.InnerButton(), Qt::LeftButton, {}, QPoint(10, 4));
     EXPECT_EQ(clicks.count(), 1);
     ASSERT_EQ(mouse.size(), 2u);

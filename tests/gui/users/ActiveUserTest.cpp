@@ -1,11 +1,11 @@
 #include "gui/users/ActiveUser.h"
 
+#include "core/users/ActiveList.h"
 #include "gui/app/ConsoleCommands.h"
 #include "gui/app/LibAdminMain.h"
+#include "gui/ui/UserStdButton.h"
 #include "support/LibraryBuilder.h"
 #include "support/UiTestEnv.h"
-#include "gui/ui/UserStdButton.h"
-#include "core/users/ActiveList.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -63,7 +63,7 @@ TEST_F(ActiveUserTest, OneLinePerUserSortedWithTheFirstLoginAndNoOrphans)
     builder.AddLogin(tom, "2006-03-15 14:05:09");
     builder.AddLogin(99, "2006-03-15 10:00:00");  // no such user
     builder.AddLogin(2, "2006-03-15 10:00:00");   // the group, not a user
-    builder.AddLogin(tom, "2006-03-14 08:00:00");  // earlier, but second in the list
+    builder.AddLogin(tom, "2006-03-14 08:00:00"); // earlier, but second in the list
     builder.AddLogin(1, std::nullopt);
     builder.AddLogin(ann, "2006-03-16 09:30:00");
 
@@ -72,8 +72,8 @@ TEST_F(ActiveUserTest, OneLinePerUserSortedWithTheFirstLoginAndNoOrphans)
     EXPECT_EQ(window.windowTitle(), "Active User List");
     using Line = std::pair<std::string, qint64>;
     EXPECT_EQ(Lines(window), (std::vector<Line>{{"Administrator   ( Login:  )", 1},
-                                                 {"Ann   ( Login: 06/03/16 09:30:00 )", ann},
-                                                 {"Tom   ( Login: 06/03/15 14:05:09 )", tom}}));
+                                                {"Ann   ( Login: 06/03/16 09:30:00 )", ann},
+                                                {"Tom   ( Login: 06/03/15 14:05:09 )", tom}}));
     EXPECT_TRUE(env.prompter.boxes.empty());
 }
 
@@ -83,7 +83,7 @@ TEST_F(ActiveUserTest, RemoveAsksAndDeletesEveryRowOfTheUser)
     builder.AddLogin(ann, "2006-03-16 09:30:00");
     builder.AddLogin(tom, "2006-03-17 08:00:00");
     ActiveUser window(env.ui);
-    Find<QListWidget>(window, "List1")->setCurrentRow(1);  // Tom
+    Find<QListWidget>(window, "List1")->setCurrentRow(1); // Tom
 
     env.prompter.answers = {MsgAnswer::Yes};
     Click(window, "UserStdButton1");
@@ -103,7 +103,7 @@ TEST_F(ActiveUserTest, AnsweringNoDeletesNothingButReloads)
     builder.AddLogin(tom, "2006-03-15 14:05:09");
     ActiveUser window(env.ui);
     ASSERT_EQ(Lines(window).size(), 1u);
-    builder.AddLogin(ann, "2006-03-16 09:30:00");  // logs in while the window is open
+    builder.AddLogin(ann, "2006-03-16 09:30:00"); // logs in while the window is open
     Find<QListWidget>(window, "List1")->setCurrentRow(0);
 
     env.prompter.answers = {MsgAnswer::No};

@@ -51,9 +51,8 @@ TEST_F(UserDelete, AsksBothQuestionsAndDeletesEveryRowOfTheUser)
 
 TEST_F(UserDelete, NoToAnyQuestionLeavesEverything)
 {
-    for (const std::deque<MsgAnswer>& answers :
-         {std::deque{MsgAnswer::No}, std::deque{MsgAnswer::Yes, MsgAnswer::No},
-          std::deque{MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::No}}) {
+    for (const std::deque<MsgAnswer>& answers : {std::deque{MsgAnswer::No}, std::deque{MsgAnswer::Yes, MsgAnswer::No},
+                                                 std::deque{MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::No}}) {
         User_Admin w(env.ui);
         Delete(w, answers);
         EXPECT_EQ(env.prompter.boxes.size(), answers.size());

@@ -143,8 +143,8 @@ TEST_F(UserGroup, DeleteAsksWithTheMemberCountAndRemovesEveryRow)
     Pick(Combo(w), "Staff");
     env.prompter.answers = {MsgAnswer::Yes, MsgAnswer::No};
     Click(w, "usbDelete");
-    EXPECT_EQ(env.prompter.Texts(),
-              (Strings{"Delete this user group Staff now ? ", "There are 2 member(s) in this group, continue to delete ? "}));
+    EXPECT_EQ(env.prompter.Texts(), (Strings{"Delete this user group Staff now ? ",
+                                             "There are 2 member(s) in this group, continue to delete ? "}));
     EXPECT_EQ(Groups(), 2);
 
     env.prompter.Clear();

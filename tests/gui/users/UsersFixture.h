@@ -2,9 +2,9 @@
 // A real library with its first rows (administrator 1, "Admin Group" 2),
 // active in a test program directory.
 #include "core/data/Database.h"
+#include "gui/ui/UserStdButton.h"
 #include "support/LibraryBuilder.h"
 #include "support/UiTestEnv.h"
-#include "gui/ui/UserStdButton.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -24,12 +24,12 @@ void User_Admin::Wire()
     connect(usbClearPw, &UserStdButton::Click, this, &User_Admin::usbClearPw_Click);
     connect(usbDelete, &UserStdButton::Click, this, &User_Admin::usbDelete_Click);
     connect(usbClose, &UserStdButton::Click, this, &QDialog::close);
-    connect(qApp, &QApplication::focusChanged, this, ToOpenersTrap(this, &User_Admin::OnFocusChanged));
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, ToOpenersTrap(this, &User_Admin::OnFocusChanged));
 }
 
 // QDialog's destructor hides the window, which moves the focus: by then
 // this window's members are gone, so it must no longer hear of it.
-User_Admin::~User_Admin() { disconnect(qApp, &QApplication::focusChanged, this, &User_Admin::OnFocusChanged); }
+User_Admin::~User_Admin() { disconnect(focusWatch_); }
 
 std::string User_Admin::ItemData(int index) const { return std::to_string(Combo1->itemData(index).toLongLong()); }
 

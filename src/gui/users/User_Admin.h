@@ -49,6 +49,8 @@ private:
     void usbClearPw_Click();
     void usbDelete_Click();
     void OnFocusChanged(QWidget* old, QWidget* now);
+    // Ended when the window goes: hiding it on the way out moves the focus.
+    QMetaObject::Connection focusWatch_;
 
     void SelectEntry(int index);
     void SelectTab(int tab);

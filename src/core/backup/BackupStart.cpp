@@ -26,5 +26,5 @@ std::optional<BackupRecord> ReadBackupRecord(const std::string& backupDir)
     const std::string file = BackupRecordFile(backupDir);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-    return BackupRecord{GetIniString("LASTBACKUP", "FROM", file), GetIniString("LASTBACKUP", "DATE", file)};
+    return BackupRecord{GetIniString(kRecordSection, "FROM", file), GetIniString(kRecordSection, "DATE", file)};
 }

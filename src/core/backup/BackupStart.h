@@ -15,6 +15,9 @@ inline constexpr const char* kNothingToBackup = "Library has no document to back
 // none when there is none or the person declines. Sets gsBackupLibPath.
 std::optional<std::string> ConfirmBackupPath(AppContext& app, const std::string& givenPath = "");
 
+// The section of the backup record that the runs read and write.
+inline constexpr const char* kRecordSection = "LASTBACKUP";
+
 // The record of the last backup into a backup directory.
 struct BackupRecord {
     std::string from; // the library it was made from

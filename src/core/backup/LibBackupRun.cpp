@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSection = "LASTBACKUP";
 constexpr const char* kLibStampKey = "LIB.MDE Copy";
 constexpr const char* kCtrlStampKey = "CTRL.MDE Copy";
 
@@ -130,12 +129,12 @@ bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
         return Refuse("Error: The backup library path can not be the same as the active library path !");
     if (DirExists(s.gsBackupLibPath)) {
         if (!TakeLock()) return false;
-        const std::string from = GetIniString(kSection, "FROM", RecordFile());
+        const std::string from = GetIniString(kRecordSection, "FROM", RecordFile());
         if (!from.empty() && from != s.gsActiveLibPath)
             return Refuse("This backup directory holds a different document library !");
-        previousDate = GetIniString(kSection, "DATE", RecordFile());
-        libStamp_ = GetIniString(kSection, kLibStampKey, RecordFile());
-        ctrlStamp_ = GetIniString(kSection, kCtrlStampKey, RecordFile());
+        previousDate = GetIniString(kRecordSection, "DATE", RecordFile());
+        libStamp_ = GetIniString(kRecordSection, kLibStampKey, RecordFile());
+        ctrlStamp_ = GetIniString(kRecordSection, kCtrlStampKey, RecordFile());
         if (previousDate.empty()) {
             m_bCopyAll = true;
         } else {
@@ -256,7 +255,7 @@ bool LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
 bool LibBackupRun::WriteRecord(const std::string& date)
 {
     std::string error;
-    if (IniWriteKeys(RecordFile(), kSection,
+    if (IniWriteKeys(RecordFile(), kRecordSection,
                      {{"FROM", app_.state.gsActiveLibPath},
                       {"Date", date},
                       {"Total Scan", std::to_string(totals_.scan)},

@@ -2,6 +2,7 @@
 
 #include "core/base/AppError.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Sha256.h"
 
 #include <SQLiteCpp/Backup.h>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -102,17 +103,24 @@ DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& ta
     from.exec("BEGIN");
     from.execAndGet("PRAGMA schema_version");
     const auto state = SourceState(from, source);
-    if (!previousStamp.empty() && Stamp(state, target) == previousStamp) return {previousStamp, false};
+    if (!previousStamp.empty() && Stamp(state, target) == previousStamp) return {previousStamp, false, {}};
     const fs::path work = WorkFileFor(target);
     fs::remove(work);
+    CopiedContent content;
     try {
         CopyInto(from, source, work);
+        const FileDigest digest = DigestOfFile(work);
         FlushFile(work);
+        struct stat st {};
+        if (::stat(work.c_str(), &st) != 0)
+            throw TargetError("cannot read database copy", work, std::error_code(errno, std::generic_category()));
+        content = {digest.size, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                   digest.sha256};
         fs::rename(work, target);
     } catch (...) {
         std::error_code ignored;
         fs::remove(work, ignored);
         throw;
     }
-    return {Stamp(state, target), true};
+    return {Stamp(state, target), true, std::move(content)};
 }

@@ -6,11 +6,14 @@
 // Each copy gets a stamp naming the state of the database it was made from
 // and the copy file itself; when both still match, the database has not
 // changed since and the copy is skipped.
+#include "core/common/AtomicFile.h"
+
 #include <string>
 
 struct DatabaseCopyResult {
-    std::string stamp;   // of the copy now in place; empty when unknown
-    bool copied = false; // false when the stamp showed the copy is current
+    std::string stamp;     // of the copy now in place; empty when unknown
+    bool copied = false;   // false when the stamp showed the copy is current
+    CopiedContent content; // what a copy made now holds
 };
 
 struct DatabaseCopies {

@@ -1,5 +1,6 @@
 #include "core/common/AtomicFile.h"
 
+#include "core/common/Sha256.h"
 #include "core/common/SpareFiles.h"
 
 #include <cerrno>
@@ -10,12 +11,15 @@
 #include <unistd.h>
 
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::size_t kPage = 4096;
+// Files larger than a page image are read and written in these.
+constexpr std::size_t kLargeBuffer = std::size_t{1} << 20;
 constexpr std::string_view kWorkSuffix = ".rztmp";
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
@@ -151,41 +155,28 @@ ssize_t ReadOnce(int in, char* buffer, std::size_t size)
     }
 }
 
-// Failures of copy_file_range that belong to the file written.
-bool WritingFailed(int err) { return err == ENOSPC || err == EDQUOT || err == EFBIG || err == EROFS; }
-
-// The number of bytes copied. `size` is what the source held when opened.
-std::int64_t CopyContent(int in, std::int64_t size, const fs::path& source, WorkFile& out)
+// The number of bytes copied, each passing through `sha` on its way. `size`
+// is what the source held when opened.
+std::int64_t CopyContent(int in, std::int64_t size, const fs::path& source, WorkFile& out, Sha256& sha)
 {
     // A page image fits the buffer: one read and one write.
     alignas(kPage) char buffer[1 << 16];
     std::int64_t copied = ReadOnce(in, buffer, sizeof buffer);
     if (copied < 0) ThrowErrno("cannot read file", source);
+    sha.Update(buffer, static_cast<std::size_t>(copied));
     if (copied == size && copied < static_cast<std::int64_t>(sizeof buffer)) {
         out.WriteOver(buffer, static_cast<std::size_t>(copied), sizeof buffer);
         return copied;
     }
     out.WriteAll(buffer, static_cast<std::size_t>(copied));
-    // The kernel copies the rest without passing it through user space.
+    if (copied == 0) return 0;
+    std::vector<char> large(kLargeBuffer);
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out.fd(), nullptr, 1 << 30, 0);
-        if (n == 0) return copied;
-        if (n > 0) {
-            copied += n;
-            out.Copied(n);
-            continue;
-        }
-        if (errno == EINTR) continue;
-        if (WritingFailed(errno)) ThrowTarget("cannot copy file", out.Path());
-        // Not supported here, or a failure of either file (EIO): reading
-        // and writing apart tell which one failed.
-        break;
-    }
-    for (;;) {
-        const ssize_t n = ReadOnce(in, buffer, sizeof buffer);
+        const ssize_t n = ReadOnce(in, large.data(), large.size());
         if (n == 0) return copied;
         if (n < 0) ThrowErrno("cannot read file", source);
-        out.WriteAll(buffer, static_cast<std::size_t>(n));
+        sha.Update(large.data(), static_cast<std::size_t>(n));
+        out.WriteAll(large.data(), static_cast<std::size_t>(n));
         copied += n;
     }
 }
@@ -206,10 +197,16 @@ public:
     Source(const Source&) = delete;
     Source& operator=(const Source&) = delete;
 
-    void CopyInto(WorkFile& work, bool keepTime)
+    CopiedContent CopyInto(WorkFile& work, bool keepTime)
     {
-        work.EndAt(CopyContent(fd_, st_.st_size, path_, work));
+        Sha256 sha;
+        CopiedContent content;
+        content.size = CopyContent(fd_, st_.st_size, path_, work, sha);
+        work.EndAt(content.size);
+        content.sha256 = sha.Hex();
         if (keepTime) work.SetTimes(st_);
+        content.mtimeNs = static_cast<std::int64_t>(st_.st_mtim.tv_sec) * 1000000000 + st_.st_mtim.tv_nsec;
+        return content;
     }
     std::int64_t Size() const { return st_.st_size; }
 
@@ -236,13 +233,15 @@ void WriteFileAtomic(const fs::path& target, const std::string& content)
     Install(work.Close(), target, nullptr);
 }
 
-void CopyFileAtomic(const fs::path& source, const fs::path& target, bool keepTime)
+CopiedContent CopyFileAtomic(const fs::path& source, const fs::path& target, bool keepTime)
 {
     Source in(source, true);
     WorkFile work(WorkFileFor(target), false, 0);
-    in.CopyInto(work, keepTime);
+    CopiedContent content = in.CopyInto(work, keepTime);
+    if (!keepTime) content.mtimeNs = 0;
     work.Flush();
     Install(work.Close(), target, nullptr);
+    return content;
 }
 
 PendingCopy WriteCopy(const fs::path& source, const fs::path& target, SpareFiles& spares)
@@ -252,8 +251,8 @@ PendingCopy WriteCopy(const fs::path& source, const fs::path& target, SpareFiles
     SpareFiles::Taken spare = spares.TakeFor(dir, in.Size());
     const bool overSpare = !spare.path.empty();
     WorkFile work(overSpare ? std::move(spare.path) : spares.NewName(dir), overSpare, spare.size);
-    in.CopyInto(work, true);
-    return {work.Close(), target};
+    CopiedContent content = in.CopyInto(work, true);
+    return {work.Close(), target, std::move(content)};
 }
 
 void InstallCopy(const PendingCopy& copy, SpareFiles& spares) { Install(copy.work, copy.target, &spares); }

@@ -1,6 +1,7 @@
 #pragma once
 // Files that replace other files are written beside them and renamed over
 // them, so a failure never leaves a half-written target behind.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -14,9 +15,18 @@ public:
     using std::filesystem::filesystem_error::filesystem_error;
 };
 
+// What a copy wrote: the bytes as they passed through, and the time kept.
+struct CopiedContent {
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0; // nanoseconds since 1970
+    std::string sha256;       // lowercase hexadecimal
+};
+
 // A copy whose content is in its work file and not yet under its name.
 struct PendingCopy {
     std::filesystem::path work, target;
+    CopiedContent content;
+    std::int64_t tag = 0; // the caller's, carried along
 };
 
 // Name of the work file used beside `target` (hidden, so listings skip it).
@@ -29,8 +39,9 @@ void WriteFileAtomic(const std::filesystem::path& target, const std::string& con
 
 // Copies `source` over `target` atomically and flushed, keeping the
 // source's modification time when `keepTime`. Throws on failure; the old
-// target stays whole until the rename.
-void CopyFileAtomic(const std::filesystem::path& source, const std::filesystem::path& target, bool keepTime = true);
+// target stays whole until the rename. What was written.
+CopiedContent CopyFileAtomic(const std::filesystem::path& source, const std::filesystem::path& target,
+                             bool keepTime = true);
 
 // The first half of a copy that is flushed later, with others at once:
 // the source's content and time go into a work file beside `target` (a

@@ -43,7 +43,9 @@ Connection::~Connection() { Close(); }
 
 void Connection::Open(const std::string& file, Mode mode)
 {
-    const int flags = mode == Mode::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
+    const int flags = mode == Mode::ReadOnly ? SQLite::OPEN_READONLY
+                      : mode == Mode::Create ? SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE
+                                             : SQLite::OPEN_READWRITE;
     auto db = std::make_unique<SQLite::Database>(file, flags, kBusyTimeoutMs);
     // SQLite opens lazily; read the schema now so a file that is no database
     // fails here and not at the first statement.

@@ -19,10 +19,10 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     bool IsOpen() const { return db_ != nullptr; }
-    enum class Mode { ReadWrite, ReadOnly };
+    enum class Mode { ReadWrite, ReadOnly, Create };
     // Opens an existing database file for shared reading and writing, or
     // for reading only: then nothing can write through it but its own
-    // temporary tables.
+    // temporary tables. Create makes the file when there is none.
     void Open(const std::string& file, Mode mode = Mode::ReadWrite);
     void Close();
 

@@ -1,0 +1,135 @@
+#include "core/backup/BackupManifest.h"
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+
+namespace {
+
+constexpr int kBatch = 4096;
+constexpr int kPage = 4096;
+
+constexpr const char* kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS files (path TEXT PRIMARY KEY, size INTEGER NOT NULL, "
+    "mtime_ns INTEGER NOT NULL, sha256 TEXT NOT NULL, written TEXT NOT NULL) WITHOUT ROWID",
+    "CREATE TABLE IF NOT EXISTS owed (id INTEGER PRIMARY KEY, path TEXT NOT NULL, reason TEXT NOT NULL, "
+    "since TEXT NOT NULL)",
+};
+
+ManifestEntry EntryOf(const ResultSet& rs)
+{
+    return {rs["path"].Text(), rs["size"].Int(), rs["mtime_ns"].Int(), rs["sha256"].Text(), rs["written"].Text()};
+}
+
+} // namespace
+
+std::string ManifestFile(const std::string& backupDir) { return backupDir + "/" + kManifestName; }
+
+std::unique_ptr<BackupManifest> BackupManifest::OpenForWriting(const std::string& backupDir)
+{
+    auto db = std::make_unique<Connection>();
+    db->Open(ManifestFile(backupDir), Connection::Mode::Create);
+    // Each commit is on the disk, journal and all, when it returns.
+    db->Execute("PRAGMA synchronous=FULL", {});
+    for (const char* sql : kSchema) db->Execute(sql, {});
+    return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db)));
+}
+
+std::unique_ptr<BackupManifest> BackupManifest::OpenForReading(const std::string& backupDir)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(ManifestFile(backupDir), ec)) return nullptr;
+    auto db = std::make_unique<Connection>();
+    db->Open(ManifestFile(backupDir), Connection::Mode::ReadOnly);
+    return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db)));
+}
+
+BackupManifest::~BackupManifest()
+{
+    if (batched_ == 0) return;
+    try {
+        db_->Execute("ROLLBACK", {});
+    } catch (...) {
+    }
+}
+
+void BackupManifest::Change(const std::string& sql, const SqlParams& params)
+{
+    if (batched_ == 0) db_->Execute("BEGIN IMMEDIATE", {});
+    ++batched_;
+    db_->Execute(sql, params);
+    if (batched_ >= kBatch) Commit();
+}
+
+void BackupManifest::Commit()
+{
+    if (batched_ == 0) return;
+    db_->Execute("COMMIT", {});
+    batched_ = 0;
+}
+
+void BackupManifest::Record(const ManifestEntry& e)
+{
+    Change("INSERT OR REPLACE INTO files (path, size, mtime_ns, sha256, written) VALUES (?,?,?,?,?)",
+           {e.path, e.size, e.mtimeNs, e.sha256, e.written.empty() ? Now() : e.written});
+}
+
+void BackupManifest::Owe(std::int64_t id, const std::string& path, const std::string& reason)
+{
+    Change("INSERT INTO owed (id, path, reason, since) VALUES (?1,?2,?3,?4) "
+           "ON CONFLICT(id) DO UPDATE SET path=?2, reason=?3",
+           {id, path, reason, Now()});
+}
+
+void BackupManifest::Paid(std::int64_t id) { Change("DELETE FROM owed WHERE id=?", {id}); }
+
+std::optional<ManifestEntry> BackupManifest::Entry(const std::string& path)
+{
+    ResultSet rs = db_->Query("SELECT * FROM files WHERE path=?", {path});
+    if (rs.Eof()) return std::nullopt;
+    return EntryOf(rs);
+}
+
+bool BackupManifest::IsOwed(std::int64_t id) { return !db_->Query("SELECT 1 FROM owed WHERE id=?", {id}).Eof(); }
+
+void BackupManifest::ForEachEntry(const std::function<void(const ManifestEntry&)>& visit)
+{
+    std::string after;
+    for (bool first = true;; first = false) {
+        ResultSet rs =
+            first ? db_->Query("SELECT * FROM files ORDER BY path LIMIT ?", {std::int64_t{kPage}})
+                  : db_->Query("SELECT * FROM files WHERE path>? ORDER BY path LIMIT ?", {after, std::int64_t{kPage}});
+        if (rs.Eof()) return;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            visit(EntryOf(rs));
+            after = rs["path"].Text();
+        }
+    }
+}
+
+void BackupManifest::ForEachOwed(const std::function<void(const OwedDocument&)>& visit)
+{
+    std::int64_t after = INT64_MIN;
+    for (;;) {
+        ResultSet rs = db_->Query("SELECT * FROM owed WHERE id>? ORDER BY id LIMIT ?", {after, std::int64_t{kPage}});
+        if (rs.Eof()) return;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            visit({rs["id"].Int(), rs["path"].Text(), rs["reason"].Text(), rs["since"].Text()});
+            after = rs["id"].Int();
+        }
+    }
+}
+
+std::int64_t BackupManifest::EntryCount() { return db_->Query("SELECT count(*) AS n FROM files", {})["n"].Int(); }
+
+std::int64_t BackupManifest::OwedCount() { return db_->Query("SELECT count(*) AS n FROM owed", {})["n"].Int(); }
+
+std::string BackupManifest::Now()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    ::gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}

@@ -1,5 +1,4 @@
 #include "RezudFixture.h"
-#include "support/ManifestWriter.h"
 
 #include <nlohmann/json.hpp>
 
@@ -26,7 +25,6 @@ protected:
         const CliResult backedUp = Rezud({"backup", "--to", backup, "--yes"});
         ASSERT_EQ(backedUp.code, 0) << backedUp.err;
         ASSERT_NE(backedUp.out.find("Total files actually copied : 3"), std::string::npos) << backedUp.out;
-        WriteManifestOf(backup);
     }
 };
 

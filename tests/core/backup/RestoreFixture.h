@@ -3,7 +3,6 @@
 // it into.
 #include "core/backup/LibraryRestore.h"
 #include "support/BackupFixture.h"
-#include "support/ManifestWriter.h"
 
 #include <sys/stat.h>
 
@@ -16,7 +15,7 @@ protected:
     RestoreTotals totals;
 
     // `count` documents of a few kilobytes each, their files' times in
-    // nanoseconds, backed up with a manifest.
+    // nanoseconds, backed up: the run writes the manifest.
     void BackedUp(int count, const std::string& location = "00000001")
     {
         for (int i = 0; i < count; ++i) {
@@ -27,7 +26,6 @@ protected:
             docs.push_back(d);
         }
         ASSERT_TRUE(Run()) << ::testing::PrintToString(env.prompter.Texts());
-        WriteManifestOf(backup);
     }
 
     bool Restore(const std::string& active = "", const std::function<void(LibraryRestore&)>& setUp = {})

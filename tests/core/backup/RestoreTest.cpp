@@ -23,13 +23,12 @@ TEST_F(RestoreTest, TheRestoredLibraryHasTheSourcesFilesBytesAndTimes)
     fs::create_directories(backup + "/00000002");
     fs::copy_file(builder.FileOf(outside), backup + "/00000002/outside.tif", fs::copy_options::none);
     fs::last_write_time(backup + "/00000002/outside.tif", fs::last_write_time(builder.FileOf(outside)));
-    WriteManifestOf(backup);
 
     ASSERT_TRUE(Restore()) << ::testing::PrintToString(env.prompter.Texts());
     EXPECT_TRUE(env.prompter.boxes.empty());
     EXPECT_EQ(totals.restored, 33); // the documents and the two databases
     EXPECT_EQ(totals.skipped, 0);
-    EXPECT_EQ(totals.unchecked, 0);
+    EXPECT_EQ(totals.unchecked, 1); // the file no run copied has no entry
     EXPECT_TRUE(totals.Whole());
     for (const auto& d : docs) {
         const std::string copy = dir + "/" + d.location + "/" + d.filename;
@@ -58,8 +57,7 @@ TEST_F(RestoreTest, EveryFileTheManifestCannotVouchForIsNamedAndRestoredAllTheSa
     auto late = Doc("late.tif");
     builder.AddDocument(folder, late);
     ASSERT_TRUE(Run());
-    WriteManifestOf(backup);
-    // Copied into the backup after its manifest was written.
+    // Copied into the backup by hand: the manifest has no entry for it.
     fs::copy_file(builder.FileOf(late), backup + "/00000001/late.tif");
     const std::string damaged = backup + "/00000001/00000001-1.tif";
     const auto time = fs::last_write_time(damaged);
@@ -102,7 +100,6 @@ TEST_F(RestoreTest, RowsNamingFilesOutOfReachAreRefusedAndNeverFollowed)
         builder.AddDocument(folder, d);
     }
     Run();
-    WriteManifestOf(backup);
 
     ASSERT_TRUE(Restore()) << ::testing::PrintToString(env.prompter.Texts());
     EXPECT_EQ(totals.refused.count, 4);

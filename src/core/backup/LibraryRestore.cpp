@@ -68,14 +68,19 @@ bool LibraryRestore::Refuse(const std::string& text)
 
 bool LibraryRestore::Run(const std::string& activeLib)
 {
-    const std::string refusal = RestoreRefusal(backup_, dir_, activeLib);
-    if (!refusal.empty()) return Refuse(refusal);
+    // Told before anything is made; checked again under the lock.
+    if (const std::string refusal = RestoreRefusal(backup_, dir_, activeLib); !refusal.empty()) return Refuse(refusal);
     return Trapped(
         prompter_, "LibraryRestore.Run(backup,dir)",
         [&] {
-            // Held to the end: no backup run changes what is read.
+            // Held to the end: no backup run changes what is read, and no
+            // other restore writes where this one does.
             const auto lock = BackupReadLock::Take(backup_);
             if (!lock) return Refuse(kRestoreBackupBusy);
+            const auto held = RestoreLock::Take(dir_);
+            if (!held) return Refuse(kRestoreRunning + dir_);
+            if (const std::string refusal = RestoreRefusal(backup_, dir_, activeLib); !refusal.empty())
+                return Refuse(refusal);
             Start();
             CopyFiles();
             End();

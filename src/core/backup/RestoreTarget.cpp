@@ -6,6 +6,7 @@
 #include "core/data/Database.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,9 +80,6 @@ bool IsOwnRestore(const std::string& dir, const std::string& backup)
 
 void MarkRestore(const std::string& dir, const std::string& backup)
 {
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) Fail("cannot create restore directory", dir, ec.value());
     std::string why;
     if (!IniWriteKeys(RestoreMarkerFile(dir), kMarkerSection, {{"FROM", backup}}, &why))
         throw TargetError("cannot mark restore: " + why, RestoreMarkerFile(dir),
@@ -98,3 +96,19 @@ void UnmarkRestore(const std::string& dir)
     ::close(fd);
     if (flushed != 0) Fail("cannot flush restore directory", dir, flushed);
 }
+
+std::unique_ptr<RestoreLock> RestoreLock::Take(const std::string& dir)
+{
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec) Fail("cannot create restore directory", dir, ec.value());
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) Fail("cannot open restore directory", dir, errno);
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return std::unique_ptr<RestoreLock>(new RestoreLock(fd));
+    const int err = errno;
+    ::close(fd);
+    if (err == EWOULDBLOCK) return nullptr;
+    Fail("cannot lock restore directory", dir, err);
+}
+
+RestoreLock::~RestoreLock() { ::close(fd_); }

@@ -1,6 +1,7 @@
 // Restoring a backup as a new library: what comes back, what is told, and
 // where a restore is refused.
 #include "RestoreFixture.h"
+#include "core/backup/BackupLock.h"
 #include "core/backup/RestoreTarget.h"
 #include "core/data/Database.h"
 
@@ -15,6 +16,7 @@ std::string Integrity(const std::string& db) { return QueryOne(db, "PRAGMA integ
 TEST_F(RestoreTest, TheRestoredLibraryHasTheSourcesFilesBytesAndTimes)
 {
     BackedUp(30);
+    dir = (env.root / "made/with/parents").string();
     // A document the walk never reaches, whose file the backup holds all the same.
     auto outside = Doc("outside.tif");
     outside.location = "00000002";
@@ -142,18 +144,23 @@ TEST_F(RestoreTest, ARestoreIsRefusedWhereItWouldWriteOverSomething)
         EXPECT_FALSE(restore.Run(c.active)) << c.into;
         EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{c.told});
     }
+    EXPECT_FALSE(fs::exists(dir));
+    // A backup run into the backup, or another restore into the directory, is under way.
+    {
+        const auto running = BackupLock::Take(backup);
+        env.prompter.Clear();
+        EXPECT_FALSE(Restore());
+        EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kRestoreBackupBusy});
+    }
+    {
+        const auto restoring = RestoreLock::Take(dir);
+        env.prompter.Clear();
+        EXPECT_FALSE(Restore());
+        EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kRestoreRunning + dir});
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
     EXPECT_EQ(Files(full), (std::map<std::string, std::string>{{"note.txt", "mine"}}));
     EXPECT_TRUE(fs::is_empty(empty));
-    EXPECT_FALSE(fs::exists(dir));
     EXPECT_FALSE(fs::exists(backup + "/sub"));
     EXPECT_EQ(CountRows(LibDatabaseFile(lib), "SELECT count(*) FROM images"), 2);
-}
-
-TEST_F(RestoreTest, ADirectoryThatDoesNotExistIsMadeWithItsParents)
-{
-    BackedUp(1);
-    dir = (env.root / "a/b/c").string();
-    ASSERT_TRUE(Restore()) << ::testing::PrintToString(env.prompter.Texts());
-    EXPECT_EQ(totals.restored, 3);
-    EXPECT_TRUE(fs::exists(dir + "/00000001/00000001-0.tif"));
 }

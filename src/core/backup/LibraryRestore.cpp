@@ -128,8 +128,7 @@ void LibraryRestore::CopyFiles()
     Connection lib;
     lib.Open(LibDatabaseFile(backup_), Connection::Mode::ReadOnly);
     ForEachDocumentRow(lib, [&](const DocumentRow& row) {
-        if (!IsSafeDocumentPath(row.location, row.filename) || !SourceReachable(row.location))
-            return totals_.refused.Add(row.Named());
+        if (!IsSafeDocumentPath(row.location, row.filename)) return totals_.refused.Add(row.Named());
         CopyFile(row.location, row.filename, row.Named());
     });
     Collect(pool_->Drain());
@@ -141,6 +140,7 @@ void LibraryRestore::CopyFiles()
 // no link, and written only below the restore directory, through none.
 void LibraryRestore::CopyFile(const std::string& location, const std::string& filename, const std::string& named)
 {
+    if (!SourceReachable(location)) return totals_.refused.Add(named);
     const std::string relative = location + "/" + filename;
     const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
     struct stat st {};

@@ -56,9 +56,10 @@ std::string RestoreMarkerFile(const std::string& dir) { return dir + "/" + kRest
 std::string RestoreRefusal(const std::string& backup, const std::string& dir, const std::string& activeLib)
 {
     if (!ReadBackupRecord(backup)) return kNoBackupRecord + backup;
-    if (!IsPlainFile(LibDatabaseFile(backup))) return kNoLibraryCopy + backup;
-    if (Beneath(dir, backup)) return kRestoreIntoBackup + dir;
     std::error_code ec;
+    // The control directory is read through no link, as every other one.
+    if (fs::is_symlink(ControlDir(backup), ec) || !IsPlainFile(LibDatabaseFile(backup))) return kNoLibraryCopy + backup;
+    if (Beneath(dir, backup)) return kRestoreIntoBackup + dir;
     const fs::file_status status = fs::status(dir, ec);
     if (!fs::exists(status)) return {};
     if (!fs::is_directory(status)) return kRestoreIntoFile + dir;

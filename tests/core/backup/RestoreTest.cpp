@@ -128,6 +128,10 @@ TEST_F(RestoreTest, ARestoreIsRefusedWhereItWouldWriteOverSomething)
     const std::string noCopy = (env.root / "nocopy").string();
     fs::create_directories(noCopy);
     fs::copy_file(backup + "/Libbackup.ini", noCopy + "/Libbackup.ini");
+    const std::string linked = (env.root / "linked").string();
+    fs::create_directories(linked);
+    fs::copy_file(backup + "/Libbackup.ini", linked + "/Libbackup.ini");
+    fs::create_directory_symlink(backup + "/00000000", linked + "/00000000");
 
     struct Case {
         std::string from, into, active, told;

@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -37,10 +39,12 @@ TEST_F(RestoreFaultTest, AKilledRestoreGoesOnWhereItStoppedWithoutCopyingAFinish
     ASSERT_GE(child, 0);
     if (child == 0) {
         // Killed once 20 files have their names; the copies under way stay
-        // behind as work files, as after a kill.
+        // behind as work files, as after a kill. Copies after the first 40
+        // are slow, so the kill comes while they are under way.
         LibraryRestore restore(env.prompter, backup, dir);
-        restore.copyFile = [copy = restore.copyFile](const fs::path& s, const fs::path& t) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        restore.copyFile = [copy = restore.copyFile,
+                            started = std::make_shared<std::atomic<int>>(0)](const fs::path& s, const fs::path& t) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(++*started > 40 ? 200 : 10));
             return copy(s, t);
         };
         restore.onDone = [](std::int64_t done) {

@@ -49,4 +49,11 @@ int RunSessionsRemove(CliSession& s, const std::string& login);
 
 int RunCheck(CliSession& s, const CheckOptions& options);
 
+struct VerifyArgs {
+    std::string backup; // the configured backup path when empty
+    bool readData = false;
+    std::string readDataSubset; // "N%"
+};
+int RunVerify(CliSession& s, const VerifyArgs& a);
+
 int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std::optional<std::string>& compatible);

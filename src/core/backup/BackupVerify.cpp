@@ -1,0 +1,130 @@
+#include "core/backup/BackupVerify.h"
+
+#include "core/backup/BackupDates.h"
+#include "core/backup/BackupFiles.h"
+#include "core/backup/BackupStart.h"
+#include "core/backup/VerifyRun.h"
+#include "core/base/AppError.h"
+#include "core/common/Commons.h"
+#include "core/data/Database.h"
+#include "core/data/IntegrityCheck.h"
+
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kRecordName = "Libbackup.ini";
+
+// Runs one part; a part that fails leaves its error in the report and the
+// others still run.
+template <typename Part>
+void RunPart(VerifyReport& report, const std::string& what, Part part)
+{
+    try {
+        part();
+    } catch (...) {
+        report.errors.push_back(what + ": " + CurrentError().description);
+    }
+}
+
+void VerifyRecord(VerifyRun& run)
+{
+    const std::optional<BackupRecord> record = ReadBackupRecord(run.backup);
+    if (!record) return run.report.Add({VerifyKind::RecordBad, 0, kRecordName, "there is no backup record"});
+    run.report.from = record->from;
+    run.report.date = record->date;
+    if (record->from.empty())
+        run.report.Add({VerifyKind::RecordBad, 0, kRecordName, "the record names no library (FROM is empty)"});
+    if (!record->date.empty() && !ParseRecordDate(record->date))
+        run.report.Add({VerifyKind::RecordBad, 0, kRecordName, "its date \"" + record->date + "\" cannot be read"});
+}
+
+// Opens `relative` for reading only; false, with a finding, when it is
+// missing or damaged. Other failures throw.
+bool OpenCopy(VerifyRun& run, Connection& connection, const std::string& relative)
+{
+    auto damaged = [&](const std::string& detail) {
+        run.report.Add({VerifyKind::DatabaseDamaged, 0, relative, detail});
+        return false;
+    };
+    const BackupFileState state = BackupFiles(run.backup).Look(relative);
+    if (state.is == BackupFileState::Is::Missing) return damaged("the copy is missing");
+    if (state.is == BackupFileState::Is::NotPlain) return damaged("the copy is not a plain file");
+    // SQLite takes an empty file for an empty database.
+    if (state.is == BackupFileState::Is::Plain && state.size == 0) return damaged("the copy is empty");
+    try {
+        connection.Open(run.backup + "/" + relative, Connection::Mode::ReadOnly);
+    } catch (...) {
+        const ErrorInfo e = CurrentError();
+        if (!IsDamage(e)) throw;
+        return damaged(e.description);
+    }
+    return true;
+}
+
+// A database copy and its full check; true when it passes.
+bool VerifyDatabase(VerifyRun& run, Connection& connection, const std::string& name, bool full = true)
+{
+    const std::string relative = name == kManifestName ? name : "00000000/" + name;
+    if (!OpenCopy(run, connection, relative)) return false;
+    run.Progress("Checking " + name, 0, 0);
+    const std::string damage = DamageFound(connection, full);
+    if (damage.empty()) return true;
+    run.report.Add({VerifyKind::DatabaseDamaged, 0, relative, damage});
+    return false;
+}
+
+void ListOwed(VerifyRun& run)
+{
+    run.manifest->ForEachOwed([&](const OwedDocument& owed) {
+        run.report.Add({VerifyKind::Owed, owed.id, owed.path, owed.reason + ", owed since " + owed.since});
+    });
+}
+
+// The manifest passes its own check: it is opened for the parts that read it.
+void OpenManifest(VerifyRun& run)
+{
+    Connection check;
+    if (!VerifyDatabase(run, check, kManifestName, false)) return;
+    run.manifest = BackupManifest::OpenForReading(run.backup);
+}
+
+bool IsBackup(const std::string& dir)
+{
+    std::error_code ec;
+    return std::filesystem::exists(BackupRecordFile(dir), ec) || std::filesystem::exists(LibDatabaseFile(dir), ec);
+}
+
+} // namespace
+
+std::string ConfiguredBackupPath(const std::string& iniFile) { return GetIniString("LIB", "Backpath", iniFile); }
+
+VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& options, const VerifyProgress& progress)
+{
+    VerifyReport report;
+    report.backup = backupDir;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(backupDir, ec)) {
+        report.errors.push_back(backupDir + " is no directory");
+        return report;
+    }
+    if (!IsBackup(backupDir)) {
+        report.errors.push_back(backupDir + " is no backup: it holds neither " + kRecordName + " nor 00000000/LIB.MDE");
+        return report;
+    }
+    VerifyRun run{backupDir, options, progress, report, {}, {}};
+    RunPart(report, "Backup record", [&] { VerifyRecord(run); });
+    RunPart(report, "CTRL.MDE copy", [&] {
+        Connection ctrl;
+        VerifyDatabase(run, ctrl, "CTRL.MDE");
+    });
+    bool lib = false;
+    RunPart(report, "LIB.MDE copy", [&] { lib = VerifyDatabase(run, run.lib, "LIB.MDE"); });
+    report.manifest = std::filesystem::exists(ManifestFile(backupDir), ec);
+    if (report.manifest) RunPart(report, "Manifest", [&] { OpenManifest(run); });
+    if (run.manifest) RunPart(report, "Documents owed", [&] { ListOwed(run); });
+    if (lib) RunPart(report, "Documents", [&] { VerifyDocuments(run); });
+    if (run.manifest) RunPart(report, "Files of the manifest", [&] { VerifyManifestFiles(run); });
+    run.Progress("Done", 1, 1);
+    return report;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// What the parts of the verify share: the backup, the options, the report
+// being filled and the read-only connection to the backup's LIB.MDE copy,
+// with the manifest attached as `m` when there is one.
+#include "core/backup/BackupManifest.h"
+#include "core/backup/BackupVerify.h"
+#include "core/data/Connection.h"
+
+#include <memory>
+
+struct VerifyRun {
+    std::string backup;
+    VerifyOptions options;
+    VerifyProgress progress;
+    VerifyReport& report;
+    Connection lib;
+    std::unique_ptr<BackupManifest> manifest; // null when the backup has none
+
+    void Progress(const std::string& stage, std::int64_t done, std::int64_t total) const
+    {
+        if (progress) progress(stage, done, total);
+    }
+};
+
+// The documents the walk reaches that the manifest does not list.
+void VerifyDocuments(VerifyRun& run);
+// Every file of the manifest, and its bytes when the options say so.
+void VerifyManifestFiles(VerifyRun& run);

@@ -4,9 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <string_view>
 
 namespace {
 
@@ -46,12 +47,13 @@ BackupFileState BackupFiles::Look(const std::string& relative)
 
 bool IsBackupPath(const std::string& relative)
 {
-    if (relative.empty() || relative.front() == '/' || relative.back() == '/' ||
-        relative.find('\0') != std::string::npos)
-        return false;
-    for (const auto& part : std::filesystem::path(relative)) {
-        const std::string p = part.string();
-        if (p == ".." || p == "." || p.empty()) return false;
+    if (relative.empty() || relative.front() == '/' || relative.find('\0') != std::string::npos) return false;
+    // Each part between slashes: not empty, not "." nor "..".
+    for (std::size_t start = 0; start <= relative.size();) {
+        const std::size_t end = std::min(relative.find('/', start), relative.size());
+        const std::string_view part(relative.data() + start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include "core/data/IntegrityCheck.h"
 
 #include <filesystem>
+#include <future>
 
 namespace {
 
@@ -112,19 +113,29 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
         report.errors.push_back(backupDir + " is no backup: it holds neither " + kRecordName + " nor 00000000/LIB.MDE");
         return report;
     }
-    VerifyRun run{backupDir, options, progress, report, {}, {}};
+    VerifyRun run{backupDir, options, progress, report, {}, {}, {}};
     RunPart(report, "Backup record", [&] { VerifyRecord(run); });
     RunPart(report, "CTRL.MDE copy", [&] {
         Connection ctrl;
         VerifyDatabase(run, ctrl, "CTRL.MDE");
     });
-    bool lib = false;
-    RunPart(report, "LIB.MDE copy", [&] { lib = VerifyDatabase(run, run.lib, "LIB.MDE"); });
     report.manifest = std::filesystem::exists(ManifestFile(backupDir), ec);
     if (report.manifest) RunPart(report, "Manifest", [&] { OpenManifest(run); });
     if (run.manifest) RunPart(report, "Documents owed", [&] { ListOwed(run); });
-    if (lib) RunPart(report, "Documents", [&] { VerifyDocuments(run); });
-    if (run.manifest) RunPart(report, "Files of the manifest", [&] { VerifyManifestFiles(run); });
+    // The LIB.MDE copy and its documents wait mostly for SQLite, the files
+    // of the manifest for the file system: they run side by side.
+    VerifyReport documents, files;
+    VerifyRun lib{backupDir, options, {}, documents, {}, {}, run.manifest ? ManifestFile(backupDir) : ""};
+    std::future<void> libDone = std::async(std::launch::async, [&] {
+        bool sound = false;
+        RunPart(documents, "LIB.MDE copy", [&] { sound = VerifyDatabase(lib, lib.lib, "LIB.MDE"); });
+        if (sound) RunPart(documents, "Documents", [&] { VerifyDocuments(lib); });
+    });
+    VerifyRun manifest{backupDir, options, progress, files, {}, std::move(run.manifest), {}};
+    if (manifest.manifest) RunPart(files, "Files of the manifest", [&] { VerifyManifestFiles(manifest); });
+    libDone.get();
+    report.Merge(std::move(documents));
+    report.Merge(std::move(files));
     run.Progress("Done", 1, 1);
     return report;
 }

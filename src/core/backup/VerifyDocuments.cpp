@@ -77,7 +77,7 @@ void VerifyDocuments(VerifyRun& run)
 {
     run.Progress("Reading the tree", 0, 0);
     DocumentPass pass(run);
-    if (run.manifest) run.lib.Execute("ATTACH DATABASE ? AS m", {ManifestFile(run.backup)});
-    ReadInPages(run.lib, run.manifest ? kDocumentsWithManifest : kDocuments, "id",
+    if (!run.attach.empty()) run.lib.Execute("ATTACH DATABASE ? AS m", {run.attach});
+    ReadInPages(run.lib, run.attach.empty() ? kDocuments : kDocumentsWithManifest, "id",
                 [&](const ResultSet& row) { pass.Visit(row); });
 }

@@ -96,6 +96,24 @@ void VerifyReport::Add(VerifyFinding finding)
         ++findingsOmitted;
 }
 
+void VerifyReport::Merge(VerifyReport&& part)
+{
+    for (VerifyFinding& f : part.findings) {
+        --part.counts[static_cast<std::size_t>(f.kind)];
+        Add(std::move(f));
+    }
+    for (std::size_t i = 0; i < kVerifyKinds; ++i) counts[i] += part.counts[i]; // those not listed
+    findingsOmitted += part.findingsOmitted;
+    errors.insert(errors.end(), part.errors.begin(), part.errors.end());
+    manifestFiles += part.manifestFiles;
+    documents += part.documents;
+    noEntryYet += part.noEntryYet;
+    unusableNames += part.unusableNames;
+    hashed += part.hashed;
+    hashedBytes += part.hashedBytes;
+    if (part.readData != "none") readData = part.readData;
+}
+
 std::string DescribeVerifyFinding(const VerifyFinding& f)
 {
     std::string text;

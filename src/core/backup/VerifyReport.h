@@ -55,6 +55,8 @@ struct VerifyReport {
     std::int64_t hashedBytes = 0;
 
     void Add(VerifyFinding finding);
+    // Takes in the findings, counts and errors of a part that ran apart.
+    void Merge(VerifyReport&& part);
     std::int64_t Count(VerifyKind kind) const { return counts[static_cast<std::size_t>(kind)]; }
     bool HasFindings() const { return !findings.empty() || findingsOmitted > 0; }
     bool Failed() const { return !errors.empty(); }

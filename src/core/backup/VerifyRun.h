@@ -1,7 +1,8 @@
 #pragma once
 // What the parts of the verify share: the backup, the options, the report
-// being filled and the read-only connection to the backup's LIB.MDE copy,
-// with the manifest attached as `m` when there is one.
+// being filled, the read-only connection to the backup's LIB.MDE copy (the
+// manifest attached as `m` when there is one) and the manifest itself. Parts
+// that run at once each have a run and a report of their own.
 #include "core/backup/BackupManifest.h"
 #include "core/backup/BackupVerify.h"
 #include "core/data/Connection.h"
@@ -14,7 +15,8 @@ struct VerifyRun {
     VerifyProgress progress;
     VerifyReport& report;
     Connection lib;
-    std::unique_ptr<BackupManifest> manifest; // null when the backup has none
+    std::unique_ptr<BackupManifest> manifest; // null when the backup has none or it is damaged
+    std::string attach;                       // the manifest to attach to `lib` as `m`; empty when none
 
     void Progress(const std::string& stage, std::int64_t done, std::int64_t total) const
     {

@@ -13,10 +13,13 @@
 
 namespace {
 
-// With the manifest attached, whether it lists the file or owes the document.
+// With the manifest attached, whether it lists the file or owes the
+// document. The run names a file by its path relative to the backup, where
+// doubled and trailing slashes of a location are gone.
 constexpr const char* kDocumentsWithManifest =
     "SELECT i.id AS id, i.`folder-id` AS folder, i.`location` AS location, i.`filename` AS filename, "
-    "EXISTS (SELECT 1 FROM m.files AS f WHERE f.path = i.`location` || '/' || i.`filename`) AS listed, "
+    "EXISTS (SELECT 1 FROM m.files AS f WHERE f.path = rtrim(replace(replace(replace(i.`location`, '//', '/'), "
+    "'//', '/'), '//', '/'), '/') || '/' || i.`filename`) AS listed, "
     "EXISTS (SELECT 1 FROM m.owed AS o WHERE o.id = i.id) AS owed "
     "FROM main.`images` AS i WHERE i.id > ?1 ORDER BY i.id LIMIT ?2";
 constexpr const char* kDocuments =

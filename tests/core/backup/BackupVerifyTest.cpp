@@ -1,5 +1,4 @@
 #include "core/backup/BackupVerify.h"
-#include "core/backup/BackupManifest.h"
 #include "core/common/IniFile.h"
 #include "core/common/Sha256.h"
 #include "support/BackupFixture.h"
@@ -49,17 +48,7 @@ protected:
         }
     }
 
-    void MakeBackup()
-    {
-        ASSERT_TRUE(Run()) << report;
-        auto manifest = BackupManifest::OpenForWriting(backup);
-        for (const char* path :
-             {"00000000/LIB.MDE", "00000000/CTRL.MDE", "00000001/a.tif", "00000001/b.tif", "00000001/c.tif"}) {
-            const FileDigest d = DigestOfFile(backup + "/" + path);
-            manifest->Record({path, d.size, 0, d.sha256, ""});
-        }
-        manifest->Commit();
-    }
+    void MakeBackup() { ASSERT_TRUE(Run()) << report; }
 
     VerifyReport Verify(VerifySubset readData = VerifySubset::None())
     {
@@ -136,18 +125,16 @@ TEST_F(VerifyTest, TruncatedDatabaseCopyIsNamed)
 TEST_F(VerifyTest, OwedDocumentIsListedAndNotAlsoMissing)
 {
     MakeBackup();
-    fs::remove(backup + "/00000001/b.tif");
-    {
-        auto manifest = BackupManifest::OpenForWriting(backup);
-        manifest->Owe(ids["b.tif"], "00000001/b.tif", "the copy failed");
-        // An owed document has no entry: its file was never written.
-        manifest->Commit();
-    }
-    SQLite::Database(backup + "/Libbackup.manifest", SQLite::OPEN_READWRITE)
-        .exec("DELETE FROM files WHERE path='00000001/b.tif'");
+    // Changed since the first run, but its file is gone from the library.
+    auto changed = Doc("d.tif", "1", "2099-01-01 00:00:00");
+    changed.fileSize.reset();
+    const std::int64_t id = builder.AddDocument(folder, changed);
+    Run();
     const VerifyReport r = Verify();
-    ASSERT_EQ(Named(r), std::vector<std::string>{"owed " + std::to_string(ids["b.tif"]) + " 00000001/b.tif"});
-    EXPECT_NE(r.findings.front().detail.find("the copy failed, owed since "), std::string::npos);
+    ASSERT_EQ(Named(r), std::vector<std::string>{"owed " + std::to_string(id) + " 00000001/d.tif"});
+    EXPECT_NE(r.findings.front().detail.find("file missing"), std::string::npos) << r.findings.front().detail;
+    EXPECT_NE(r.findings.front().detail.find(", owed since "), std::string::npos);
+    EXPECT_EQ(r.documents, 4);
 }
 
 TEST_F(VerifyTest, WithoutManifestPresentFilesHaveNoEntryYetAndMissingOnesAreNamed)

@@ -86,8 +86,8 @@ void AddLibraryCommands(CLI::App& cli, RezudCommand& chosen)
 constexpr const char* kVerifyExitCodes = "Exit codes of verify:\n"
                                          "  0   the backup is whole\n"
                                          "  1   findings: something is missing, damaged, changed or owed\n"
-                                         "  2   not verified: no such directory, no backup in it, or a part could "
-                                         "not be read\n"
+                                         "  2   not verified: no such directory, no backup in it, a backup run "
+                                         "working in it, or a part could not be read\n"
                                          "  64  usage error\n";
 
 void AddVerifyCommand(CLI::App& cli, RezudCommand& chosen)

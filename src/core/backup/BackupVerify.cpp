@@ -2,6 +2,7 @@
 
 #include "core/backup/BackupDates.h"
 #include "core/backup/BackupFiles.h"
+#include "core/backup/BackupLock.h"
 #include "core/backup/BackupStart.h"
 #include "core/backup/VerifyRun.h"
 #include "core/base/AppError.h"
@@ -9,6 +10,11 @@
 #include "core/data/Database.h"
 #include "core/data/IntegrityCheck.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <future>
 
@@ -90,6 +96,17 @@ void OpenManifest(VerifyRun& run)
     run.manifest = BackupManifest::OpenForReading(run.backup);
 }
 
+// A run holds the backup's lock while it works; what it has half written is
+// no finding. Probed, not held: a backup starting meanwhile is not refused.
+bool RunWorking(const std::string& dir)
+{
+    const int fd = ::open(BackupLock::FileName(dir).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd); // ends the shared lock, if it was taken
+    return held;
+}
+
 bool IsBackup(const std::string& dir)
 {
     std::error_code ec;
@@ -111,6 +128,10 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
     }
     if (!IsBackup(backupDir)) {
         report.errors.push_back(backupDir + " is no backup: it holds neither " + kRecordName + " nor 00000000/LIB.MDE");
+        return report;
+    }
+    if (RunWorking(backupDir)) {
+        report.errors.push_back("a backup run is working in " + backupDir + ": verify once it has ended");
         return report;
     }
     VerifyRun run{backupDir, options, progress, report, {}, {}, {}};

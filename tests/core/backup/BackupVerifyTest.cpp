@@ -1,4 +1,5 @@
 #include "core/backup/BackupVerify.h"
+#include "core/backup/BackupLock.h"
 #include "core/common/IniFile.h"
 #include "core/common/Sha256.h"
 #include "support/BackupFixture.h"
@@ -184,6 +185,19 @@ TEST_F(VerifyTest, DirectoryThatIsNoBackupCannotBeVerified)
     const VerifyReport r = Verify();
     ASSERT_TRUE(r.Failed());
     EXPECT_NE(r.errors.front().find("is no backup"), std::string::npos);
+}
+
+TEST_F(VerifyTest, BackupThatARunIsWritingIsNotVerified)
+{
+    MakeBackup();
+    {
+        const auto lock = BackupLock::Take(backup);
+        ASSERT_TRUE(lock);
+        const VerifyReport r = Verify();
+        ASSERT_TRUE(r.Failed());
+        EXPECT_NE(r.errors.front().find("a backup run is working"), std::string::npos);
+    }
+    EXPECT_FALSE(Verify().Failed());
 }
 
 TEST_F(VerifyTest, DailySharesReadEveryFileOnceAWeek)

@@ -18,10 +18,12 @@ constexpr KindText kKinds[kVerifyKinds] = {
      "Run the backup again: a damaged or missing copy is made anew. Until then do not restore from this backup; "
      "without a sound LIB.MDE copy its documents are not verified."},
     {"document-missing", "Document without its file in the backup",
-     "Run the backup again; if the file is missing in the library as well, run the library check."},
+     "A backup run copies a document again only once it changes: copy the file from the library to the same "
+     "place in the backup, or back up into a new directory. If the file is missing in the library too, run "
+     "rezud check."},
     {"file-missing", "File of the manifest gone from the backup",
-     "Run the backup again: the copy is made anew only once the document changes, so restore the file from "
-     "another backup or copy it from the library by hand."},
+     "A backup run copies a document again only once it changes: copy the file from the library to the same "
+     "place in the backup, or back up into a new directory."},
     {"file-not-plain", "File in the backup is not a plain file",
      "Move what is in the way out of the backup and run the backup again."},
     {"file-unreadable", "File in the backup cannot be read",

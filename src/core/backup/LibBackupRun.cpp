@@ -75,6 +75,18 @@ public:
     using AppError::AppError;
 };
 
+// The manifest's writes: a manifest that cannot be written stops the run,
+// as a full or failing disk under the copies does.
+template <typename Write>
+void ToManifest(Write write)
+{
+    try {
+        write();
+    } catch (const std::exception& e) {
+        throw BackupStopped(75, std::string("cannot write the backup manifest: ") + e.what());
+    }
+}
+
 // Both databases into the backup's control directory.
 DatabaseCopies CopyDatabases(const std::string& lib, const std::string& backup, const std::string& libStamp,
                              const std::string& ctrlStamp)
@@ -402,7 +414,7 @@ void LibBackupRun::PayOwed()
     for (const OwedDocument& d : ledger_->OwedAtStart()) {
         ResultSet row = Required(app_.db.QueryExe(kOneDocument, "R", {d.id}));
         if (row.Eof())
-            ledger_->Forget(d.id);
+            ToManifest([&] { ledger_->Forget(d.id); });
         else
             BackupDocument(row, true);
     }
@@ -411,7 +423,7 @@ void LibBackupRun::PayOwed()
 void LibBackupRun::Owe(std::int64_t document, const std::string& path, const std::string& reason)
 {
     ++totals_.notCopied;
-    ledger_->Owe(document, path, reason);
+    ToManifest([&] { ledger_->Owe(document, path, reason); });
 }
 
 void LibBackupRun::Unsafe(const ResultSet& row)
@@ -481,9 +493,9 @@ void LibBackupRun::Collect(const std::vector<CopyPool::Outcome>& outcomes)
             flush_->Add(std::move(written));
             continue;
         }
-        Owe(o.job.document, fs::path(o.job.target).lexically_relative(app_.state.gsBackupLibPath).generic_string(),
-            FailureReason(o.error));
         try {
+            Owe(o.job.document, fs::path(o.job.target).lexically_relative(app_.state.gsBackupLibPath).generic_string(),
+                FailureReason(o.error));
             CopyFailed(o.error, o.job.source, o.job.target);
         } catch (const BackupStopped&) {
             if (!stop) stop = std::current_exception();
@@ -500,7 +512,7 @@ void LibBackupRun::CollectInstalled()
     for (const FileSystemFlush::Outcome& o : flush_->Take()) {
         if (!o.error) {
             ++totals_.copy;
-            ledger_->Written(o.copy, o.copy.tag);
+            ToManifest([&] { ledger_->Written(o.copy, o.copy.tag); });
             continue;
         }
         Owe(o.copy.tag, o.copy.target.lexically_relative(app_.state.gsBackupLibPath).generic_string(),

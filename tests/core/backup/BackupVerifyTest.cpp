@@ -154,6 +154,18 @@ TEST_F(VerifyTest, WithoutManifestPresentFilesHaveNoEntryYetAndMissingOnesAreNam
     EXPECT_EQ(r.noEntryYet, 2);
 }
 
+TEST_F(VerifyTest, LocationSpelledWithSlashesFindsTheRunsEntry)
+{
+    auto doc = Doc("e.tif");
+    doc.location = "00000001//";
+    builder.AddDocument(folder, doc);
+    MakeBackup();
+    const VerifyReport r = Verify();
+    EXPECT_EQ(Named(r), std::vector<std::string>{});
+    EXPECT_EQ(r.documents, 4);
+    EXPECT_EQ(r.noEntryYet, 0); // the manifest's 00000001/e.tif
+}
+
 TEST_F(VerifyTest, DocumentOutsideTheWalksReachIsNotRequired)
 {
     const std::int64_t cabinet = builder.AddCabinet("Other");

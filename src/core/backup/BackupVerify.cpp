@@ -70,12 +70,12 @@ bool OpenCopy(VerifyRun& run, Connection& connection, const std::string& relativ
 }
 
 // A database copy and its full check; true when it passes.
-bool VerifyDatabase(VerifyRun& run, Connection& connection, const std::string& name, bool full = true)
+bool VerifyDatabase(VerifyRun& run, Connection& connection, const std::string& name)
 {
-    const std::string relative = name == kManifestName ? name : "00000000/" + name;
+    const std::string relative = "00000000/" + name;
     if (!OpenCopy(run, connection, relative)) return false;
     run.Progress("Checking " + name, 0, 0);
-    const std::string damage = DamageFound(connection, full);
+    const std::string damage = DamageFound(connection, true);
     if (damage.empty()) return true;
     run.report.Add({VerifyKind::DatabaseDamaged, 0, relative, damage});
     return false;
@@ -88,12 +88,25 @@ void ListOwed(VerifyRun& run)
     });
 }
 
-// The manifest passes its own check: it is opened for the parts that read it.
+// The manifest is read whole by the parts that use it, so damage shows
+// there; a check of its own first would read it twice.
 void OpenManifest(VerifyRun& run)
 {
-    Connection check;
-    if (!VerifyDatabase(run, check, kManifestName, false)) return;
-    run.manifest = BackupManifest::OpenForReading(run.backup);
+    Connection probe;
+    if (OpenCopy(run, probe, kManifestName)) run.manifest = BackupManifest::OpenForReading(run.backup);
+}
+
+// A part reading the manifest: damage met there is a finding about it.
+template <typename Part>
+void RunManifestPart(VerifyReport& report, const std::string& what, Part part)
+{
+    try {
+        part();
+    } catch (...) {
+        const ErrorInfo e = CurrentError();
+        if (!IsDamage(e)) return report.errors.push_back(what + ": " + e.description);
+        report.Add({VerifyKind::DatabaseDamaged, 0, kManifestName, e.description});
+    }
 }
 
 // A run holds the backup's lock while it works; what it has half written is
@@ -142,7 +155,7 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
     });
     report.manifest = std::filesystem::exists(ManifestFile(backupDir), ec);
     if (report.manifest) RunPart(report, "Manifest", [&] { OpenManifest(run); });
-    if (run.manifest) RunPart(report, "Documents owed", [&] { ListOwed(run); });
+    if (run.manifest) RunManifestPart(report, "Documents owed", [&] { ListOwed(run); });
     // The LIB.MDE copy and its documents wait mostly for SQLite, the files
     // of the manifest for the file system: they run side by side.
     VerifyReport documents, files;
@@ -150,10 +163,11 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
     std::future<void> libDone = std::async(std::launch::async, [&] {
         bool sound = false;
         RunPart(documents, "LIB.MDE copy", [&] { sound = VerifyDatabase(lib, lib.lib, "LIB.MDE"); });
-        if (sound) RunPart(documents, "Documents", [&] { VerifyDocuments(lib); });
+        // The copy passed its check: damage met now is the attached manifest's.
+        if (sound) RunManifestPart(documents, "Documents", [&] { VerifyDocuments(lib); });
     });
     VerifyRun manifest{backupDir, options, progress, files, {}, std::move(run.manifest), {}};
-    if (manifest.manifest) RunPart(files, "Files of the manifest", [&] { VerifyManifestFiles(manifest); });
+    if (manifest.manifest) RunManifestPart(files, "Files of the manifest", [&] { VerifyManifestFiles(manifest); });
     libDone.get();
     report.Merge(std::move(documents));
     report.Merge(std::move(files));

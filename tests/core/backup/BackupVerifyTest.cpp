@@ -123,6 +123,22 @@ TEST_F(VerifyTest, TruncatedDatabaseCopyIsNamed)
     }
 }
 
+TEST_F(VerifyTest, DamagedManifestIsNamed)
+{
+    MakeBackup();
+    const std::string manifest = backup + "/Libbackup.manifest";
+    ASSERT_GE(fs::file_size(manifest), 8192u);
+    // The pages after the schema hold the tables.
+    std::fstream f(manifest, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096);
+    f << std::string(4096, '\xff');
+    f.close();
+    const VerifyReport r = Verify();
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    ASSERT_GE(r.Count(VerifyKind::DatabaseDamaged), 1);
+    EXPECT_EQ(r.findings.front().path, "Libbackup.manifest");
+}
+
 TEST_F(VerifyTest, OwedDocumentIsListedAndNotAlsoMissing)
 {
     MakeBackup();

@@ -98,9 +98,14 @@ TEST_F(VerifyTest, RemovedOrShortenedFileIsNamed)
     MakeBackup();
     fs::remove(backup + "/00000001/a.tif");
     fs::resize_file(backup + "/00000001/c.tif", 10);
-    const VerifyReport r = Verify();
-    EXPECT_EQ(Named(r), (std::vector<std::string>{"file-missing 0 00000001/a.tif", "size-differs 0 00000001/c.tif"}));
-    EXPECT_EQ(r.Count(VerifyKind::FileMissing), 1);
+    // Looked at, or read whole: the same findings.
+    for (const VerifySubset& readData : {VerifySubset::None(), VerifySubset::All()}) {
+        const VerifyReport r = Verify(readData);
+        EXPECT_EQ(Named(r),
+                  (std::vector<std::string>{"file-missing 0 00000001/a.tif", "size-differs 0 00000001/c.tif"}));
+        EXPECT_EQ(r.Count(VerifyKind::FileMissing), 1);
+        EXPECT_EQ(r.hashed, readData.TakesAll() ? 4 : 0); // c.tif is read, a.tif cannot be
+    }
 }
 
 TEST_F(VerifyTest, TruncatedDatabaseCopyIsNamed)

@@ -48,6 +48,7 @@ int RunSessionsList(CliSession& s);
 int RunSessionsRemove(CliSession& s, const std::string& login);
 
 int RunCheck(CliSession& s, const CheckOptions& options);
+int RunRestore(CliSession& s, const std::string& backup, const std::string& dir, bool select);
 
 struct VerifyArgs {
     std::string backup; // the configured backup path when empty

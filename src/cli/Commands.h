@@ -50,4 +50,11 @@ int RunSessionsRemove(CliSession& s, const std::string& login);
 int RunCheck(CliSession& s, const CheckOptions& options);
 int RunRestore(CliSession& s, const std::string& backup, const std::string& dir, bool select);
 
+struct VerifyArgs {
+    std::string backup; // the configured backup path when empty
+    bool readData = false;
+    std::string readDataSubset; // "N%"
+};
+int RunVerify(CliSession& s, const VerifyArgs& a);
+
 int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std::optional<std::string>& compatible);

@@ -2,6 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
+#include "core/backup/VerifySubset.h"
 #include "core/library/LibraryCheck.h"
 
 #include <CLI/CLI.hpp>
@@ -82,6 +83,34 @@ void AddLibraryCommands(CLI::App& cli, RezudCommand& chosen)
         ->check(CLI::NonNegativeNumber);
 }
 
+constexpr const char* kVerifyExitCodes = "Exit codes of verify:\n"
+                                         "  0   the backup is whole\n"
+                                         "  1   findings: something is missing, damaged, changed or owed\n"
+                                         "  2   not verified: no such directory, no backup in it, a backup run "
+                                         "working in it, or a part could not be read\n"
+                                         "  64  usage error\n";
+
+void AddVerifyCommand(CLI::App& cli, RezudCommand& chosen)
+{
+    auto va = Values<VerifyArgs>();
+    CLI::App* verify = Command(cli, chosen, "verify", "Prove a backup directory without restoring it, read-only",
+                               [va] { return Runner([va](CliSession& s) { return RunVerify(s, *va); }); });
+    verify->add_option("BACKUP", va->backup, "The backup directory (default: the configured backup path)")
+        ->transform(AbsolutePath());
+    CLI::Option* all = verify->add_flag("--read-data", va->readData, "Re-read every file and compare its SHA-256");
+    const CLI::Validator percent(
+        [](std::string& text) {
+            return VerifySubset::ParsePercent(text) ? std::string() : "a share between 0% and 100% is needed";
+        },
+        "N%");
+    verify
+        ->add_option("--read-data-subset", va->readDataSubset,
+                     "Re-read a rotating share of the files: N% a day reads every file within ceil(100/N) days")
+        ->check(percent)
+        ->excludes(all);
+    verify->footer(kVerifyExitCodes);
+}
+
 void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
 {
     auto to = Values<std::string>();
@@ -103,6 +132,7 @@ void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
     restore->add_option("BACKUP", re->backup, "The backup directory")->required()->transform(AbsolutePath());
     restore->add_option("DIR", re->dir, "Where the library goes")->required()->transform(AbsolutePath());
     restore->add_flag("--select", re->select, "Then make DIR the active library, as select does");
+    AddVerifyCommand(cli, chosen);
     Command(cli, chosen, "compact", "Compact and repair both databases", [] { return Runner(RunCompact); });
     Command(cli, chosen, "reset-locks", "Clear every document lock", [] { return Runner(RunResetLocks); });
 

@@ -1,0 +1,68 @@
+#include "RezudFixture.h"
+
+#include <nlohmann/json.hpp>
+
+namespace fs = std::filesystem;
+
+class RezudVerifyTest : public RezudTest {
+protected:
+    std::string backup = (env.root / "backup").string();
+    LibraryBuilder builder{lib};
+    std::int64_t folder = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
+
+    void SetUp() override
+    {
+        IniWrite(env.Ini(), "Lib", "Backpath", backup);
+        for (const char* name : {"a.tif", "b.tif"}) {
+            LibraryBuilder::Document doc;
+            doc.filename = name;
+            doc.internal = "1";
+            doc.updated = "2020-01-01 10:00:00";
+            doc.fileSize = 100;
+            builder.AddDocument(folder, doc);
+        }
+        Unattended();
+        ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    }
+};
+
+TEST_F(RezudVerifyTest, WholeBackupOfTheSettingsExitsZeroWithoutLoginOrQuestion)
+{
+    environment.clear();
+    const CliResult r = Rezud({"verify", "--read-data"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Verify of backup " + backup + "\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Re-read (all): 4 files"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("No findings: the backup is whole."), std::string::npos);
+}
+
+TEST_F(RezudVerifyTest, FindingsAreNamedAndExitOne)
+{
+    fs::remove(backup + "/00000001/a.tif");
+    const CliResult text = Rezud({"verify", backup});
+    EXPECT_EQ(text.code, 1);
+    EXPECT_NE(text.out.find("  file-missing 00000001/a.tif (written "), std::string::npos) << text.out;
+
+    const CliResult json = Rezud({"verify", backup, "--json", "--read-data-subset", "50%"});
+    EXPECT_EQ(json.code, 1);
+    const nlohmann::json j = nlohmann::json::parse(json.out)["verify"];
+    EXPECT_EQ(j["whole"], false);
+    EXPECT_EQ(j["counts"]["file-missing"], 1);
+    EXPECT_EQ(j["findings"][0]["path"], "00000001/a.tif");
+    EXPECT_EQ(j["manifestFiles"], 4);
+    EXPECT_EQ(j["documents"], 2);
+    EXPECT_TRUE(j["readData"].get<std::string>().starts_with("share ")) << j["readData"];
+}
+
+TEST_F(RezudVerifyTest, NoBackupOrWrongOptionsAreRefused)
+{
+    EXPECT_EQ(Rezud({"verify", (env.root / "nowhere").string()}).code, 2);
+    EXPECT_EQ(Rezud({"verify", lib + "/00000001"}).code, 2); // a directory, but no backup
+    EXPECT_EQ(Rezud({"verify", "--read-data", "--read-data-subset", "10%"}).code, 64);
+    EXPECT_EQ(Rezud({"verify", "--read-data-subset", "0%"}).code, 64);
+    IniWrite(env.Ini(), "Lib", "Backpath", "");
+    const CliResult none = Rezud({"verify"});
+    EXPECT_EQ(none.code, 2);
+    EXPECT_NE(none.err.find("Backup library path is not specified"), std::string::npos) << none.err;
+}

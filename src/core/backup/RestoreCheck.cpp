@@ -3,6 +3,7 @@
 #include "core/backup/DocumentRows.h"
 #include "core/data/Connection.h"
 #include "core/data/Database.h"
+#include "core/data/IntegrityCheck.h"
 
 #include <sys/stat.h>
 
@@ -15,10 +16,8 @@ void CheckIntegrity(const std::string& file, const std::string& name, std::vecto
 {
     Connection db;
     db.Open(file, Connection::Mode::ReadOnly);
-    ResultSet rs = db.Query("PRAGMA integrity_check", {});
-    if (rs.RecordCount() == 1 && rs["integrity_check"].Text() == "ok") return;
-    for (; !rs.Eof() && problems.size() < kNamed; rs.MoveNext())
-        problems.push_back(name + " fails its integrity check: " + rs["integrity_check"].Text());
+    const std::string damage = DamageFound(db, true);
+    if (!damage.empty()) problems.push_back(name + " fails its integrity check: " + damage);
 }
 
 bool Present(const std::string& path)

@@ -1,0 +1,105 @@
+#include "support/BackupCheck.h"
+
+#include "core/common/AtomicFile.h"
+#include "support/LibraryBuilder.h"
+#include "support/TestEnv.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kControlDir = "00000000";
+
+std::int64_t MtimeNs(const fs::path& file)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(fs::last_write_time(file).time_since_epoch()).count();
+}
+
+FileVersion Read(const fs::path& file) { return {ReadFile(file), MtimeNs(file)}; }
+
+// Plain files below `root` outside its control directory, with the hidden
+// ones when `hidden`; paths relative to `root`.
+template <typename Visit>
+void Walk(const std::string& root, bool hidden, Visit visit)
+{
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path rel = it->path().lexically_relative(root);
+        if (it.depth() == 0 && rel == kControlDir) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (!it->is_regular_file() || it.depth() == 0) continue; // the backup's own files
+        if (!hidden && rel.filename().string().starts_with(".")) continue;
+        visit(rel.string(), it->path());
+    }
+}
+
+void CheckDatabases(const std::string& backup, bool mustExist, std::vector<std::string>& problems)
+{
+    for (const char* name : {"LIB.MDE", "CTRL.MDE"}) {
+        const fs::path copy = fs::path(backup) / kControlDir / name;
+        if (!fs::exists(copy)) {
+            if (mustExist) problems.push_back(copy.string() + ": missing");
+            continue;
+        }
+        std::string check;
+        try {
+            check = QueryOne(copy.string(), "PRAGMA integrity_check");
+        } catch (const std::exception& e) {
+            check = e.what();
+        }
+        if (check != "ok") problems.push_back(copy.string() + ": " + check);
+    }
+}
+
+} // namespace
+
+DocumentFiles ReadDocumentFiles(const std::string& lib)
+{
+    DocumentFiles files;
+    Walk(lib, false, [&](const std::string& rel, const fs::path& file) { files[rel] = Read(file); });
+    return files;
+}
+
+std::vector<std::string> BackupProblems(const std::string& lib, const std::string& backup)
+{
+    std::vector<std::string> problems;
+    for (const auto& [rel, version] : ReadDocumentFiles(lib)) {
+        const fs::path copy = fs::path(backup) / rel;
+        if (!fs::is_regular_file(copy))
+            problems.push_back(rel + ": not in the backup");
+        else if (Read(copy).bytes != version.bytes)
+            problems.push_back(rel + ": other bytes in the backup");
+        else if (MtimeNs(copy) != version.mtimeNs)
+            problems.push_back(rel + ": another time in the backup");
+    }
+    for (const auto& e : fs::recursive_directory_iterator(backup))
+        if (IsWorkFileName(e.path().filename().string())) problems.push_back(e.path().string() + ": work file left");
+    CheckDatabases(backup, true, problems);
+    return problems;
+}
+
+std::vector<std::string> TornFiles(const std::string& backup, const DocumentFiles& before, const DocumentFiles& after)
+{
+    std::vector<std::string> problems;
+    Walk(backup, false, [&](const std::string& rel, const fs::path& file) {
+        const FileVersion copy = Read(file);
+        const auto old = before.find(rel), now = after.find(rel);
+        if ((old == before.end() || old->second != copy) && (now == after.end() || now->second != copy))
+            problems.push_back(rel + ": neither the old nor the new copy (" + std::to_string(copy.bytes.size()) +
+                               " bytes)");
+    });
+    for (const auto& [rel, version] : before)
+        if (!fs::exists(fs::path(backup) / rel)) problems.push_back(rel + ": gone from the backup");
+    CheckDatabases(backup, false, problems);
+    return problems;
+}
+
+std::string Lines(const std::vector<std::string>& problems)
+{
+    std::string text;
+    for (const std::string& p : problems) text += p + "\n";
+    return text;
+}

@@ -1,10 +1,13 @@
 #include "support/BackupCheck.h"
 
+#include "core/backup/BackupLock.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/SpareFiles.h"
 #include "support/LibraryBuilder.h"
 #include "support/TestEnv.h"
 
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -63,7 +66,7 @@ DocumentFiles ReadDocumentFiles(const std::string& lib)
     return files;
 }
 
-std::vector<std::string> BackupProblems(const std::string& lib, const std::string& backup)
+std::vector<std::string> CopyProblems(const std::string& lib, const std::string& backup)
 {
     std::vector<std::string> problems;
     for (const auto& [rel, version] : ReadDocumentFiles(lib)) {
@@ -75,9 +78,28 @@ std::vector<std::string> BackupProblems(const std::string& lib, const std::strin
         else if (MtimeNs(copy) != version.mtimeNs)
             problems.push_back(rel + ": another time in the backup");
     }
-    for (const auto& e : fs::recursive_directory_iterator(backup))
-        if (IsWorkFileName(e.path().filename().string())) problems.push_back(e.path().string() + ": work file left");
     CheckDatabases(backup, true, problems);
+    return problems;
+}
+
+std::vector<std::string> BackupProblems(const std::string& lib, const std::string& backup)
+{
+    std::vector<std::string> problems = CopyProblems(lib, backup);
+    // Spares are old copies kept for the next run to write over; the lock
+    // names every one, or the next run could not tell them from leftovers.
+    std::set<std::string> kept;
+    if (const auto lock = BackupLock::Take(backup)) {
+        if (lock->LastRunUnfinished()) problems.push_back("the lock says the last run did not end");
+        for (const BackupLock::Spare& s : lock->KeptSpares()) kept.insert(s.path);
+    } else {
+        problems.push_back("a run holds the lock");
+    }
+    for (const auto& e : fs::recursive_directory_iterator(backup)) {
+        const std::string name = e.path().filename().string();
+        if (IsWorkFileName(name)) problems.push_back(e.path().string() + ": work file left");
+        if (SpareFiles::IsSpareName(name) && !kept.contains(e.path().lexically_relative(backup).string()))
+            problems.push_back(e.path().string() + ": spare that the lock does not name");
+    }
     return problems;
 }
 

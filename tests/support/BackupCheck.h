@@ -17,9 +17,13 @@ struct FileVersion {
 using DocumentFiles = std::map<std::string, FileVersion>;
 DocumentFiles ReadDocumentFiles(const std::string& lib);
 
-// After a run that completed: every document file of the library in the
-// backup with the same bytes and time, no work file anywhere, and both
-// database copies passing integrity_check.
+// After a run that wrote its record: every document file of the library in
+// the backup with the same bytes and time, and both database copies
+// passing integrity_check.
+std::vector<std::string> CopyProblems(const std::string& lib, const std::string& backup);
+// After a run that completed: CopyProblems, no work file anywhere, no spare
+// that the lock does not name, and both database copies passing
+// integrity_check.
 std::vector<std::string> BackupProblems(const std::string& lib, const std::string& backup);
 
 // At any time, even right after a kill: every file under a real name in

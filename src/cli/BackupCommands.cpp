@@ -2,6 +2,7 @@
 // library's files as a whole.
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
+#include "core/backup/BackupManifest.h"
 #include "core/backup/BackupStart.h"
 #include "core/backup/LibBackupRun.h"
 #include "core/data/Maintenance.h"
@@ -14,9 +15,23 @@ namespace {
 void Totals(CliSession& s, const LibBackupRun& run)
 {
     const BackupTotals& t = run.Totals();
-    s.Result()["totals"] = {
-        {"scanned", t.scan}, {"modified", t.modified}, {"copied", t.copy}, {"notCopied", t.notCopied}};
+    s.Result()["totals"] = {{"scanned", t.scan},
+                            {"modified", t.modified},
+                            {"copied", t.copy},
+                            {"notCopied", t.notCopied},
+                            {"owed", t.owed}};
     s.Result()["fullCopy"] = run.CopyAll();
+}
+
+// The documents the backup lacks, as its manifest lists them.
+void Owed(CliSession& s, const std::string& backup)
+{
+    nlohmann::json owed = nlohmann::json::array();
+    if (auto manifest = BackupManifest::OpenForReading(backup))
+        manifest->ForEachOwed([&](const OwedDocument& d) {
+            owed.push_back({{"id", d.id}, {"path", d.path}, {"reason", d.reason}, {"since", d.since}});
+        });
+    s.Result()["owed"] = std::move(owed);
 }
 
 } // namespace
@@ -41,6 +56,7 @@ int RunBackup(CliSession& s, const std::string& to)
     const bool ran = run.LibBackup(stats.fileSizeKB);
     if (progress) err << '\n';
     Totals(s, run);
+    if (s.Options().json) Owed(s, *backup);
     if (!ran) return Exit::kFailed;
     s.Prompter().Say(run.ReportText());
     return run.Complete() ? Exit::kDone : Exit::kWarnings;

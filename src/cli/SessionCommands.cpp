@@ -2,8 +2,7 @@
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
 #include "core/app/MiscSettingValues.h"
-#include "core/backup/BackupDates.h"
-#include "core/backup/BackupStart.h"
+#include "core/backup/LastBackup.h"
 #include "core/library/LibSelection.h"
 #include "core/library/Library.h"
 #include "core/users/ActiveList.h"
@@ -71,18 +70,16 @@ int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std
 
 namespace {
 
-void ShowLastBackup(CliSession& s, const std::string& backupPath)
+void ShowLastBackup(CliSession& s, const std::string& backupPath, const std::string& library)
 {
-    const std::optional<BackupRecord> record = backupPath.empty() ? std::nullopt : ReadBackupRecord(backupPath);
-    const std::optional<std::time_t> when = record ? ParseRecordDate(record->date) : std::nullopt;
-    if (!when || *when == ZeroDate()) {
-        s.Result()["lastBackup"] = nullptr;
-        s.Prompter().Say("Last backup: none");
-        return;
-    }
-    const long long days = static_cast<long long>(std::difftime(std::time(nullptr), *when) / 86400);
-    s.Result()["lastBackup"] = {{"date", record->date}, {"ageDays", days}, {"from", record->from}};
-    s.Prompter().Say("Last backup: " + record->date + " (" + std::to_string(days) + " days ago)");
+    const LastBackup last = LastBackupOf(backupPath, library, std::time(nullptr));
+    s.Result()["lastBackup"] =
+        last.when ? nlohmann::json{{"date", last.date}, {"ageDays", last.days}} : nlohmann::json(nullptr);
+    s.Prompter().Say(LastBackupLine(last));
+    if (backupPath.empty()) return;
+    const std::optional<std::string> warning = LastBackupWarning(last);
+    s.Result()["lastBackupWarning"] = warning ? nlohmann::json(*warning) : nlohmann::json(nullptr);
+    if (warning) s.Prompter().Say(*warning);
 }
 
 } // namespace
@@ -103,6 +100,6 @@ int RunStatus(CliSession& s)
     s.Result()["backup"] = paths.backupPath;
     s.Prompter().Say("Backup path: " + paths.backupPath);
     ShowSettings(s, ReadMiscSettings(app.state.IniPath()));
-    ShowLastBackup(s, paths.backupPath);
+    ShowLastBackup(s, paths.backupPath, valid ? library : std::string());
     return valid ? Exit::kDone : Exit::kFailed;
 }

@@ -44,7 +44,8 @@ TEST_F(RezudBackupTest, ScheduledRunBacksUpAndExitsZero)
     const CliResult status = Rezud({"status", "--json"});
     const nlohmann::json j = nlohmann::json::parse(status.out);
     EXPECT_EQ(j["lastBackup"]["ageDays"], 0);
-    EXPECT_EQ(j["lastBackup"]["from"], lib);
+    EXPECT_EQ(j["lastBackup"]["date"], IniRead(backup + "/Libbackup.ini", "LASTBACKUP", "Date"));
+    EXPECT_TRUE(j["lastBackupWarning"].is_null());
 }
 
 TEST_F(RezudBackupTest, WithoutYesAndWithoutTerminalRefusesBeforeAnything)
@@ -75,7 +76,6 @@ TEST_F(RezudBackupTest, ADocumentThatCannotBeCopiedIsNamedAndExitsOne)
     const std::int64_t id = AddDocument("broken.tif");
     fs::remove(lib + "/00000001/broken.tif");
     fs::create_directory(lib + "/00000001/broken.tif"); // read fails on the source side
-    (void)id;
     Unattended();
     const CliResult r = Rezud({"backup", "--yes", "--json"});
     EXPECT_EQ(r.code, 1);
@@ -83,6 +83,12 @@ TEST_F(RezudBackupTest, ADocumentThatCannotBeCopiedIsNamedAndExitsOne)
     const nlohmann::json j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["totals"]["copied"], 3);
     EXPECT_EQ(j["totals"]["notCopied"], 1);
+    EXPECT_EQ(j["totals"]["owed"], 1);
+    ASSERT_EQ(j["owed"].size(), 1u);
+    EXPECT_EQ(j["owed"][0]["id"], id);
+    EXPECT_EQ(j["owed"][0]["path"], "00000001/broken.tif");
+    EXPECT_EQ(j["owed"][0]["reason"].get<std::string>().rfind("copy failed: ", 0), 0u) << j["owed"][0];
+    EXPECT_FALSE(j["owed"][0]["since"].get<std::string>().empty());
     EXPECT_EQ(j["exit"], 1);
 }
 

@@ -10,7 +10,8 @@ TEST_F(RezudTest, StatusTellsTheLibraryItsDescriptionAndBackup)
     const CliResult r = Rezud({"status"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "Library: " + lib + "\nDescription: Test library\nBackup path: " + (env.root / "bk").string() +
-                         "\nOperation mode: single\nV1.xx data compatible: on\nLast backup: none\n");
+                         "\nOperation mode: single\nV1.xx data compatible: on\nLast backup: none\n"
+                         "Warning: the backup path holds no backup of this library - run Backup.\n");
     EXPECT_EQ(r.err, "");
 
     IniWrite(env.Ini(), "Lib", "Path", (env.root / "nowhere").string());

@@ -21,6 +21,11 @@ ManifestEntry EntryOf(const ResultSet& rs)
     return {rs["path"].Text(), rs["size"].Int(), rs["mtime_ns"].Int(), rs["sha256"].Text(), rs["written"].Text()};
 }
 
+OwedDocument OwedOf(const ResultSet& rs)
+{
+    return {rs["id"].Int(), rs["path"].Text(), rs["reason"].Text(), rs["since"].Text()};
+}
+
 } // namespace
 
 std::string ManifestFile(const std::string& backupDir) { return backupDir + "/" + kManifestName; }
@@ -107,6 +112,14 @@ void BackupManifest::ForEachEntry(const std::function<void(const ManifestEntry&)
     }
 }
 
+std::vector<OwedDocument> BackupManifest::FirstOwed(std::int64_t limit)
+{
+    std::vector<OwedDocument> owed;
+    for (ResultSet rs = db_->Query("SELECT * FROM owed ORDER BY id LIMIT ?", {limit}); !rs.Eof(); rs.MoveNext())
+        owed.push_back(OwedOf(rs));
+    return owed;
+}
+
 void BackupManifest::ForEachOwed(const std::function<void(const OwedDocument&)>& visit)
 {
     std::int64_t after = INT64_MIN;
@@ -114,7 +127,7 @@ void BackupManifest::ForEachOwed(const std::function<void(const OwedDocument&)>&
         ResultSet rs = db_->Query("SELECT * FROM owed WHERE id>? ORDER BY id LIMIT ?", {after, std::int64_t{kPage}});
         if (rs.Eof()) return;
         for (; !rs.Eof(); rs.MoveNext()) {
-            visit({rs["id"].Int(), rs["path"].Text(), rs["reason"].Text(), rs["since"].Text()});
+            visit(OwedOf(rs));
             after = rs["id"].Int();
         }
     }

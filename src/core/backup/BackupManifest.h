@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 inline constexpr const char* kManifestName = "Libbackup.manifest";
 std::string ManifestFile(const std::string& backupDir);
@@ -57,6 +58,8 @@ public:
     // In order of path and of id, a page at a time, so memory stays flat.
     void ForEachEntry(const std::function<void(const ManifestEntry&)>& visit);
     void ForEachOwed(const std::function<void(const OwedDocument&)>& visit);
+    // The first `limit` owed, in order of id.
+    std::vector<OwedDocument> FirstOwed(std::int64_t limit);
     std::int64_t EntryCount();
     std::int64_t OwedCount();
 

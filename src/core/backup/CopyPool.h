@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <filesystem>
@@ -25,6 +26,7 @@ public:
         std::function<PendingCopy(const std::filesystem::path& source, const std::filesystem::path& target)>;
     struct Job {
         std::string source, target;
+        std::int64_t document = 0; // the row the copy is for
     };
     struct Outcome {
         Job job;

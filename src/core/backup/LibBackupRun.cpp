@@ -2,6 +2,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/backup/BackupDates.h"
+#include "core/backup/BackupLedger.h"
 #include "core/backup/BackupLock.h"
 #include "core/backup/BackupStart.h"
 #include "core/backup/DatabaseCopy.h"
@@ -11,6 +12,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/common/Commons.h"
 #include "core/common/IniFile.h"
+#include "core/common/Sha256.h"
 #include "core/common/SpareFiles.h"
 #include "core/data/ReadStretch.h"
 #include "core/library/BackupReach.h"
@@ -44,6 +46,10 @@ constexpr std::int64_t kSpareBytes = std::int64_t{64} << 20;
 // Rows out of reach named in the one message about them.
 constexpr std::size_t kUnsafeNamed = 5;
 
+// Owed documents named in the report.
+constexpr std::int64_t kOwedNamed = 5;
+
+constexpr const char* kOneDocument = "SELECT id, `filename`, `location` FROM `images` WHERE id=?";
 constexpr const char* kAllDocuments =
     "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
 // The folder's document count, and only the documents whose row passes the
@@ -69,6 +75,18 @@ public:
     using AppError::AppError;
 };
 
+// The manifest's writes: a manifest that cannot be written stops the run,
+// as a full or failing disk under the copies does.
+template <typename Write>
+void ToManifest(Write write)
+{
+    try {
+        write();
+    } catch (const std::exception& e) {
+        throw BackupStopped(75, std::string("cannot write the backup manifest: ") + e.what());
+    }
+}
+
 // Both databases into the backup's control directory.
 DatabaseCopies CopyDatabases(const std::string& lib, const std::string& backup, const std::string& libStamp,
                              const std::string& ctrlStamp)
@@ -80,6 +98,20 @@ DatabaseCopies CopyDatabases(const std::string& lib, const std::string& backup, 
     copies.lib = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp);
     copies.ctrl = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp);
     return copies;
+}
+
+// Why a copy failed, in the words of the failure.
+std::string FailureReason(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::system_error& e) {
+        return "copy failed: " + e.code().message();
+    } catch (const std::exception& e) {
+        return std::string("copy failed: ") + e.what();
+    } catch (...) {
+        return "copy failed";
+    }
 }
 
 bool SameDirectory(const std::string& a, const std::string& b)
@@ -158,6 +190,7 @@ void LibBackupRun::Start()
     const std::string& backup = app_.state.gsBackupLibPath;
     if (lock_->LastRunUnfinished()) RemoveLeftovers(backup);
     lock_->Begin();
+    ledger_ = std::make_unique<BackupLedger>(backup);
     dirs_ = std::make_unique<DocumentDirs>(app_.state.gsActiveLibPath, backup);
     spares_ = std::make_unique<SpareFiles>(kSpareFiles, kSpareBytes);
     for (const BackupLock::Spare& spare : lock_->KeptSpares()) {
@@ -192,6 +225,15 @@ bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
     spares_.reset();
     dirs_.reset();
     if (databases_.valid()) databases_.wait();
+    // After a failure, what was installed and owed is kept all the same.
+    if (ledger_) {
+        try {
+            ledger_->Commit();
+        } catch (...) {
+            clean = false;
+        }
+    }
+    ledger_.reset();
     return clean;
 }
 
@@ -215,6 +257,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             // walk's start, as the record's date is.
             databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                     app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+            PayOwed();
             for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
             Collect(pool_->Drain());
             pool_.reset();
@@ -245,10 +288,15 @@ bool LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
     if (wrote_) flush_->Finish();
     CollectInstalled();
     ReportUnsafe();
-    // A document that should have been copied and was not keeps the old
-    // date, so the next run tries it again.
-    const bool complete = databasesCopied && totals_.notCopied == 0 && !incomplete_;
-    complete_ = complete && unsafe_ == 0;
+    // A document that should have been copied and was not is owed, and the
+    // next run copies it first whatever the date: the date may advance once
+    // the manifest saying so is on the disk.
+    if (databasesCopied) RecordDatabases();
+    ledger_->Commit();
+    totals_.owed = ledger_->OwedCount();
+    owedNamed_ = ledger_->Manifest().FirstOwed(kOwedNamed);
+    const bool complete = databasesCopied && !incomplete_;
+    complete_ = complete && totals_.notCopied == 0 && unsafe_ == 0 && totals_.owed == 0;
     return WriteRecord(complete ? FormatRecordDate(walkStart) : previousDate);
 }
 
@@ -273,8 +321,11 @@ std::string LibBackupRun::ReportText() const
     std::string text = "Total indexed documents scanned : " + std::to_string(totals_.scan) + "\r\n" +
                        "Total files created or modified since last backup : " + std::to_string(totals_.modified) +
                        "\r\n" + "Total files actually copied : " + std::to_string(totals_.copy);
-    if (totals_.notCopied > 0)
-        text += "\r\nFiles not copied (tried again by the next backup) : " + std::to_string(totals_.notCopied);
+    if (totals_.owed == 0) return text;
+    text += "\r\nDocuments owed (copied first by the next backup) : " + std::to_string(totals_.owed);
+    for (const OwedDocument& d : owedNamed_)
+        text += "\r\n" + std::to_string(d.id) + ": " + d.path + " (" + d.reason + ")";
+    if (totals_.owed > kOwedNamed) text += "\r\n...";
     return text;
 }
 
@@ -322,23 +373,24 @@ void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
 // change test already and its file time decides. A row without a file name
 // has a missing file; one whose file is out of reach can never be copied,
 // so it is reported but does not hold the date back.
-void LibBackupRun::BackupDocument(const ResultSet& row)
+void LibBackupRun::BackupDocument(const ResultSet& row, bool owed)
 {
+    const std::int64_t id = row["id"].Int();
+    if (!owed && ledger_->WasOwed(id)) return; // copied first, before the walk
     const std::string location = row["location"].Text(), filename = row["filename"].Text();
+    const std::string path = location + "/" + filename;
     const AppState& s = app_.state;
-    if (filename.empty()) {
-        if (!m_bCopyAll) ++totals_.notCopied; // its file is missing: tried again next time
-        return;
-    }
+    // A row without a file name has a missing file. Copying everything
+    // skips missing files silently; copying what changed owes them.
+    const bool skipMissing = m_bCopyAll && !owed;
+    if (filename.empty()) return skipMissing ? void() : Owe(id, path, "file missing: the row names no file");
     if (!IsSafeDocumentPath(location, filename) || !dirs_->SourceReachable(location)) return Unsafe(row);
-    const std::string source = s.gsActiveLibPath + "/" + location + "/" + filename;
+    const std::string source = s.gsActiveLibPath + "/" + path;
     struct stat st {};
-    if (::lstat(source.c_str(), &st) != 0) {
-        if (!m_bCopyAll) ++totals_.notCopied; // its file vanished: tried again next time
-        return;
-    }
+    if (::lstat(source.c_str(), &st) != 0)
+        return skipMissing ? void() : Owe(id, path, std::string("file missing: ") + std::strerror(errno));
     if (S_ISLNK(st.st_mode)) return Unsafe(row);
-    if (!m_bCopyAll) {
+    if (!m_bCopyAll && !owed) {
         if (st.st_mtime <= m_dLastBackup) return;
         ++totals_.modified;
     }
@@ -347,16 +399,36 @@ void LibBackupRun::BackupDocument(const ResultSet& row)
     try {
         reachable = dirs_->TargetReady(location);
     } catch (...) {
+        Owe(id, path, FailureReason(std::current_exception()));
         CopyFailed(std::current_exception(), source, target + "/" + filename);
-        ++totals_.notCopied;
         return;
     }
     if (!reachable) return Unsafe(row);
-    if (!CopyImage(source, target, filename)) ++totals_.notCopied;
+    CopyImage(source, target, filename, id);
+}
+
+// The owed documents of earlier runs, copied before the walk whatever
+// their dates; a row gone since owes nothing.
+void LibBackupRun::PayOwed()
+{
+    for (const OwedDocument& d : ledger_->OwedAtStart()) {
+        ResultSet row = Required(app_.db.QueryExe(kOneDocument, "R", {d.id}));
+        if (row.Eof())
+            ToManifest([&] { ledger_->Forget(d.id); });
+        else
+            BackupDocument(row, true);
+    }
+}
+
+void LibBackupRun::Owe(std::int64_t document, const std::string& path, const std::string& reason)
+{
+    ++totals_.notCopied;
+    ToManifest([&] { ledger_->Owe(document, path, reason); });
 }
 
 void LibBackupRun::Unsafe(const ResultSet& row)
 {
+    Owe(row["id"].Int(), row["location"].Text() + "/" + row["filename"].Text(), "unsafe path");
     if (++unsafe_ <= static_cast<std::int64_t>(kUnsafeNamed))
         unsafeNames_.push_back(row["id"].Text() + ": " + row["location"].Text() + "/" + row["filename"].Text());
 }
@@ -374,16 +446,19 @@ void LibBackupRun::ReportUnsafe()
 
 // Hands the copy to the pool, whose target directory exists; false when
 // that failed. The copy itself is counted once it is installed.
-bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName)
+bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName,
+                             std::int64_t document)
 {
     const std::string target = sTarget + "/" + sTargetName;
     try {
-        Collect(pool_->Submit({sOrifile, target}));
+        Collect(pool_->Submit({sOrifile, target, document}));
         CollectInstalled();
         return true;
     } catch (const BackupStopped&) {
         throw;
     } catch (...) {
+        Owe(document, fs::path(target).lexically_relative(app_.state.gsBackupLibPath).generic_string(),
+            FailureReason(std::current_exception()));
         CopyFailed(std::current_exception(), sOrifile, target);
         return false;
     }
@@ -413,11 +488,14 @@ void LibBackupRun::Collect(const std::vector<CopyPool::Outcome>& outcomes)
     for (const CopyPool::Outcome& o : outcomes) {
         if (!o.error) {
             wrote_ = true;
-            flush_->Add(o.written);
+            PendingCopy written = o.written;
+            written.tag = o.job.document;
+            flush_->Add(std::move(written));
             continue;
         }
-        ++totals_.notCopied;
         try {
+            Owe(o.job.document, fs::path(o.job.target).lexically_relative(app_.state.gsBackupLibPath).generic_string(),
+                FailureReason(o.error));
             CopyFailed(o.error, o.job.source, o.job.target);
         } catch (const BackupStopped&) {
             if (!stop) stop = std::current_exception();
@@ -434,9 +512,11 @@ void LibBackupRun::CollectInstalled()
     for (const FileSystemFlush::Outcome& o : flush_->Take()) {
         if (!o.error) {
             ++totals_.copy;
+            ToManifest([&] { ledger_->Written(o.copy, o.copy.tag); });
             continue;
         }
-        ++totals_.notCopied;
+        Owe(o.copy.tag, o.copy.target.lexically_relative(app_.state.gsBackupLibPath).generic_string(),
+            FailureReason(o.error));
         CopyFailed(o.error, o.copy.target.string(), o.copy.target.string());
     }
 }
@@ -456,8 +536,32 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
                     : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
             libStamp_ = copies.lib.stamp;
             ctrlStamp_ = copies.ctrl.stamp;
+            databaseCopies_ = copies;
             if (copies.lib.copied || copies.ctrl.copied) wrote_ = true;
             return true;
         },
         sTarget);
+}
+
+// The database copies made now; one made by a run before the manifest
+// existed is entered once, read back.
+void LibBackupRun::RecordDatabases()
+{
+    const std::string& backup = app_.state.gsBackupLibPath;
+    const std::pair<const DatabaseCopyResult*, std::string> copies[] = {{&databaseCopies_.lib, "00000000/LIB.MDE"},
+                                                                        {&databaseCopies_.ctrl, "00000000/CTRL.MDE"}};
+    for (const auto& [copy, path] : copies) {
+        if (copy->copied) {
+            ledger_->Database(path, copy->content);
+        } else if (!ledger_->HasEntry(path)) {
+            struct stat st {};
+            if (::stat((backup + "/" + path).c_str(), &st) != 0)
+                throw TargetError("cannot read database copy", backup + "/" + path,
+                                  std::error_code(errno, std::generic_category()));
+            const FileDigest digest = DigestOfFile(backup + "/" + path);
+            ledger_->Database(path, {digest.size,
+                                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                                     digest.sha256});
+        }
+    }
 }

@@ -3,6 +3,7 @@
 // checks, the walk over cabinets, drawers and folders, the document copies,
 // the database copies and the backup record Libbackup.ini.
 #include "core/backup/BackupLock.h"
+#include "core/backup/BackupManifest.h"
 #include "core/backup/CopyPool.h"
 #include "core/backup/DatabaseCopy.h"
 #include "core/backup/IsLogic.h"
@@ -23,6 +24,7 @@ struct BackupTotals {
     std::int64_t modified = 0;  // documents that passed the change test
     std::int64_t copy = 0;      // files actually copied
     std::int64_t notCopied = 0; // documents that should have been copied but were not
+    std::int64_t owed = 0;      // documents the backup lacks after the run, of this run or earlier
 };
 
 class LibBackupRun {
@@ -38,12 +40,13 @@ public:
 
     // The run; false when a check refused it or an error stopped it.
     bool LibBackup(std::int64_t nStatFileSize);
-    // The three-line report (a fourth line when documents were not copied).
+    // The three-line report; then what the backup owes, when it owes any.
     std::string ReportText() const;
 
     bool DrawersBackup(std::int64_t sCatID);
     // Hands one document file to the copy helpers; false when it cannot.
-    bool CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName);
+    bool CopyImage(const std::string& sOrifile, const std::string& sTarget, const std::string& sTargetName,
+                   std::int64_t document = 0);
     bool CopyLibData(const std::string& sTarget);
 
     const BackupTotals& Totals() const { return totals_; }
@@ -73,7 +76,10 @@ private:
     void Unsafe(const class ResultSet& row);
     void ReportUnsafe();
     bool WriteRecord(const std::string& date);
-    void BackupDocument(const class ResultSet& row);
+    void BackupDocument(const class ResultSet& row, bool owed = false);
+    void PayOwed();
+    void Owe(std::int64_t document, const std::string& path, const std::string& reason);
+    void RecordDatabases();
     bool Finish(std::time_t walkStart, const std::string& previousDate);
 
     AppContext& app_;
@@ -88,6 +94,8 @@ private:
     bool complete_ = false;
     std::int64_t unsafe_ = 0;                      // rows naming files out of reach
     std::vector<std::string> unsafeNames_;         // the first few of them
+    std::vector<OwedDocument> owedNamed_;          // the first few owed after the run
+    std::unique_ptr<class BackupLedger> ledger_;   // from the start to the record
     std::unique_ptr<class BackupLock> lock_;       // while the run works
     std::unique_ptr<class DocumentDirs> dirs_;     // during the walk
     std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
@@ -95,4 +103,5 @@ private:
     std::unique_ptr<CopyPool> pool_;               // during the walk
     std::future<DatabaseCopies> databases_;        // made while the walk runs
     std::string libStamp_, ctrlStamp_;             // what the database copies were made from
+    DatabaseCopies databaseCopies_;                // what this run's database copies hold
 };

@@ -1,7 +1,9 @@
 #include "gui/app/LibAdminMain.h"
 
 #include "core/app/CommandRules.h"
+#include "core/backup/LastBackup.h"
 #include "core/base/MyErrHandler.h"
+#include "core/library/LibSelection.h"
 #include "core/library/Library.h"
 #include "core/users/InitialPassword.h"
 #include "gui/app/ConsoleCommands.h"
@@ -9,6 +11,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QVBoxLayout>
+
+#include <ctime>
 
 namespace {
 
@@ -61,11 +65,15 @@ LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui
     lbStatus_ = new QLabel(this);
     lbStatus_->setObjectName("lbStatus");
     layout->addWidget(lbStatus_);
-    // A line of its own, so the status keeps the Part's texts as they are.
+    // Lines of their own, so the status keeps its own texts as they are.
     lbInitialPassword_ = new QLabel(kInitialPasswordNotice, this);
     lbInitialPassword_->setObjectName("lbInitialPassword");
     lbInitialPassword_->hide();
     layout->addWidget(lbInitialPassword_);
+    lbLastBackup_ = new QLabel(this);
+    lbLastBackup_->setObjectName("lbLastBackup");
+    lbLastBackup_->hide();
+    layout->addWidget(lbLastBackup_);
     Wire();
     Load();
 }
@@ -110,8 +118,9 @@ void LibAdminMain::Wire()
                 if (c.rule.warning) WarnLibInUse();
                 c.run(*this);
             });
-            // A command may have changed the password or the library.
+            // A command may have changed the password, the library or its backup.
             ShowInitialPasswordNotice();
+            ShowLastBackup();
             TakeBackFocus(button);
         });
     }
@@ -140,6 +149,20 @@ void LibAdminMain::RefreshLibStatus(const std::string& sLibPath)
     ShowFromStart(tbLibDesc_, active ? QString::fromStdString(GetLibExtraInfo(App(), "3")) : QString());
     shownLibPath_ = sLibPath;
     ShowInitialPasswordNotice();
+    ShowLastBackup();
+}
+
+// When a backup path is set: the last backup of the shown library, and a
+// warning when there is none or it is old.
+void LibAdminMain::ShowLastBackup()
+{
+    const std::string backupPath = shownLibPath_.empty() ? std::string() : ReadLibPaths(App()).backupPath;
+    lbLastBackup_->setVisible(!backupPath.empty());
+    if (backupPath.empty()) return;
+    const LastBackup last = LastBackupOf(backupPath, shownLibPath_, std::time(nullptr));
+    std::string text = LastBackupLine(last);
+    if (const auto warning = LastBackupWarning(last)) text += "\n" + *warning;
+    lbLastBackup_->setText(QString::fromStdString(text));
 }
 
 void LibAdminMain::ShowInitialPasswordNotice()

@@ -28,6 +28,7 @@ public:
     // Shows the initial-password line while the administrator of the library
     // shown as active still has the initial password.
     void ShowInitialPasswordNotice();
+    void ShowLastBackup();
 
     static bool InitCommonControlsVB() { return true; }
 
@@ -42,6 +43,7 @@ private:
     QLineEdit* tbLibDesc_;
     QLabel* lbStatus_;
     QLabel* lbInitialPassword_;
+    QLabel* lbLastBackup_;
     QList<QPushButton*> libraryCommands_;
     // The library RefreshLibStatus last showed; empty when none.
     std::string shownLibPath_;

@@ -54,7 +54,7 @@ TEST(CopyPool, EveryJobComesBackOnceAndOneTargetIsNeverCopiedTwiceAtOnce)
             // naming one file would.
             const std::string target = i % 4 == 0 ? "/b/shared" : "/b/t" + std::to_string(i);
             const std::string source = i == 7 ? "/l/bad" : "/l/s" + std::to_string(i);
-            for (auto& o : pool.Submit({source, target})) outcomes.push_back(std::move(o));
+            for (auto& o : pool.Submit({source, target, 0})) outcomes.push_back(std::move(o));
         }
         for (auto& o : pool.Drain()) outcomes.push_back(std::move(o));
     }
@@ -82,7 +82,7 @@ TEST(CopyPool, DroppedWithJobsWaitingItStopsWithoutStartingThem)
                 return PendingCopy{};
             },
             2, 1000);
-        for (int i = 0; i < 1000; ++i) pool.Submit({"/l/s", "/b/t" + std::to_string(i)});
+        for (int i = 0; i < 1000; ++i) pool.Submit({"/l/s", "/b/t" + std::to_string(i), 0});
     }
     EXPECT_LT(watch.calls, 1000);
     EXPECT_EQ(watch.now, 0); // none still running once the pool is gone

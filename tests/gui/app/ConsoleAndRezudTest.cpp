@@ -1,6 +1,7 @@
 // The console and rezud run one operation on two copies of one library and
 // must leave the same databases, backup tree and record.
 #include "cli/Rezud.h"
+#include "core/backup/BackupManifest.h"
 #include "core/common/IniFile.h"
 #include "core/users/GroupMaintenance.h"
 #include "core/users/UserMaintenance.h"
@@ -53,6 +54,12 @@ std::map<std::string, std::string> Tree(const fs::path& root)
             for (const char* key : {"Total Scan", "Total Modified", "Total Copy"})
                 tree[rel] += IniRead(entry.path(), "LASTBACKUP", key) + ";";
             tree[rel] += IniRead(entry.path(), "LASTBACKUP", "Date").empty() ? "no date" : "dated";
+        } else if (rel == kManifestName) {
+            // Its entries without the hour they were written; database
+            // copies of the same rows may differ in their bytes.
+            BackupManifest::OpenForReading(root.string())->ForEachEntry([&](const ManifestEntry& e) {
+                tree[rel] += e.path + (e.path.ends_with(".MDE") ? "" : " " + e.sha256) + "\n";
+            });
         } else
             tree[rel] = ReadFile(entry.path());
     }

@@ -1,3 +1,6 @@
+#include "core/backup/BackupDates.h"
+#include "core/backup/LastBackup.h"
+#include "core/common/IniFile.h"
 #include "core/users/InitialPassword.h"
 #include "core/users/Password.h"
 #include "gui/app/LibAdminMain.h"
@@ -99,4 +102,26 @@ TEST_F(ConsoleOnNewLibrary, InitialPasswordLineGoesOnceThePasswordChanges)
     EXPECT_TRUE(NoticeShown(console));
     console.RefreshLibStatus("");
     EXPECT_FALSE(NoticeShown(console));
+}
+
+TEST_F(ConsoleOnNewLibrary, TheLastBackupLineShowsOnlyWithABackupPathAndWarnsWhenThereIsNone)
+{
+    LibAdminMain console(env.ui);
+    auto* line = Find<QLabel>(console, "lbLastBackup");
+    EXPECT_FALSE(line->isVisibleTo(&console));
+
+    const std::string backup = (env.root / "bk").string();
+    IniWrite(env.Ini(), "Lib", "Backpath", backup);
+    console.RefreshLibStatus(lib);
+    EXPECT_TRUE(line->isVisibleTo(&console));
+    EXPECT_EQ(line->text().toStdString(), std::string("Last backup: none\n") + kNoBackupWarning);
+
+    std::filesystem::create_directories(backup);
+    IniWrite(backup + "/Libbackup.ini", "LASTBACKUP", "FROM", lib);
+    IniWrite(backup + "/Libbackup.ini", "LASTBACKUP", "Date", FormatRecordDate(std::time(nullptr) - 86400 - 60));
+    console.RefreshLibStatus(lib);
+    EXPECT_EQ(line->text().toStdString().rfind("Last backup: ", 0), 0u);
+    EXPECT_NE(line->text().toStdString().find(", 1 day ago"), std::string::npos) << line->text().toStdString();
+    EXPECT_EQ(line->text().toStdString().find("Warning"), std::string::npos);
+    EXPECT_EQ(Find<QLabel>(console, "lbStatus")->text(), "") << "the status keeps its own texts";
 }

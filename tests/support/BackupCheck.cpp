@@ -1,10 +1,14 @@
 #include "support/BackupCheck.h"
 
 #include "core/backup/BackupLock.h"
+#include "core/backup/BackupManifest.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Sha256.h"
 #include "core/common/SpareFiles.h"
 #include "support/LibraryBuilder.h"
 #include "support/TestEnv.h"
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
@@ -15,9 +19,12 @@ namespace {
 
 constexpr const char* kControlDir = "00000000";
 
+// Nanoseconds since 1970, as the manifest keeps them.
 std::int64_t MtimeNs(const fs::path& file)
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(fs::last_write_time(file).time_since_epoch()).count();
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) throw std::runtime_error("cannot read the time of " + file.string());
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 FileVersion Read(const fs::path& file) { return {ReadFile(file), MtimeNs(file)}; }
@@ -27,6 +34,7 @@ FileVersion Read(const fs::path& file) { return {ReadFile(file), MtimeNs(file)};
 template <typename Visit>
 void Walk(const std::string& root, bool hidden, Visit visit)
 {
+    if (!fs::exists(root)) return; // a first run killed before it made the directory
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         const fs::path rel = it->path().lexically_relative(root);
         if (it.depth() == 0 && rel == kControlDir) {
@@ -57,6 +65,36 @@ void CheckDatabases(const std::string& backup, bool mustExist, std::vector<std::
     }
 }
 
+std::string Sha256Of(const std::string& bytes)
+{
+    Sha256 sha;
+    sha.Update(bytes.data(), bytes.size());
+    return sha.Hex();
+}
+
+// The manifest reaches the disk before the record: it holds what every copy
+// and both database copies hold, and owes nothing.
+void CheckManifest(const std::string& backup, const DocumentFiles& documents, std::vector<std::string>& problems)
+{
+    const auto manifest = BackupManifest::OpenForReading(backup);
+    if (!manifest) return problems.push_back("no manifest");
+    for (const auto& [rel, version] : documents) {
+        const auto entry = manifest->Entry(rel);
+        if (!entry)
+            problems.push_back(rel + ": not in the manifest");
+        else if (entry->size != static_cast<std::int64_t>(version.bytes.size()) || entry->mtimeNs != version.mtimeNs ||
+                 entry->sha256 != Sha256Of(version.bytes))
+            problems.push_back(rel + ": the manifest says otherwise");
+    }
+    for (const std::string rel : {"00000000/LIB.MDE", "00000000/CTRL.MDE"}) {
+        const auto entry = manifest->Entry(rel);
+        const FileDigest copy = DigestOfFile(fs::path(backup) / rel);
+        if (!entry || entry->size != copy.size || entry->sha256 != copy.sha256)
+            problems.push_back(rel + ": the manifest says otherwise");
+    }
+    manifest->ForEachOwed([&](const OwedDocument& d) { problems.push_back(d.path + ": owed (" + d.reason + ")"); });
+}
+
 } // namespace
 
 DocumentFiles ReadDocumentFiles(const std::string& lib)
@@ -69,7 +107,8 @@ DocumentFiles ReadDocumentFiles(const std::string& lib)
 std::vector<std::string> CopyProblems(const std::string& lib, const std::string& backup)
 {
     std::vector<std::string> problems;
-    for (const auto& [rel, version] : ReadDocumentFiles(lib)) {
+    const DocumentFiles documents = ReadDocumentFiles(lib);
+    for (const auto& [rel, version] : documents) {
         const fs::path copy = fs::path(backup) / rel;
         if (!fs::is_regular_file(copy))
             problems.push_back(rel + ": not in the backup");
@@ -79,6 +118,7 @@ std::vector<std::string> CopyProblems(const std::string& lib, const std::string&
             problems.push_back(rel + ": another time in the backup");
     }
     CheckDatabases(backup, true, problems);
+    if (problems.empty()) CheckManifest(backup, documents, problems);
     return problems;
 }
 

@@ -18,12 +18,12 @@ using DocumentFiles = std::map<std::string, FileVersion>;
 DocumentFiles ReadDocumentFiles(const std::string& lib);
 
 // After a run that wrote its record: every document file of the library in
-// the backup with the same bytes and time, and both database copies
-// passing integrity_check.
+// the backup with the same bytes and time, both database copies passing
+// integrity_check, and the manifest saying what each of them holds and
+// owing nothing.
 std::vector<std::string> CopyProblems(const std::string& lib, const std::string& backup);
-// After a run that completed: CopyProblems, no work file anywhere, no spare
-// that the lock does not name, and both database copies passing
-// integrity_check.
+// After a run that completed: CopyProblems, no work file anywhere, and no
+// spare that the lock does not name.
 std::vector<std::string> BackupProblems(const std::string& lib, const std::string& backup);
 
 // At any time, even right after a kill: every file under a real name in

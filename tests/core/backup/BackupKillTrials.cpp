@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kTrials = 24;
+constexpr int kKills = 24;
 constexpr int kDocuments = 300;
 constexpr int kStorageDirs = 3;
 
@@ -104,11 +104,13 @@ protected:
     }
 
     // rezud backup in a child; killed at its `killAt`-th file operation
-    // when that is set, else after `delay` when that is set.
-    Ending Child(long killAt, std::optional<std::chrono::microseconds> delay)
+    // (of those on a path holding `aim`, when given) when that is set, else
+    // after `delay` when that is set.
+    Ending Child(long killAt, std::optional<std::chrono::microseconds> delay, const std::string& aim = {})
     {
         std::vector<std::string> settings = {"REZUD_ADMIN_PASSWORD=" + password, "REZUD_OPS_FILE=" + opsFile,
                                              "REZUD_KILL_AT=" + std::to_string(killAt)};
+        if (!aim.empty()) settings.push_back("REZUD_KILL_PATH=" + aim);
         std::vector<char*> envp;
         for (char** e = environ; *e; ++e)
             if (!std::string(*e).starts_with("REZUD_")) envp.push_back(*e);
@@ -163,9 +165,10 @@ protected:
 
 } // namespace
 
-// Half the trials kill at a file operation (the last few of a run among
-// them: the record, the lock), half after a time; a third start from an
-// empty backup directory.
+// Kills at any file operation, after a time, at an operation on the
+// database copy, on the record and on the manifest, in turn; every fifth
+// trial starts from an empty backup directory. A run that ends before its
+// kill point is checked all the same, and another trial follows.
 TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
 {
     const unsigned base = BaseSeed();
@@ -173,30 +176,37 @@ TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
     std::mt19937 calibrate(base);
     Change(calibrate, 1);
     const auto [changedSeconds, changedOps] = Measure();
-    int killed = 0;
-    for (int trial = 0; trial < kTrials; ++trial) {
+    int killed = 0, trial = 0;
+    for (; killed < kKills && trial < 2 * kKills && !HasFailure(); ++trial) {
         const unsigned seed = base + static_cast<unsigned>(trial);
         SCOPED_TRACE("trial " + std::to_string(trial) + ", seed " + std::to_string(seed));
         std::mt19937 rng(seed);
-        const bool full = trial / 2 % 3 == 2, atOperation = trial % 2 == 0;
+        const bool full = trial % 5 == 4;
         const DocumentFiles before = full ? DocumentFiles{} : ReadDocumentFiles(lib);
         if (full) fs::remove_all(backup);
         Change(rng, trial + 2);
         const DocumentFiles after = ReadDocumentFiles(lib);
         const std::string date = full ? std::string() : Record("Date");
         const long ops = full ? fullOps : changedOps;
-        const double seconds = full ? fullSeconds : changedSeconds;
+        const double seconds = std::min(fullSeconds, changedSeconds);
+        auto pick = [&](long first, long last) { return std::uniform_int_distribution<long>(first, last)(rng); };
+        const struct {
+            const char* aim;
+            long first, last;
+        } aims[] = {{"", 1, ops * 9 / 10},
+                    {".LIB.MDE.rztmp", 1, 200}, // the database copy's pages
+                    {"Libbackup.ini", 1, 3},    // the record: written, flushed, renamed
+                    {"Libbackup.manifest", 1, 8}};
         Ending end;
-        if (atOperation) {
-            const long killAt = trial % 6 == 4 ? std::uniform_int_distribution<long>(ops - 8, ops)(rng)
-                                               : std::uniform_int_distribution<long>(1, ops)(rng);
-            SCOPED_TRACE("killed at operation " + std::to_string(killAt) + " of " + std::to_string(ops));
-            end = Child(killAt, std::nullopt);
-        } else {
-            const auto delay = std::chrono::microseconds(
-                std::uniform_int_distribution<long>(0, static_cast<long>(seconds * 1e6))(rng));
-            SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us of " + std::to_string(seconds) + " s");
+        if (trial % 2 == 1) {
+            const auto delay = std::chrono::microseconds(pick(0, static_cast<long>(seconds * 0.8e6)));
+            SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
             end = Child(0, delay);
+        } else {
+            const auto& aim = aims[trial / 2 % 4];
+            const long killAt = pick(aim.first, aim.last);
+            SCOPED_TRACE("killed at operation " + std::to_string(killAt) + " on '" + aim.aim + "'");
+            end = Child(killAt, std::nullopt, aim.aim);
         }
         killed += end.killed;
         EXPECT_TRUE(end.killed || end.exit == 0) << "exit " << end.exit;
@@ -208,10 +218,9 @@ TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
             EXPECT_TRUE(problems.empty()) << "the record says " << Record("Date") << "\n" << Lines(problems);
         }
         Repair();
-        if (HasFailure()) break;
     }
-    if (!HasFailure()) EXPECT_GE(killed, kTrials * 3 / 4);
+    if (!HasFailure()) EXPECT_EQ(killed, kKills);
     std::printf("%d of %d trials killed (seed %u); a full run %.3f s, %ld operations; a changed run %.3f s, %ld "
                 "operations\n",
-                killed, kTrials, base, fullSeconds, fullOps, changedSeconds, changedOps);
+                killed, trial, base, fullSeconds, fullOps, changedSeconds, changedOps);
 }

@@ -2,6 +2,8 @@
 // pwrite, rename, renameat2, fsync, fdatasync, syncfs, ftruncate and unlink
 // count the calls of the whole process, and with REZUD_KILL_AT=N the
 // process sends itself SIGKILL instead of making the N-th. With
+// REZUD_KILL_PATH only calls on a file whose path holds that text count, so
+// a trial can aim at one file: a database copy, the record. With
 // REZUD_OPS_FILE it writes the number of calls there when it exits, so a
 // trial knows how many points a run has.
 #include <dlfcn.h>
@@ -10,7 +12,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -29,10 +33,28 @@ long Setting(const char* name)
 
 std::atomic<long> calls{0};
 
-void Point()
+const char* Aim()
+{
+    static const char* aim = std::getenv("REZUD_KILL_PATH");
+    return aim;
+}
+
+bool Aimed(const char* path) { return !Aim() || (path && std::strstr(path, Aim())); }
+
+bool AimedFd(int fd)
+{
+    if (!Aim()) return true;
+    char link[PATH_MAX];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link - 1);
+    if (n <= 0) return false;
+    link[n] = '\0';
+    return Aimed(link);
+}
+
+void Point(bool aimed)
 {
     static const long killAt = Setting("REZUD_KILL_AT");
-    if (++calls == killAt) ::kill(::getpid(), SIGKILL);
+    if (aimed && ++calls == killAt) ::kill(::getpid(), SIGKILL);
 }
 
 // Tells the count at exit.
@@ -55,69 +77,69 @@ struct Count {
 extern "C" ssize_t write(int fd, const void* data, size_t size)
 {
     static const auto real = Real<ssize_t (*)(int, const void*, size_t)>("write");
-    Point();
+    Point(AimedFd(fd));
     return real(fd, data, size);
 }
 
 extern "C" ssize_t pwrite64(int fd, const void* data, size_t size, off64_t offset)
 {
     static const auto real = Real<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64");
-    Point();
+    Point(AimedFd(fd));
     return real(fd, data, size, offset);
 }
 
 extern "C" ssize_t pwrite(int fd, const void* data, size_t size, off_t offset)
 {
     static const auto real = Real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
-    Point();
+    Point(AimedFd(fd));
     return real(fd, data, size, offset);
 }
 
 extern "C" int rename(const char* from, const char* to)
 {
     static const auto real = Real<int (*)(const char*, const char*)>("rename");
-    Point();
+    Point(Aimed(from) || Aimed(to));
     return real(from, to);
 }
 
 extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags)
 {
     static const auto real = Real<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2");
-    Point();
+    Point(Aimed(from) || Aimed(to));
     return real(fromDir, from, toDir, to, flags);
 }
 
 extern "C" int fsync(int fd)
 {
     static const auto real = Real<int (*)(int)>("fsync");
-    Point();
+    Point(AimedFd(fd));
     return real(fd);
 }
 
 extern "C" int fdatasync(int fd)
 {
     static const auto real = Real<int (*)(int)>("fdatasync");
-    Point();
+    Point(AimedFd(fd));
     return real(fd);
 }
 
 extern "C" int syncfs(int fd)
 {
     static const auto real = Real<int (*)(int)>("syncfs");
-    Point();
+    Point(AimedFd(fd));
     return real(fd);
 }
 
 extern "C" int ftruncate(int fd, off_t length)
 {
     static const auto real = Real<int (*)(int, off_t)>("ftruncate");
-    Point();
+    Point(AimedFd(fd));
     return real(fd, length);
 }
 
 extern "C" int unlink(const char* path)
 {
     static const auto real = Real<int (*)(const char*)>("unlink");
-    Point();
+    Point(Aimed(path));
     return real(path);
 }

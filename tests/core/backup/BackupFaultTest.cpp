@@ -1,6 +1,7 @@
 // The backup under a failing disk: what reaches the disk, what the record
 // claims and what the next run makes good.
 #include "FaultShim.h"
+#include "core/backup/BackupManifest.h"
 #include "core/common/AtomicFile.h"
 #include "support/BackupCheck.h"
 #include "support/BackupFixture.h"
@@ -117,7 +118,8 @@ TEST_F(BackupFaultTest, ARecordThatCannotBeWrittenFailsTheRunAndSaysWhy)
 // as a failing or full disk makes them: at the first, in the middle and at
 // the last call of a run (the database copies and the record come last).
 // What the last complete run left stays whole, the run says it did not
-// finish and claims nothing, and the next run copies everything.
+// finish and claims nothing, a copy that failed is owed, and the next run
+// copies everything and owes nothing.
 TEST_F(BackupFaultTest, AnOperationFailingFromItsKthCallDamagesNothingAndTheNextRunRepairs)
 {
     BackedUp(40, 3000);
@@ -154,6 +156,14 @@ TEST_F(BackupFaultTest, AnOperationFailingFromItsKthCallDamagesNothingAndTheNext
                 EXPECT_TRUE(torn.empty()) << Lines(torn);
                 for (const auto& e : fs::recursive_directory_iterator(backup))
                     EXPECT_FALSE(IsWorkFileName(e.path().filename().string())) << e.path();
+                std::int64_t owed = 0;
+                BackupManifest::OpenForReading(backup)->ForEachOwed([&](const OwedDocument& d) {
+                    ++owed;
+                    EXPECT_NE(ReadFile(fs::path(backup) / d.path), after.at(d.path).bytes) << d.path << " owed";
+                });
+                // Copies fail, and go on failing, from the middle of the run at the latest.
+                if ((op == faults::Op::Write || op == faults::Op::Rename) && k <= calls / 2)
+                    EXPECT_GT(owed, 0) << "nothing owed";
 
                 env.prompter.Clear();
                 EXPECT_TRUE(Run()) << (env.prompter.boxes.empty() ? "" : env.prompter.Last().text);

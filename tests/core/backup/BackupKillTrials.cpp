@@ -179,7 +179,8 @@ TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
     int killed = 0, trial = 0;
     for (; killed < kKills && trial < 2 * kKills && !HasFailure(); ++trial) {
         const unsigned seed = base + static_cast<unsigned>(trial);
-        SCOPED_TRACE("trial " + std::to_string(trial) + ", seed " + std::to_string(seed));
+        SCOPED_TRACE("trial " + std::to_string(trial) + " (seed " + std::to_string(seed) +
+                     ") of REZUD_TRIAL_SEED=" + std::to_string(base));
         std::mt19937 rng(seed);
         const bool full = trial % 5 == 4;
         const DocumentFiles before = full ? DocumentFiles{} : ReadDocumentFiles(lib);

@@ -24,7 +24,7 @@ struct Rule {
     std::atomic<int> error{0}, allowed{0}, calls{0};
     std::string dir;
 };
-std::array<Rule, 4> rules;
+std::array<Rule, 5> rules;
 std::mutex dirMutex;
 
 Rule& RuleOf(Op op) { return rules[static_cast<std::size_t>(op)]; }
@@ -148,6 +148,26 @@ extern "C" ssize_t write(int fd, const void* data, size_t size)
         return -1;
     }
     return real(fd, data, size);
+}
+
+extern "C" ssize_t pwrite64(int fd, const void* data, size_t size, off64_t offset)
+{
+    static const auto real = Real<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64");
+    if (const int err = FdFailure(Op::Pwrite, fd)) {
+        errno = err;
+        return -1;
+    }
+    return real(fd, data, size, offset);
+}
+
+extern "C" ssize_t pwrite(int fd, const void* data, size_t size, off_t offset)
+{
+    static const auto real = Real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
+    if (const int err = FdFailure(Op::Pwrite, fd)) {
+        errno = err;
+        return -1;
+    }
+    return real(fd, data, size, offset);
 }
 
 extern "C" ssize_t copy_file_range(int in, loff_t* inOffset, int out, loff_t* outOffset, size_t size,

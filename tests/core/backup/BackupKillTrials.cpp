@@ -151,6 +151,19 @@ protected:
         return {end.seconds, std::stol(ReadFile(opsFile))};
     }
 
+    // Right after a kill: nothing torn, and a record that moved on claims
+    // every copy.
+    void AfterKill(const Ending& end, const DocumentFiles& before, const DocumentFiles& after, const std::string& date)
+    {
+        EXPECT_TRUE(end.killed || end.exit == 0) << "exit " << end.exit;
+        const auto torn = TornFiles(backup, before, after);
+        EXPECT_TRUE(torn.empty()) << Lines(torn);
+        if (fs::exists(backup + "/Libbackup.ini") && Record("Date") != date) {
+            const auto problems = CopyProblems(lib, backup);
+            EXPECT_TRUE(problems.empty()) << "the record says " << Record("Date") << "\n" << Lines(problems);
+        }
+    }
+
     // The run after a kill ends and leaves the backup whole.
     void Repair()
     {
@@ -167,7 +180,8 @@ protected:
 
 // Kills at any file operation, after a time, at an operation on the
 // database copy, on the record and on the manifest, in turn; every fifth
-// trial starts from an empty backup directory. A run that ends before its
+// trial starts from an empty backup directory, every third kills the next
+// run as well. A run that ends before its
 // kill point is checked all the same, and another trial follows.
 TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
 {
@@ -210,13 +224,12 @@ TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
             end = Child(killAt, std::nullopt, aim.aim);
         }
         killed += end.killed;
-        EXPECT_TRUE(end.killed || end.exit == 0) << "exit " << end.exit;
-        const auto torn = TornFiles(backup, before, after);
-        EXPECT_TRUE(torn.empty()) << Lines(torn);
-        // A record that moved on claims every copy.
-        if (fs::exists(backup + "/Libbackup.ini") && Record("Date") != date) {
-            const auto problems = CopyProblems(lib, backup);
-            EXPECT_TRUE(problems.empty()) << "the record says " << Record("Date") << "\n" << Lines(problems);
+        AfterKill(end, before, after, date);
+        // Every third trial kills the run after it too, before one ends.
+        if (trial % 3 == 2) {
+            const long killAt = pick(1, ops * 9 / 10);
+            SCOPED_TRACE("the next run killed at operation " + std::to_string(killAt));
+            AfterKill(Child(killAt, std::nullopt), before, after, date);
         }
         Repair();
     }

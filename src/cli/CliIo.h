@@ -28,7 +28,8 @@ inline constexpr int kUsage = 64;      // the command line itself is wrong
 inline constexpr const char* kExitCodesHelp =
     "Exit codes:\n"
     "  0   done\n"
-    "  1   done with warnings (documents or databases not copied; check findings)\n"
+    "  1   done with warnings (documents or databases not copied; check findings;\n"
+    "      restored files unlike the backup's manifest, or missing from the backup)\n"
     "  2   refused or failed\n"
     "  3   administrator password wrong or missing\n"
     "  64  usage error\n";

@@ -48,5 +48,6 @@ int RunSessionsList(CliSession& s);
 int RunSessionsRemove(CliSession& s, const std::string& login);
 
 int RunCheck(CliSession& s, const CheckOptions& options);
+int RunRestore(CliSession& s, const std::string& backup, const std::string& dir, bool select);
 
 int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std::optional<std::string>& compatible);

@@ -89,6 +89,20 @@ void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
                                [to] { return Runner([to](CliSession& s) { return RunBackup(s, *to); }); });
     backup->add_option("--to", *to, "Back up into DIR instead of the configured backup path")
         ->transform(AbsolutePath());
+    struct RestoreArgs {
+        std::string backup, dir;
+        bool select = false;
+    };
+    auto re = Values<RestoreArgs>();
+    CLI::App* restore = Command(cli, chosen, "restore", "Restore BACKUP as a new library in DIR", [re] {
+        return Runner([re](CliSession& s) { return RunRestore(s, re->backup, re->dir, re->select); });
+    });
+    restore->footer("DIR must be new or empty; the same command run again after a stop goes on where it stopped.\n"
+                    "Every file is checked against the backup's manifest while it is copied; a file unlike it is\n"
+                    "restored all the same and listed in DIR/restore-mismatches.txt.\n");
+    restore->add_option("BACKUP", re->backup, "The backup directory")->required()->transform(AbsolutePath());
+    restore->add_option("DIR", re->dir, "Where the library goes")->required()->transform(AbsolutePath());
+    restore->add_flag("--select", re->select, "Then make DIR the active library, as select does");
     Command(cli, chosen, "compact", "Compact and repair both databases", [] { return Runner(RunCompact); });
     Command(cli, chosen, "reset-locks", "Clear every document lock", [] { return Runner(RunResetLocks); });
 

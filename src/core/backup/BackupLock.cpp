@@ -100,3 +100,28 @@ void RemoveLeftovers(const std::string& backupDir)
     }
     if (walk) throw TargetError("cannot search backup for leftover files", backupDir, walk);
 }
+
+std::unique_ptr<BackupReadLock> BackupReadLock::Take(const std::string& backupDir)
+{
+    const std::string file = BackupLock::FileName(backupDir);
+    // Read only, so a backup on a read-only medium can be read too.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::unique_ptr<BackupReadLock>(new BackupReadLock(-1));
+        throw std::filesystem::filesystem_error("cannot open backup lock", file,
+                                                std::error_code(errno, std::generic_category()));
+    }
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(fd);
+        if (err == EWOULDBLOCK) return nullptr;
+        throw std::filesystem::filesystem_error("cannot lock backup", file,
+                                                std::error_code(err, std::generic_category()));
+    }
+    return std::unique_ptr<BackupReadLock>(new BackupReadLock(fd));
+}
+
+BackupReadLock::~BackupReadLock()
+{
+    if (fd_ >= 0) ::close(fd_);
+}

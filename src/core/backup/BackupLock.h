@@ -50,3 +50,19 @@ private:
 // Deletes the spare and work files of earlier runs anywhere in the backup,
 // without following links.
 void RemoveLeftovers(const std::string& backupDir);
+
+// The same lock shared by a reader of the backup (a restore): no run writes
+// into the backup while it is held, and none was under way when it was
+// taken. A backup that no run has locked yet has nothing to share.
+class BackupReadLock {
+public:
+    // The lock, or null when a run holds it. Throws on other failures.
+    static std::unique_ptr<BackupReadLock> Take(const std::string& backupDir);
+    ~BackupReadLock();
+    BackupReadLock(const BackupReadLock&) = delete;
+    BackupReadLock& operator=(const BackupReadLock&) = delete;
+
+private:
+    explicit BackupReadLock(int fd) : fd_(fd) {}
+    int fd_; // -1 when there is no lock file
+};

@@ -1,0 +1,253 @@
+#include "core/backup/LibraryRestore.h"
+
+#include "core/backup/BackupLock.h"
+#include "core/backup/BackupManifest.h"
+#include "core/backup/DocumentDirs.h"
+#include "core/backup/DocumentRows.h"
+#include "core/backup/FileSystemFlush.h"
+#include "core/backup/RestoreCheck.h"
+#include "core/backup/RestoreMismatches.h"
+#include "core/backup/RestoreTarget.h"
+#include "core/base/MyErrHandler.h"
+#include "core/base/Prompter.h"
+#include "core/common/SpareFiles.h"
+#include "core/data/Database.h"
+#include "core/library/DocumentPath.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// As the backup copies everything: bound by the disk's writing.
+constexpr unsigned kWorkers = 4;
+constexpr std::size_t kWindow = 64;
+
+bool IsLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// A file takes its name only whole, so one with the size and time of its
+// source was restored by a run that was stopped.
+bool AlreadyThere(const std::string& target, const struct stat& source)
+{
+    struct stat st {};
+    return ::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == source.st_size &&
+           SameTime(st.st_mtim, source.st_mtim);
+}
+
+} // namespace
+
+LibraryRestore::LibraryRestore(Prompter& prompter, std::string backup, std::string dir)
+    : copyFile([this](const fs::path& s, const fs::path& t) { return WriteCopy(s, t, *spares_); }), prompter_(prompter),
+      backup_(std::move(backup)), dir_(std::move(dir))
+{
+}
+
+// The members end in the order the restore needs: copies, installs, spares.
+LibraryRestore::~LibraryRestore() { End(); }
+
+std::string LibraryRestore::ReportText() const { return RestoreReportText(totals_, backup_, dir_); }
+
+bool LibraryRestore::Refuse(const std::string& text)
+{
+    prompter_.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
+    return false;
+}
+
+bool LibraryRestore::Run(const std::string& activeLib)
+{
+    // Told before anything is made; checked again under the lock.
+    if (const std::string refusal = RestoreRefusal(backup_, dir_, activeLib); !refusal.empty()) return Refuse(refusal);
+    return Trapped(
+        prompter_, "LibraryRestore.Run(backup,dir)",
+        [&] {
+            // Held to the end: no backup run changes what is read, and no
+            // other restore writes where this one does.
+            const auto lock = BackupReadLock::Take(backup_);
+            if (!lock) return Refuse(kRestoreBackupBusy);
+            const auto held = RestoreLock::Take(dir_);
+            if (!held) return Refuse(kRestoreRunning + dir_);
+            if (const std::string refusal = RestoreRefusal(backup_, dir_, activeLib); !refusal.empty())
+                return Refuse(refusal);
+            Start();
+            CopyFiles();
+            End();
+            if (!Checked()) return false;
+            UnmarkRestore(dir_);
+            return true;
+        },
+        BeforeReport{[&] { End(); }}, std::vector<ReportValue>{backup_, dir_});
+}
+
+// Leftovers of a stopped run go first; a new restore is marked before
+// anything else is written.
+void LibraryRestore::Start()
+{
+    if (IsOwnRestore(dir_, backup_))
+        RemoveLeftovers(dir_);
+    else
+        MarkRestore(dir_, backup_);
+    mismatches_ = std::make_unique<RestoreMismatches>(dir_);
+    manifest_ = BackupManifest::OpenForReading(backup_);
+    dirs_ = std::make_unique<DocumentDirs>(backup_, dir_);
+    spares_ = std::make_unique<SpareFiles>(0, 0);
+    flush_ = std::make_unique<FileSystemFlush>(dir_, [this](const PendingCopy& c) { InstallCopy(c, *spares_); });
+    pool_ = std::make_unique<CopyPool>(copyFile, kWorkers, kWindow);
+}
+
+// Copies written but never handed to the flush leave no work file; nor do
+// those the flush did not install.
+void LibraryRestore::End()
+{
+    if (pool_)
+        for (const CopyPool::Outcome& o : pool_->Stop())
+            if (!o.error) DiscardCopy(o.written);
+    pool_.reset();
+    flush_.reset();
+    if (spares_) spares_->Finish();
+    spares_.reset();
+    if (mismatches_) totals_.mismatches = mismatches_->Listed();
+}
+
+void LibraryRestore::CopyFiles()
+{
+    CopyFile("00000000", "LIB.MDE", "00000000/LIB.MDE");
+    CopyFile("00000000", "CTRL.MDE", "00000000/CTRL.MDE");
+    Connection lib;
+    lib.Open(LibDatabaseFile(backup_), Connection::Mode::ReadOnly);
+    ForEachDocumentRow(lib, [&](const DocumentRow& row) {
+        if (!IsSafeDocumentPath(row.location, row.filename)) return totals_.refused.Add(row.Named());
+        CopyFile(row.location, row.filename, row.Named());
+    });
+    Collect(pool_->Drain());
+    flush_->Finish();
+    CollectInstalled();
+}
+
+// The backup's file is read only when it is a plain file reached through
+// no link, and written only below the restore directory, through none.
+void LibraryRestore::CopyFile(const std::string& location, const std::string& filename, const std::string& named)
+{
+    if (!SourceReachable(location)) return totals_.refused.Add(named);
+    const std::string relative = location + "/" + filename;
+    const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return totals_.missing.Add(named);
+        return totals_.unreadable.Add(named + ": " + std::strerror(errno));
+    }
+    if (!S_ISREG(st.st_mode)) return totals_.refused.Add(named);
+    if (AlreadyThere(target, st)) {
+        ++totals_.skipped;
+        if (!Expected(relative)) ++totals_.unchecked;
+        return Done();
+    }
+    if (!dirs_->TargetReady(location)) return totals_.refused.Add(named);
+    Collect(pool_->Submit({source, target}));
+    CollectInstalled();
+}
+
+// A backup is written through no link, so none in it is followed, not even
+// a storage directory's own.
+bool LibraryRestore::SourceReachable(const std::string& location)
+{
+    return dirs_->SourceReachable(location) && !IsLink(backup_ + "/" + fs::path(location).begin()->string());
+}
+
+// The file the check expects: one that CopyFile copies.
+bool LibraryRestore::Reachable(const DocumentRow& row)
+{
+    if (!IsSafeDocumentPath(row.location, row.filename) || !SourceReachable(row.location)) return false;
+    const std::string source = backup_ + "/" + row.Path();
+    struct stat st {};
+    return ::lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<ManifestEntry> LibraryRestore::Expected(const std::string& relative)
+{
+    return manifest_ ? manifest_->Entry(relative) : std::nullopt;
+}
+
+// Written copies are checked and go to the flush, to take their names once
+// on the disk. A failure to write stops the restore, after every outcome
+// is taken, so no work file is left behind; one to read is the file's.
+void LibraryRestore::Collect(const std::vector<CopyPool::Outcome>& outcomes)
+{
+    std::exception_ptr stop;
+    for (const CopyPool::Outcome& o : outcomes) {
+        if (o.error) {
+            try {
+                std::rethrow_exception(o.error);
+            } catch (const TargetError&) {
+                if (!stop) stop = o.error;
+            } catch (const std::exception& e) {
+                totals_.unreadable.Add(fs::path(o.job.target).lexically_relative(dir_).string() + ": " + e.what());
+            }
+            continue;
+        }
+        if (stop) {
+            DiscardCopy(o.written);
+            continue;
+        }
+        try {
+            Verify(o.written);
+            flush_->Add(o.written);
+        } catch (...) {
+            DiscardCopy(o.written);
+            stop = std::current_exception();
+        }
+    }
+    if (stop) std::rethrow_exception(stop);
+}
+
+// Listed before the copy may take its name: the flush that lets it puts
+// the line on the disk too.
+void LibraryRestore::Verify(const PendingCopy& copy)
+{
+    const std::string relative = copy.target.lexically_relative(dir_).string();
+    const std::optional<ManifestEntry> entry = Expected(relative);
+    if (!entry)
+        ++totals_.unchecked;
+    else if (entry->sha256 != copy.content.sha256 || entry->size != copy.content.size)
+        mismatches_->Add(relative);
+}
+
+// Counts the copies that took their names; a failed flush stops the restore.
+void LibraryRestore::CollectInstalled()
+{
+    if (const int err = flush_->Failure())
+        throw TargetError("cannot flush restore", dir_, std::error_code(err, std::generic_category()));
+    for (const FileSystemFlush::Outcome& o : flush_->Take()) {
+        if (o.error) std::rethrow_exception(o.error);
+        ++totals_.restored;
+        Done();
+    }
+}
+
+void LibraryRestore::Done()
+{
+    ++done_;
+    if (onDone) onDone(done_);
+}
+
+bool LibraryRestore::Checked()
+{
+    const std::vector<std::string> problems =
+        CheckRestoredLibrary(dir_, [this](const DocumentRow& row) { return Reachable(row); });
+    if (problems.empty()) return true;
+    std::string text = kRestoreCheckFailed;
+    for (const std::string& p : problems) text += "\r\n" + p;
+    return Refuse(text);
+}

@@ -1,0 +1,65 @@
+#include "core/backup/RestoreMismatches.h"
+
+#include "core/common/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+
+namespace {
+
+bool Present(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& file)
+{
+    throw TargetError(what, file, std::error_code(errno, std::generic_category()));
+}
+
+} // namespace
+
+RestoreMismatches::RestoreMismatches(const std::string& dir) : dir_(dir), file_(dir + "/" + kRestoreMismatchesName)
+{
+    if (!Present(file_)) return;
+    std::ifstream in(file_, std::ios::binary);
+    if (!in) Fail("cannot read mismatch list", file_);
+    std::string kept, line;
+    while (std::getline(in, line))
+        if (!line.empty() && Present(dir_ + "/" + line)) {
+            kept += line + "\n";
+            listed_.Add(line);
+        }
+    if (in.bad()) Fail("cannot read mismatch list", file_);
+    WriteFileAtomic(file_, kept);
+}
+
+RestoreMismatches::~RestoreMismatches()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void RestoreMismatches::Open()
+{
+    fd_ = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd_ < 0) Fail("cannot open mismatch list", file_);
+}
+
+void RestoreMismatches::Add(const std::string& path)
+{
+    if (fd_ < 0) Open();
+    const std::string line = path + "\n";
+    for (std::size_t done = 0; done < line.size();) {
+        const ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) Fail("cannot write mismatch list", file_);
+        done += static_cast<std::size_t>(n);
+    }
+    listed_.Add(path);
+}

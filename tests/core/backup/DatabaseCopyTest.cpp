@@ -196,12 +196,15 @@ TEST_F(BackupTest, ACopyMadeWhileAClientCommitsHoldsOneCommittedState)
         for (const auto& box : env.prompter.boxes) told += box.text + "\n";
         ASSERT_TRUE(ran) << told;
         const std::int64_t atEnd = rounds(live);
+        // A client that holds its lock past the busy timeout fails the copy.
+        const bool failed = told.find("Copy database not successful") != std::string::npos;
+        if (failed && !fs::exists(copy)) continue;
         ASSERT_EQ(QueryOne(copy, "PRAGMA integrity_check"), "ok");
         const std::int64_t before = held;
         held = rounds(copy);
         EXPECT_EQ(rounds(copy, "SELECT coalesce(max(n), 0) FROM rounds"), held);
         EXPECT_EQ(rounds(copy, "SELECT total FROM tally"), held);
-        if (told.find("Copy database not successful") != std::string::npos && run % 3 != 0) {
+        if (failed) {
             EXPECT_EQ(held, before);
             continue;
         }

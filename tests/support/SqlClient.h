@@ -8,14 +8,17 @@
 class SqlClient {
 public:
     // Starts `count` rounds of `sql`, each its own transaction, ?1 bound to
-    // the round's number.
-    SqlClient(const std::string& file, int busyTimeoutMs, long count, const std::string& sql);
+    // the round's number, `pauseMs` between them.
+    SqlClient(const std::string& file, int busyTimeoutMs, long count, const std::string& sql, int pauseMs = 0);
     ~SqlClient();
     SqlClient(const SqlClient&) = delete;
     SqlClient& operator=(const SqlClient&) = delete;
 
     // Waits for the end: the exit status (0 all committed, 5 busy).
     int Wait();
+    // Ends the client at once; a round under way is rolled back by the next
+    // connection to the database.
+    void Stop();
     // The rounds that committed; complete after Wait.
     const std::vector<long>& Committed() const { return committed_; }
 

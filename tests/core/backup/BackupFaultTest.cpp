@@ -1,10 +1,13 @@
 // The backup under a failing disk: what reaches the disk, what the record
 // claims and what the next run makes good.
 #include "FaultShim.h"
+#include "core/backup/BackupManifest.h"
 #include "core/common/AtomicFile.h"
+#include "support/BackupCheck.h"
 #include "support/BackupFixture.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -109,4 +112,72 @@ TEST_F(BackupFaultTest, ARecordThatCannotBeWrittenFailsTheRunAndSaysWhy)
         << env.prompter.Last().text;
     EXPECT_GT(env.prompter.Last().text.size(), std::string("The backup record could not be written: ").size());
     EXPECT_FALSE(fs::exists(backup + "/Libbackup.ini"));
+}
+
+// A write, a rename or a flush below the backup fails from its k-th call on,
+// as a failing or full disk makes them: at the first, in the middle and at
+// the last call of a run (the database copies and the record come last).
+// What the last complete run left stays whole, the run says it did not
+// finish and its record claims nothing that is not there, a copy that
+// failed is owed, and the next run copies everything and owes nothing.
+TEST_F(BackupFaultTest, AnOperationFailingFromItsKthCallDamagesNothingAndTheNextRunRepairs)
+{
+    BackedUp(40, 3000);
+    char fill = 'a';
+    const std::pair<faults::Op, const char*> ops[] = {{faults::Op::Write, "write"},
+                                                      {faults::Op::Pwrite, "pwrite"},
+                                                      {faults::Op::Rename, "rename"},
+                                                      {faults::Op::Fsync, "fsync"},
+                                                      {faults::Op::Syncfs, "syncfs"}};
+    for (const auto& [op, name] : ops) {
+        // The calls of a run that copies every document, counted.
+        ChangeAll(fill++);
+        faults::FailBelow(op, backup, 0);
+        ASSERT_TRUE(Run());
+        const int calls = faults::CallsBelow(op);
+        faults::Clear();
+        ASSERT_GT(calls, 0) << name;
+        for (const int err : {EIO, ENOSPC})
+            for (const int k : {0, calls / 2, calls - 1}) {
+                SCOPED_TRACE(std::string(name) + " fails with " + std::strerror(err) + " from call " +
+                             std::to_string(k + 1) + " of " + std::to_string(calls));
+                const DocumentFiles before = ReadDocumentFiles(lib);
+                const std::string date = Record("DATE");
+                ChangeAll(fill++);
+                const DocumentFiles after = ReadDocumentFiles(lib);
+                env.prompter.Clear();
+                faults::FailBelow(op, backup, err, k);
+                LibBackupRun run(*env.app, Plenty);
+                const bool ok = Run(run);
+                faults::Clear();
+                EXPECT_TRUE(!ok || !run.Complete()) << run.ReportText();
+                EXPECT_FALSE(env.prompter.boxes.empty());
+                // The lock is marked after the record: failing there, the run
+                // fails with the record written, and it may claim the copies.
+                if (Record("DATE") != date) {
+                    const auto claimed = CopyProblems(lib, backup);
+                    EXPECT_TRUE(claimed.empty()) << "the record says " << Record("DATE") << "\n" << Lines(claimed);
+                }
+                const auto torn = TornFiles(backup, before, after);
+                EXPECT_TRUE(torn.empty()) << Lines(torn);
+                for (const auto& e : fs::recursive_directory_iterator(backup))
+                    EXPECT_FALSE(IsWorkFileName(e.path().filename().string())) << e.path();
+                std::int64_t owed = 0;
+                BackupManifest::OpenForReading(backup)->ForEachOwed([&](const OwedDocument& d) {
+                    ++owed;
+                    EXPECT_NE(ReadFile(fs::path(backup) / d.path), after.at(d.path).bytes) << d.path << " owed";
+                });
+                // Copies fail, and go on failing, from the middle of the run at
+                // the latest, while the manifest can still be written.
+                if ((op == faults::Op::Write || op == faults::Op::Rename) && k <= calls / 2)
+                    EXPECT_GT(owed, 0) << "nothing owed";
+
+                env.prompter.Clear();
+                EXPECT_TRUE(Run()) << (env.prompter.boxes.empty() ? "" : env.prompter.Last().text);
+                EXPECT_EQ(last.notCopied, 0);
+                const auto problems = BackupProblems(lib, backup);
+                EXPECT_TRUE(problems.empty()) << Lines(problems);
+                if (HasFailure()) return;
+            }
+    }
 }

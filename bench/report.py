@@ -33,7 +33,7 @@ for case, tools in runs.items():
         peak = max(kb for _, kb in samples) / 1024
         line = f"{case:<10} {tool:<10} {med:>9.3f} {peak:>8.1f}"
         info = {"median_s": med, "peak_mb": peak, "samples_s": [s for s, _ in samples]}
-        if tool == "RezudIzid":
+        if tool != base_name:
             if kind == "within":
                 ratio = med / base
                 ok = ratio <= limit

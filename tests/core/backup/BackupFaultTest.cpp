@@ -169,8 +169,9 @@ TEST_F(BackupFaultTest, AnOperationFailingFromItsKthCallDamagesNothingAndTheNext
                 });
                 // Copies fail, and go on failing, from the middle of the run at
                 // the latest, while the manifest can still be written.
-                if ((op == faults::Op::Write || op == faults::Op::Rename) && k <= calls / 2)
+                if ((op == faults::Op::Write || op == faults::Op::Rename) && k <= calls / 2) {
                     EXPECT_GT(owed, 0) << "nothing owed";
+                }
 
                 env.prompter.Clear();
                 EXPECT_TRUE(Run()) << (env.prompter.boxes.empty() ? "" : env.prompter.Last().text);

@@ -204,7 +204,7 @@ TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
         const std::string date = full ? std::string() : Record("Date");
         const long ops = full ? fullOps : changedOps;
         const double seconds = std::min(fullSeconds, changedSeconds);
-        auto pick = [&](long first, long last) { return std::uniform_int_distribution<long>(first, last)(rng); };
+        auto pick = [&](long low, long high) { return std::uniform_int_distribution<long>(low, high)(rng); };
         const struct {
             const char* aim;
             long first, last;
@@ -233,7 +233,9 @@ TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
         }
         Repair();
     }
-    if (!HasFailure()) EXPECT_EQ(killed, kKills);
+    if (!HasFailure()) {
+        EXPECT_EQ(killed, kKills);
+    }
     std::printf("%d of %d trials killed (seed %u); a full run %.3f s, %ld operations; a changed run %.3f s, %ld "
                 "operations\n",
                 killed, trial, base, fullSeconds, fullOps, changedSeconds, changedOps);

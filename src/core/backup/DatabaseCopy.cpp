@@ -88,6 +88,9 @@ void CopyInto(SQLite::Database& from, const std::string& source, const fs::path&
     to.exec("PRAGMA synchronous=OFF");
     SQLite::Backup backup(to, from);
     backup.executeStep();
+    // The copy holds the stamped state now: clients may commit again while
+    // it is checked, hashed and flushed.
+    from.exec("COMMIT");
     // Structure and records; index entries could be rebuilt from the tables.
     const std::string check = to.execAndGet("PRAGMA quick_check").getString();
     if (check != "ok") throw AppError(3049, "Database copy of " + source + " is damaged: " + check);

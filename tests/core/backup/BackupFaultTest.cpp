@@ -3,6 +3,7 @@
 #include "FaultShim.h"
 #include "core/backup/BackupManifest.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Sha256.h"
 #include "support/BackupCheck.h"
 #include "support/BackupFixture.h"
 
@@ -180,5 +181,31 @@ TEST_F(BackupFaultTest, AnOperationFailingFromItsKthCallDamagesNothingAndTheNext
                 EXPECT_TRUE(problems.empty()) << Lines(problems);
                 if (HasFailure()) return;
             }
+    }
+}
+
+// The record may only claim what the manifest holds: a manifest whose commit
+// cannot reach the disk (its flush fails, or the disk is full) fails the run
+// and leaves the record's date where it was; the next clean run enters it all.
+TEST_F(BackupFaultTest, AManifestThatCannotReachTheDiskLeavesTheRecordAsItWas)
+{
+    BackedUp(5, 3000);
+    const std::string manifest = ManifestFile(backup);
+    for (const auto& [op, err] : {std::pair{faults::Op::Fsync, EIO}, std::pair{faults::Op::Pwrite, ENOSPC}}) {
+        IniWrite(backup + "/Libbackup.ini", "LASTBACKUP", "Date", "01/01/2020 00:00:00");
+        ChangeAll(err == EIO ? 'f' : 's');
+        env.prompter.Clear();
+        faults::FailBelow(op, manifest, err);
+        EXPECT_FALSE(Run()) << std::strerror(err);
+        EXPECT_GT(faults::CallsBelow(op), 0) << "the manifest was never written";
+        faults::Clear();
+        EXPECT_EQ(Record("DATE"), "01/01/2020 00:00:00") << std::strerror(err);
+        EXPECT_EQ(env.prompter.ErrorReports(), 1);
+
+        ASSERT_TRUE(Run());
+        EXPECT_NE(Record("DATE"), "01/01/2020 00:00:00");
+        const auto entry = BackupManifest::OpenForReading(backup)->Entry("00000001/" + docs[0].filename);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->sha256, DigestOfFile(Copied(docs[0].filename)).sha256);
     }
 }

@@ -5,26 +5,11 @@
 
 namespace fs = std::filesystem;
 
-class RezudBackupTest : public RezudTest {
+class RezudBackupTest : public RezudBackupTestBase {
 protected:
-    std::string backup = (env.root / "backup").string();
-    LibraryBuilder builder{lib};
-    std::int64_t folder = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
-
     void SetUp() override
     {
-        IniWrite(env.Ini(), "Lib", "Backpath", backup);
         for (int i = 0; i < 3; ++i) AddDocument();
-    }
-
-    std::int64_t AddDocument(const std::string& name = "")
-    {
-        LibraryBuilder::Document doc;
-        doc.filename = name;
-        doc.internal = "1";
-        doc.updated = "2020-01-01 10:00:00";
-        doc.fileSize = 100;
-        return builder.AddDocument(folder, doc);
     }
 };
 

@@ -56,3 +56,25 @@ protected:
     std::string Lib() const { return lib + "/00000000/LIB.MDE"; }
     std::string Ctrl() const { return lib + "/00000000/CTRL.MDE"; }
 };
+
+// The library with a cabinet, a drawer and a folder, and a backup path in
+// the settings file: what the backup, verify and restore commands start from.
+class RezudBackupTestBase : public RezudTest {
+protected:
+    std::string backup = (env.root / "backup").string();
+    LibraryBuilder builder{lib};
+    std::int64_t folder = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
+
+    RezudBackupTestBase() { IniWrite(env.Ini(), "Lib", "Backpath", backup); }
+
+    // A changed document whose file has `size` bytes.
+    std::int64_t AddDocument(const std::string& name = "", std::int64_t size = 100)
+    {
+        LibraryBuilder::Document doc;
+        doc.filename = name;
+        doc.internal = "1";
+        doc.updated = "2020-01-01 10:00:00";
+        doc.fileSize = size;
+        return builder.AddDocument(folder, doc);
+    }
+};

@@ -4,22 +4,13 @@
 
 namespace fs = std::filesystem;
 
-class RezudRestoreTest : public RezudTest {
+class RezudRestoreTest : public RezudBackupTestBase {
 protected:
-    std::string backup = (env.root / "backup").string();
     std::string dir = (env.root / "restored").string();
-    LibraryBuilder builder{lib};
 
     void SetUp() override
     {
-        const std::int64_t folder = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
-        for (int i = 0; i < 3; ++i) {
-            LibraryBuilder::Document doc;
-            doc.internal = "1";
-            doc.updated = "2020-01-01 10:00:00";
-            doc.fileSize = 100 + i;
-            builder.AddDocument(folder, doc);
-        }
+        for (int i = 0; i < 3; ++i) AddDocument("", 100 + i);
         env.Configure(lib);
         Unattended();
         const CliResult backedUp = Rezud({"backup", "--to", backup, "--yes"});

@@ -8,25 +8,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RezudRoundTripTest : public RezudTest {
+class RezudRoundTripTest : public RezudBackupTestBase {
 protected:
-    std::string backup = (env.root / "backup").string();
     std::string restored = (env.root / "restored").string();
-    LibraryBuilder builder{lib};
-    std::int64_t folder = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
     std::vector<std::string> names;
 
     void SetUp() override
     {
-        IniWrite(env.Ini(), "Lib", "Backpath", backup);
         for (int i = 0; i < 4; ++i) {
-            LibraryBuilder::Document doc;
-            doc.filename = "DOC" + std::to_string(i) + ".TIF";
-            doc.internal = "1";
-            doc.updated = "2020-01-01 10:00:00";
-            doc.fileSize = 3000 + i;
-            builder.AddDocument(folder, doc);
-            names.push_back(doc.filename);
+            names.push_back("DOC" + std::to_string(i) + ".TIF");
+            AddDocument(names.back(), 3000 + i);
         }
         Unattended();
     }

@@ -4,23 +4,11 @@
 
 namespace fs = std::filesystem;
 
-class RezudVerifyTest : public RezudTest {
+class RezudVerifyTest : public RezudBackupTestBase {
 protected:
-    std::string backup = (env.root / "backup").string();
-    LibraryBuilder builder{lib};
-    std::int64_t folder = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
-
     void SetUp() override
     {
-        IniWrite(env.Ini(), "Lib", "Backpath", backup);
-        for (const char* name : {"a.tif", "b.tif"}) {
-            LibraryBuilder::Document doc;
-            doc.filename = name;
-            doc.internal = "1";
-            doc.updated = "2020-01-01 10:00:00";
-            doc.fileSize = 100;
-            builder.AddDocument(folder, doc);
-        }
+        for (const char* name : {"a.tif", "b.tif"}) AddDocument(name);
         Unattended();
         ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
     }

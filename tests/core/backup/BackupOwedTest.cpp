@@ -79,8 +79,13 @@ TEST_F(BackupOwedTest, AFailedCopyIsOwedTheDateAdvancesAndTheNextRunCopiesItFirs
     };
     ASSERT_TRUE(failing.LibBackup(1000));
     EXPECT_FALSE(failing.Complete());
+    EXPECT_EQ(failing.Totals().copy, 2); // old.tif, older than the date set back, and c.tif
     EXPECT_EQ(failing.Totals().notCopied, 1);
     EXPECT_EQ(failing.Totals().owed, 1);
+    EXPECT_EQ(env.prompter.ErrorReports(), 1); // told once
+    EXPECT_NE(env.prompter.Last().text.find("Libbackup.CopyImage"), std::string::npos);
+    EXPECT_EQ(Record("Total Copy"), "2");
+    EXPECT_TRUE(fs::exists(Copied("c.tif")));
     EXPECT_NE(failing.ReportText().find("Documents owed (copied first by the next backup) : 1\r\n" + std::to_string(b) +
                                         ": 00000001/b.tif (copy failed: Input/output error)"),
               std::string::npos)

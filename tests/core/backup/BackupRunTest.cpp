@@ -170,39 +170,6 @@ TEST_F(BackupTest, DatabasesAreCopiedOnEveryRunAndAreWhole)
         EXPECT_EQ(e.path().filename().string().find(".rztmp"), std::string::npos) << e.path();
 }
 
-TEST_F(BackupTest, AFailedCopyIsToldOnceAndCopiedByTheNextRun)
-{
-    builder.AddDocument(folder, Doc("a.tif"));
-    ASSERT_TRUE(Run());
-    const auto later = fs::file_time_type::clock::now() + std::chrono::hours(2);
-    auto b = Doc("b.tif", "1", "2099-01-01 00:00:00");
-    b.fileTime = later;
-    builder.AddDocument(folder, b);
-    auto c = Doc("c.tif", "1", "2099-01-01 00:00:00");
-    c.fileTime = later;
-    builder.AddDocument(folder, c);
-
-    LibBackupRun failing(*env.app, Plenty);
-    failing.copyFile = [&failing](const fs::path& s, const fs::path& d) {
-        if (d.filename() == "b.tif")
-            throw fs::filesystem_error("read error", s, std::error_code(EIO, std::generic_category()));
-        return failing.WriteDocument(s, d);
-    };
-    ASSERT_TRUE(failing.LibBackup(1000));
-    EXPECT_EQ(failing.Totals().copy, 1);
-    EXPECT_EQ(failing.Totals().notCopied, 1);
-    EXPECT_EQ(env.prompter.ErrorReports(), 1);
-    EXPECT_NE(env.prompter.Last().text.find("Libbackup.CopyImage"), std::string::npos);
-    EXPECT_NE(failing.ReportText().find("Documents owed (copied first by the next backup) : 1"), std::string::npos);
-    EXPECT_EQ(Record("Total Copy"), "1");
-    EXPECT_TRUE(fs::exists(Copied("c.tif")));
-
-    ASSERT_TRUE(Run());
-    EXPECT_TRUE(fs::exists(Copied("b.tif")));
-    EXPECT_EQ(last.notCopied, 0);
-    EXPECT_EQ(last.owed, 0);
-}
-
 TEST_F(BackupTest, AMissingQualifyingFileIsSkippedAlone)
 {
     ASSERT_TRUE(Run()); // a record with a date, so the change test applies

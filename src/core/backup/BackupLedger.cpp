@@ -7,15 +7,13 @@ BackupLedger::BackupLedger(std::string backupDir)
 {
 }
 
-std::vector<OwedDocument> BackupLedger::OwedAtStart()
+void BackupLedger::ForEachOwedAtStart(const std::function<void(const OwedDocument&)>& visit)
 {
-    std::vector<OwedDocument> owed;
     manifest_->ForEachOwed([&](const OwedDocument& d) {
-        owed.push_back(d);
         owed_.insert(d.id);
         owedAtStart_.insert(d.id);
+        visit(d);
     });
-    return owed;
 }
 
 void BackupLedger::Written(const PendingCopy& copy, std::int64_t document)

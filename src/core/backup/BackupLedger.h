@@ -7,18 +7,19 @@
 #include "core/common/AtomicFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
 class BackupLedger {
 public:
     // Opens the manifest of `backupDir`, made when there is none.
     explicit BackupLedger(std::string backupDir);
 
-    // The documents owed when the run began, in order of id.
-    std::vector<OwedDocument> OwedAtStart();
+    // Visits the documents owed when the run began, in order of id, a page
+    // at a time; `visit` may pay or owe them again.
+    void ForEachOwedAtStart(const std::function<void(const OwedDocument&)>& visit);
     bool WasOwed(std::int64_t id) const { return owedAtStart_.count(id) > 0; }
 
     // A copy on the disk under its name; a document it owed is paid.

@@ -411,13 +411,13 @@ void LibBackupRun::BackupDocument(const ResultSet& row, bool owed)
 // their dates; a row gone since owes nothing.
 void LibBackupRun::PayOwed()
 {
-    for (const OwedDocument& d : ledger_->OwedAtStart()) {
+    ledger_->ForEachOwedAtStart([&](const OwedDocument& d) {
         ResultSet row = Required(app_.db.QueryExe(kOneDocument, "R", {d.id}));
         if (row.Eof())
             ToManifest([&] { ledger_->Forget(d.id); });
         else
             BackupDocument(row, true);
-    }
+    });
 }
 
 void LibBackupRun::Owe(std::int64_t document, const std::string& path, const std::string& reason)

@@ -46,6 +46,9 @@ std::unique_ptr<BackupManifest> BackupManifest::OpenForReading(const std::string
     if (!std::filesystem::is_regular_file(ManifestFile(backupDir), ec)) return nullptr;
     auto db = std::make_unique<Connection>();
     db->Open(ManifestFile(backupDir), Connection::Mode::ReadOnly);
+    // One snapshot for the whole reading: a lookup a file does not take
+    // the file's lock again, nor read its pages anew.
+    db->Execute("BEGIN", {});
     return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db)));
 }
 

@@ -48,8 +48,8 @@ bool MakeDirectoryBeneath(const std::string& root, const std::string& relative)
     return true;
 }
 
-DocumentDirs::DocumentDirs(std::string libPath, std::string backupPath)
-    : libPath_(std::move(libPath)), backupPath_(std::move(backupPath))
+DocumentDirs::DocumentDirs(std::string libPath, std::string backupPath, StorageLinks links)
+    : libPath_(std::move(libPath)), backupPath_(std::move(backupPath)), links_(links)
 {
 }
 
@@ -57,7 +57,7 @@ bool DocumentDirs::SourceReachable(const std::string& location)
 {
     return Remembered(sources_, location, [&] {
         std::string path = libPath_;
-        bool first = true;
+        bool first = links_ == StorageLinks::Followed;
         for (const auto& part : std::filesystem::path(location)) {
             if (part.empty()) continue;
             path += "/" + part.string();

@@ -9,7 +9,10 @@
 
 class DocumentDirs {
 public:
-    DocumentDirs(std::string libPath, std::string backupPath);
+    // Whether a storage directory that is itself a link is followed: in a
+    // library, yes; in a backup, which is written through no link, never.
+    enum class StorageLinks { Followed, Refused };
+    DocumentDirs(std::string libPath, std::string backupPath, StorageLinks links = StorageLinks::Followed);
 
     // False when a link below the location's first directory leads
     // elsewhere. A directory that does not exist is no link: its documents
@@ -21,6 +24,7 @@ public:
 
 private:
     std::string libPath_, backupPath_;
+    StorageLinks links_;
     std::map<std::string, bool> sources_, targets_;
 };
 

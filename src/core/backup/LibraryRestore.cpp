@@ -27,12 +27,6 @@ namespace {
 constexpr unsigned kWorkers = 4;
 constexpr std::size_t kWindow = 64;
 
-bool IsLink(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 bool SameTime(const struct timespec& a, const struct timespec& b)
 {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -101,7 +95,7 @@ void LibraryRestore::Start()
         MarkRestore(dir_, backup_);
     mismatches_ = std::make_unique<RestoreMismatches>(dir_);
     manifest_ = BackupManifest::OpenForReading(backup_);
-    dirs_ = std::make_unique<DocumentDirs>(backup_, dir_);
+    dirs_ = std::make_unique<DocumentDirs>(backup_, dir_, DocumentDirs::StorageLinks::Refused);
     spares_ = std::make_unique<SpareFiles>(0, 0);
     flush_ = std::make_unique<FileSystemFlush>(dir_, [this](const PendingCopy& c) { InstallCopy(c, *spares_); });
     pool_ = std::make_unique<CopyPool>(copyFile, kWorkers, kWindow);
@@ -140,7 +134,7 @@ void LibraryRestore::CopyFiles()
 // no link, and written only below the restore directory, through none.
 void LibraryRestore::CopyFile(const std::string& location, const std::string& filename, const std::string& named)
 {
-    if (!SourceReachable(location)) return totals_.refused.Add(named);
+    if (!dirs_->SourceReachable(location)) return totals_.refused.Add(named);
     const std::string relative = location + "/" + filename;
     const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
     struct stat st {};
@@ -159,17 +153,10 @@ void LibraryRestore::CopyFile(const std::string& location, const std::string& fi
     CollectInstalled();
 }
 
-// A backup is written through no link, so none in it is followed, not even
-// a storage directory's own.
-bool LibraryRestore::SourceReachable(const std::string& location)
-{
-    return dirs_->SourceReachable(location) && !IsLink(backup_ + "/" + fs::path(location).begin()->string());
-}
-
 // The file the check expects: one that CopyFile copies.
 bool LibraryRestore::Reachable(const DocumentRow& row)
 {
-    if (!IsSafeDocumentPath(row.location, row.filename) || !SourceReachable(row.location)) return false;
+    if (!IsSafeDocumentPath(row.location, row.filename) || !dirs_->SourceReachable(row.location)) return false;
     const std::string source = backup_ + "/" + row.Path();
     struct stat st {};
     return ::lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -56,7 +56,6 @@ private:
     void End();
     void CopyFiles();
     void CopyFile(const std::string& location, const std::string& filename, const std::string& named);
-    bool SourceReachable(const std::string& location);
     bool Reachable(const DocumentRow& row);
     std::optional<ManifestEntry> Expected(const std::string& relative);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);

@@ -21,6 +21,7 @@ void Totals(CliSession& s, const RestoreTotals& t, const std::string& backup, co
     r["mismatches"] = Named(t.mismatches);
     if (t.mismatches.count > 0) r["mismatches"]["list"] = dir + "/" + kRestoreMismatchesName;
     r["missing"] = Named(t.missing);
+    r["notDue"] = Named(t.notDue);
     r["refused"] = Named(t.refused);
     r["unreadable"] = Named(t.unreadable);
 }

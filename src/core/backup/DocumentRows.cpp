@@ -12,12 +12,13 @@ void ForEachDocumentRow(Connection& db, const std::function<void(const DocumentR
 {
     std::int64_t after = INT64_MIN;
     for (;;) {
-        ResultSet rs =
-            db.Query("SELECT id, `filename`, `location` FROM `images` WHERE id>? ORDER BY id LIMIT ?", {after, kPage});
+        ResultSet rs = db.Query(std::string("SELECT id, `filename`, `location`, ") + kDueWhenChangedSql +
+                                    " AS due FROM `images` WHERE id>? ORDER BY id LIMIT ?",
+                                {after, kPage});
         if (rs.Eof()) return;
         for (; !rs.Eof(); rs.MoveNext()) {
             after = rs["id"].Int();
-            visit({after, rs["location"].Text(), rs["filename"].Text()});
+            visit({after, rs["location"].Text(), rs["filename"].Text(), rs["due"].Int() != 0});
         }
     }
 }

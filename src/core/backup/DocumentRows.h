@@ -7,9 +7,17 @@
 
 class Connection;
 
+// The row part of the backup's change test: an incremental run copies a
+// document only when its `internal` code is neither empty, "0" nor "C" and
+// it has an `updated-date`. A backup whose first run copied what changed
+// (into a new directory) never holds the others' files.
+inline constexpr const char* kDueWhenChangedSql =
+    "(`internal` IS NOT NULL AND `internal` NOT IN ('0','C') AND `updated-date` IS NOT NULL)";
+
 struct DocumentRow {
     std::int64_t id = 0;
     std::string location, filename;
+    bool dueWhenChanged = true; // passes the row part of the change test
 
     // "location/filename", as the row names its file.
     std::string Path() const { return location + "/" + filename; }

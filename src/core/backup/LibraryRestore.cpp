@@ -123,7 +123,7 @@ void LibraryRestore::CopyFiles()
     lib.Open(LibDatabaseFile(backup_), Connection::Mode::ReadOnly);
     ForEachDocumentRow(lib, [&](const DocumentRow& row) {
         if (!IsSafeDocumentPath(row.location, row.filename)) return totals_.refused.Add(row.Named());
-        CopyFile(row.location, row.filename, row.Named());
+        CopyFile(row.location, row.filename, row.Named(), row.dueWhenChanged);
     });
     Collect(pool_->Drain());
     flush_->Finish();
@@ -132,14 +132,15 @@ void LibraryRestore::CopyFiles()
 
 // The backup's file is read only when it is a plain file reached through
 // no link, and written only below the restore directory, through none.
-void LibraryRestore::CopyFile(const std::string& location, const std::string& filename, const std::string& named)
+void LibraryRestore::CopyFile(const std::string& location, const std::string& filename, const std::string& named,
+                              bool due)
 {
     if (!dirs_->SourceReachable(location)) return totals_.refused.Add(named);
     const std::string relative = location + "/" + filename;
     const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
     struct stat st {};
     if (::lstat(source.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return totals_.missing.Add(named);
+        if (errno == ENOENT || errno == ENOTDIR) return (due ? totals_.missing : totals_.notDue).Add(named);
         return totals_.unreadable.Add(named + ": " + std::strerror(errno));
     }
     if (!S_ISREG(st.st_mode)) return totals_.refused.Add(named);

@@ -55,7 +55,8 @@ private:
     void Start();
     void End();
     void CopyFiles();
-    void CopyFile(const std::string& location, const std::string& filename, const std::string& named);
+    // `due`: the backup copies the file by its rules, so lacking it counts.
+    void CopyFile(const std::string& location, const std::string& filename, const std::string& named, bool due = true);
     bool Reachable(const DocumentRow& row);
     std::optional<ManifestEntry> Expected(const std::string& relative);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);

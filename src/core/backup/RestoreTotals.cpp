@@ -39,6 +39,10 @@ std::string RestoreReportText(const RestoreTotals& t, const std::string& backup,
               kRestoreMismatchesName,
           t.mismatches);
     Named(text, "Documents whose file the backup lacks", t.missing);
+    Named(text,
+          "Documents whose file the backup lacks and no incremental backup copies "
+          "(code empty, 0 or C, or no update date)",
+          t.notDue);
     Named(text, "Documents naming a file outside the library or through a link, not restored", t.refused);
     Named(text, "Files of the backup that could not be read", t.unreadable);
     return text;

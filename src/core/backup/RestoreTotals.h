@@ -18,10 +18,12 @@ struct RestoreTotals {
     std::int64_t unchecked = 0; // files the backup's manifest has no entry for
     NamedCount mismatches;      // files unlike the manifest's entry, restored all the same
     NamedCount missing;         // documents (and databases) whose file the backup lacks
+    NamedCount notDue;          // documents no incremental run copies, whose file the backup lacks
     NamedCount refused;         // documents naming a file out of reach, or reached through a link
     NamedCount unreadable;      // files of the backup that could not be read
 
-    // Every document and database came back as the manifest has it.
+    // Every document and database came back as the manifest has it; those
+    // the backup never copies by its rules are told, not held against it.
     bool Whole() const { return mismatches.count + missing.count + refused.count + unreadable.count == 0; }
 };
 

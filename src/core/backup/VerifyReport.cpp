@@ -54,6 +54,10 @@ std::string Summary(const VerifyReport& r)
             " bytes\n";
     if (r.unusableNames > 0)
         text += std::to_string(r.unusableNames) + " documents have names no backup can copy (see rezud check).\n";
+    if (r.notDue > 0)
+        text += std::to_string(r.notDue) +
+                " documents without a file in the backup are ones no incremental backup copies "
+                "(code empty, 0 or C, or no update date).\n";
     text += "\n";
     if (!r.HasFindings()) return text + "No findings: the backup is whole.\n";
     std::int64_t total = 0;
@@ -111,6 +115,7 @@ void VerifyReport::Merge(VerifyReport&& part)
     documents += part.documents;
     noEntryYet += part.noEntryYet;
     unusableNames += part.unusableNames;
+    notDue += part.notDue;
     hashed += part.hashed;
     hashedBytes += part.hashedBytes;
     if (part.readData != "none") readData = part.readData;
@@ -155,6 +160,7 @@ std::string RenderVerifyJson(const VerifyReport& r, int indent)
                                       {"noEntryYet", r.noEntryYet},
                                       {"owed", r.Count(VerifyKind::Owed)},
                                       {"unusableNames", r.unusableNames},
+                                      {"notDue", r.notDue},
                                       {"hashed", r.hashed},
                                       {"hashedBytes", r.hashedBytes},
                                       {"counts", counts},

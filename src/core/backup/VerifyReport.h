@@ -51,6 +51,7 @@ struct VerifyReport {
     std::int64_t documents = 0;     // documents the walk reaches in the backup's LIB.MDE
     std::int64_t noEntryYet = 0;    // of those, files there but not in the manifest
     std::int64_t unusableNames = 0; // documents whose names no backup can copy
+    std::int64_t notDue = 0;        // documents no incremental run copies, without a file: no finding
     std::int64_t hashed = 0;        // files re-read and their digest compared
     std::int64_t hashedBytes = 0;
 

@@ -187,6 +187,30 @@ TEST_F(VerifyTest, LocationSpelledWithSlashesFindsTheRunsEntry)
     EXPECT_EQ(r.noEntryYet, 0); // the manifest's 00000001/e.tif
 }
 
+// A first run into a new directory copies only what passes the change
+// test: the files of the others are not the backup's to hold, while a
+// qualifying document's file is still required.
+TEST_F(VerifyTest, DocumentsNoIncrementalRunCopiesAreNotRequired)
+{
+    for (const auto& [name, internal, updated] :
+         {std::tuple<std::string, std::optional<std::string>, std::optional<std::string>>{"zero.tif", "0",
+                                                                                          "2020-01-01"},
+          {"checked.tif", "C", "2020-01-01"},
+          {"nocode.tif", std::nullopt, "2020-01-01"},
+          {"undated.tif", "1", std::nullopt}})
+        builder.AddDocument(folder, Doc(name, internal, updated));
+    MakeBackup();
+    EXPECT_FALSE(fs::exists(backup + "/00000001/zero.tif"));
+    VerifyReport r = Verify();
+    EXPECT_EQ(Named(r), std::vector<std::string>{});
+    EXPECT_EQ(r.notDue, 4);
+    EXPECT_NE(RenderVerifyText(r).find("4 documents without a file in the backup are ones no incremental backup "
+                                       "copies"),
+              std::string::npos);
+    fs::remove(backup + "/00000001/a.tif");
+    EXPECT_EQ(Named(Verify()), std::vector<std::string>{"file-missing 0 00000001/a.tif"});
+}
+
 TEST_F(VerifyTest, DocumentOutsideTheWalksReachIsNotRequired)
 {
     const std::int64_t cabinet = builder.AddCabinet("Other");

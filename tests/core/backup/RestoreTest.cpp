@@ -83,6 +83,25 @@ TEST_F(RestoreTest, EveryFileTheManifestCannotVouchForIsNamedAndRestoredAllTheSa
     EXPECT_FALSE(fs::exists(dir + "/" + kRestoreMarkerName));
 }
 
+// The backup never copied a document that fails the change test: the
+// restore tells it apart from a file the backup lost, and stays whole.
+TEST_F(RestoreTest, DocumentsTheBackupNeverCopiesAreToldApartFromLostFiles)
+{
+    builder.AddDocument(folder, Doc("zero.tif", "0"));
+    BackedUp(2);
+    ASSERT_TRUE(Restore()) << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_EQ(totals.notDue.count, 1);
+    EXPECT_EQ(totals.missing.count, 0);
+    EXPECT_TRUE(totals.Whole());
+    EXPECT_NE(RestoreReportText(totals, backup, dir).find("no incremental backup copies"), std::string::npos);
+
+    std::filesystem::remove_all(dir);
+    std::filesystem::remove(backup + "/00000001/00000001-1.tif");
+    ASSERT_TRUE(Restore());
+    EXPECT_EQ(totals.missing.count, 1);
+    EXPECT_FALSE(totals.Whole());
+}
+
 TEST_F(RestoreTest, RowsNamingFilesOutOfReachAreRefusedAndNeverFollowed)
 {
     BackedUp(2);

@@ -193,15 +193,24 @@ void LibBackupRun::Start()
     ledger_ = std::make_unique<BackupLedger>(backup);
     dirs_ = std::make_unique<DocumentDirs>(app_.state.gsActiveLibPath, backup);
     spares_ = std::make_unique<SpareFiles>(kSpareFiles, kSpareBytes);
-    for (const BackupLock::Spare& spare : lock_->KeptSpares()) {
-        const fs::path path(spare.path);
-        if (IsSafeDocumentPath(path.parent_path().string(), path.filename().string()) &&
-            dirs_->TargetReady(path.parent_path().string()))
-            spares_->Adopt(backup + "/" + spare.path);
-    }
+    unadopted_ = lock_->KeptSpares();
     flush_ =
         std::make_unique<FileSystemFlush>(backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); });
     pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
+}
+
+// The spares an earlier run kept, taken up with the first copy: a run that
+// copies nothing leaves them to the next. Those not taken up when a target
+// directory fails stay listed for the next run.
+void LibBackupRun::AdoptSpares()
+{
+    while (!unadopted_.empty()) {
+        const fs::path path(unadopted_.back().path);
+        if (IsSafeDocumentPath(path.parent_path().string(), path.filename().string()) &&
+            dirs_->TargetReady(path.parent_path().string()))
+            spares_->Adopt(app_.state.gsBackupLibPath + "/" + path.string());
+        unadopted_.pop_back();
+    }
 }
 
 // Ends whatever is under way, in order: copies, installs, spares. With
@@ -221,6 +230,7 @@ bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
         clean = kept ? spares_->Release(left) : spares_->Finish();
         for (const SpareFiles::Taken& s : left)
             kept->push_back({s.path.lexically_relative(app_.state.gsBackupLibPath).string(), s.size});
+        if (kept) kept->insert(kept->end(), unadopted_.begin(), unadopted_.end());
     }
     spares_.reset();
     dirs_.reset();
@@ -451,6 +461,7 @@ bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTa
 {
     const std::string target = sTarget + "/" + sTargetName;
     try {
+        if (!unadopted_.empty()) AdoptSpares();
         Collect(pool_->Submit({sOrifile, target, document}));
         CollectInstalled();
         return true;

@@ -67,6 +67,7 @@ private:
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
     bool TakeLock();
     void Start();
+    void AdoptSpares();
     bool End(std::vector<BackupLock::Spare>* kept = nullptr);
     void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
     void Scanned(std::int64_t count);
@@ -99,6 +100,7 @@ private:
     std::unique_ptr<class BackupLock> lock_;       // while the run works
     std::unique_ptr<class DocumentDirs> dirs_;     // during the walk
     std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
+    std::vector<BackupLock::Spare> unadopted_;     // kept by an earlier run, until the first copy
     std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies
     std::unique_ptr<CopyPool> pool_;               // during the walk
     std::future<DatabaseCopies> databases_;        // made while the walk runs

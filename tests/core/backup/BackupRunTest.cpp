@@ -107,6 +107,13 @@ TEST_F(BackupTest, ReplacedCopiesAreWholeAndLeaveNothingBehind)
     }
     EXPECT_EQ(hidden, 40);
 
+    // A run that copies nothing hands them on untouched.
+    builder.Lib().exec("UPDATE images SET `updated-date`='2020-01-01 10:00:00'");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(last.copy, 0);
+    EXPECT_EQ(ReadFile(backup + "/Libbackup.lock"), lock);
+    builder.Lib().exec("UPDATE images SET `updated-date`='2099-01-01 00:00:00'");
+
     // The next run writes over them instead of making new files.
     for (int i = 0; i < 40; ++i) {
         WriteFile(builder.FileOf(docs[i]), std::string(1000 + 997 * i, 'z'));

@@ -19,7 +19,7 @@ std::optional<std::string> ConfirmBackupPath(AppContext& app, const std::string&
     return backPath;
 }
 
-std::string BackupRecordFile(const std::string& backupDir) { return backupDir + "/Libbackup.ini"; }
+std::string BackupRecordFile(const std::string& backupDir) { return backupDir + "/" + kBackupRecordName; }
 
 std::optional<BackupRecord> ReadBackupRecord(const std::string& backupDir)
 {

@@ -24,4 +24,5 @@ struct BackupRecord {
     std::string date; // "mm/dd/yyyy hh:mm:ss"; empty before the first run
 };
 std::optional<BackupRecord> ReadBackupRecord(const std::string& backupDir);
+inline constexpr const char* kBackupRecordName = "Libbackup.ini";
 std::string BackupRecordFile(const std::string& backupDir);

@@ -10,17 +10,11 @@
 #include "core/data/Database.h"
 #include "core/data/IntegrityCheck.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <future>
 
 namespace {
-
-constexpr const char* kRecordName = "Libbackup.ini";
 
 // Runs one part; a part that fails leaves its error in the report and the
 // others still run.
@@ -37,13 +31,14 @@ void RunPart(VerifyReport& report, const std::string& what, Part part)
 void VerifyRecord(VerifyRun& run)
 {
     const std::optional<BackupRecord> record = ReadBackupRecord(run.backup);
-    if (!record) return run.report.Add({VerifyKind::RecordBad, 0, kRecordName, "there is no backup record"});
+    if (!record) return run.report.Add({VerifyKind::RecordBad, 0, kBackupRecordName, "there is no backup record"});
     run.report.from = record->from;
     run.report.date = record->date;
     if (record->from.empty())
-        run.report.Add({VerifyKind::RecordBad, 0, kRecordName, "the record names no library (FROM is empty)"});
+        run.report.Add({VerifyKind::RecordBad, 0, kBackupRecordName, "the record names no library (FROM is empty)"});
     if (!record->date.empty() && !ParseRecordDate(record->date))
-        run.report.Add({VerifyKind::RecordBad, 0, kRecordName, "its date \"" + record->date + "\" cannot be read"});
+        run.report.Add(
+            {VerifyKind::RecordBad, 0, kBackupRecordName, "its date \"" + record->date + "\" cannot be read"});
 }
 
 // Opens `relative` for reading only; false, with a finding, when it is
@@ -113,11 +108,11 @@ void RunManifestPart(VerifyReport& report, const std::string& what, Part part)
 // no finding. Probed, not held: a backup starting meanwhile is not refused.
 bool RunWorking(const std::string& dir)
 {
-    const int fd = ::open(BackupLock::FileName(dir).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return false;
-    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    ::close(fd); // ends the shared lock, if it was taken
-    return held;
+    try {
+        return BackupReadLock::Take(dir) == nullptr; // released at once
+    } catch (const std::exception&) {
+        return false; // a lock file that cannot be read locks nothing out
+    }
 }
 
 bool IsBackup(const std::string& dir)
@@ -140,7 +135,8 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
         return report;
     }
     if (!IsBackup(backupDir)) {
-        report.errors.push_back(backupDir + " is no backup: it holds neither " + kRecordName + " nor 00000000/LIB.MDE");
+        report.errors.push_back(backupDir + " is no backup: it holds neither " + kBackupRecordName +
+                                " nor 00000000/LIB.MDE");
         return report;
     }
     if (RunWorking(backupDir)) {

@@ -69,6 +69,17 @@ int Failure(Op op, const std::string& path, const std::string& other = {})
 
 int FdFailure(Op op, int fd) { return RuleOf(op).on.load() ? Failure(op, PathOfFd(fd)) : 0; }
 
+// The real call, or -1 with the errno planned for `op` on `fd`.
+template <typename Fn, typename... Args>
+auto FailOrCall(Fn real, Op op, int fd, Args... args)
+{
+    if (const int err = FdFailure(op, fd)) {
+        errno = err;
+        return static_cast<decltype(real(args...))>(-1);
+    }
+    return real(args...);
+}
+
 } // namespace
 
 namespace faults {
@@ -123,62 +134,31 @@ extern "C" int syncfs(int fd)
 extern "C" int fsync(int fd)
 {
     static const auto real = Real<int (*)(int)>("fsync");
-    if (const int err = FdFailure(Op::Fsync, fd)) {
-        errno = err;
-        return -1;
-    }
-    return real(fd);
+    return FailOrCall(real, Op::Fsync, fd, fd);
 }
 
 extern "C" int fdatasync(int fd)
 {
     static const auto real = Real<int (*)(int)>("fdatasync");
-    if (const int err = FdFailure(Op::Fsync, fd)) {
-        errno = err;
-        return -1;
-    }
-    return real(fd);
+    return FailOrCall(real, Op::Fsync, fd, fd);
 }
 
 extern "C" ssize_t write(int fd, const void* data, size_t size)
 {
     static const auto real = Real<ssize_t (*)(int, const void*, size_t)>("write");
-    if (const int err = FdFailure(Op::Write, fd)) {
-        errno = err;
-        return -1;
-    }
-    return real(fd, data, size);
+    return FailOrCall(real, Op::Write, fd, fd, data, size);
 }
 
 extern "C" ssize_t pwrite64(int fd, const void* data, size_t size, off64_t offset)
 {
     static const auto real = Real<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64");
-    if (const int err = FdFailure(Op::Pwrite, fd)) {
-        errno = err;
-        return -1;
-    }
-    return real(fd, data, size, offset);
+    return FailOrCall(real, Op::Pwrite, fd, fd, data, size, offset);
 }
 
 extern "C" ssize_t pwrite(int fd, const void* data, size_t size, off_t offset)
 {
     static const auto real = Real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
-    if (const int err = FdFailure(Op::Pwrite, fd)) {
-        errno = err;
-        return -1;
-    }
-    return real(fd, data, size, offset);
-}
-
-extern "C" ssize_t copy_file_range(int in, loff_t* inOffset, int out, loff_t* outOffset, size_t size,
-                                   unsigned int flags)
-{
-    static const auto real = Real<ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned int)>("copy_file_range");
-    if (const int err = FdFailure(Op::Write, out)) {
-        errno = err;
-        return -1;
-    }
-    return real(in, inOffset, out, outOffset, size, flags);
+    return FailOrCall(real, Op::Pwrite, fd, fd, data, size, offset);
 }
 
 extern "C" int rename(const char* from, const char* to)

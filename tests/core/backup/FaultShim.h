@@ -1,7 +1,7 @@
 #pragma once
 // Failing file operations for the tests, as a failing or full disk gives
 // them: this test program's own syncfs, fsync, fdatasync, write, pwrite,
-// rename, renameat2 and copy_file_range stand in for the C library's, for
+// rename and renameat2 stand in for the C library's, for
 // every caller in the program (SQLite included), and pass every call
 // through unless told to fail.
 #include <string>
@@ -9,7 +9,7 @@
 namespace faults {
 
 enum class Op {
-    Write,  // write, copy_file_range: the copies, the record
+    Write,  // write: the copies, the record
     Pwrite, // pwrite: SQLite's pages (the manifest, database copies), the lock
     Rename, // rename, renameat2; either name may lie below the directory
     Fsync,  // fsync, fdatasync

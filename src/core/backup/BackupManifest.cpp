@@ -98,8 +98,6 @@ std::optional<ManifestEntry> BackupManifest::Entry(const std::string& path)
     return EntryOf(rs);
 }
 
-bool BackupManifest::IsOwed(std::int64_t id) { return !db_->Query("SELECT 1 FROM owed WHERE id=?", {id}).Eof(); }
-
 void BackupManifest::ForEachEntry(const std::function<void(const ManifestEntry&)>& visit)
 {
     std::string after;

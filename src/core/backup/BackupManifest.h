@@ -54,7 +54,6 @@ public:
     void Commit();
 
     std::optional<ManifestEntry> Entry(const std::string& path);
-    bool IsOwed(std::int64_t id);
     // In order of path and of id, a page at a time, so memory stays flat.
     void ForEachEntry(const std::function<void(const ManifestEntry&)>& visit);
     void ForEachOwed(const std::function<void(const OwedDocument&)>& visit);

@@ -10,6 +10,7 @@
 #include "core/backup/RestoreTarget.h"
 #include "core/base/MyErrHandler.h"
 #include "core/base/Prompter.h"
+#include "core/common/Commons.h"
 #include "core/common/SpareFiles.h"
 #include "core/data/Database.h"
 #include "core/library/DocumentPath.h"
@@ -158,9 +159,7 @@ void LibraryRestore::CopyFile(const std::string& location, const std::string& fi
 bool LibraryRestore::Reachable(const DocumentRow& row)
 {
     if (!IsSafeDocumentPath(row.location, row.filename) || !dirs_->SourceReachable(row.location)) return false;
-    const std::string source = backup_ + "/" + row.Path();
-    struct stat st {};
-    return ::lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return IsPlainFile(backup_ + "/" + row.Path());
 }
 
 std::optional<ManifestEntry> LibraryRestore::Expected(const std::string& relative)

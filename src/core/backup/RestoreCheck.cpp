@@ -1,11 +1,10 @@
 #include "core/backup/RestoreCheck.h"
 
 #include "core/backup/DocumentRows.h"
+#include "core/common/Commons.h"
 #include "core/data/Connection.h"
 #include "core/data/Database.h"
 #include "core/data/IntegrityCheck.h"
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -20,12 +19,6 @@ void CheckIntegrity(const std::string& file, const std::string& name, std::vecto
     if (!damage.empty()) problems.push_back(name + " fails its integrity check: " + damage);
 }
 
-bool Present(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 } // namespace
 
 std::vector<std::string> CheckRestoredLibrary(const std::string& dir,
@@ -38,7 +31,7 @@ std::vector<std::string> CheckRestoredLibrary(const std::string& dir,
     lib.Open(LibDatabaseFile(dir), Connection::Mode::ReadOnly);
     std::int64_t absent = 0;
     ForEachDocumentRow(lib, [&](const DocumentRow& row) {
-        if (!expected(row) || Present(dir + "/" + row.Path())) return;
+        if (!expected(row) || IsPlainFile(dir + "/" + row.Path())) return;
         if (++absent <= static_cast<std::int64_t>(kNamed))
             problems.push_back("The file of document " + row.Named() + " was not restored");
     });

@@ -1,9 +1,9 @@
 #include "core/backup/RestoreMismatches.h"
 
 #include "core/common/AtomicFile.h"
+#include "core/common/Commons.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,12 +11,6 @@
 #include <system_error>
 
 namespace {
-
-bool Present(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 [[noreturn]] void Fail(const std::string& what, const std::string& file)
 {
@@ -27,12 +21,12 @@ bool Present(const std::string& path)
 
 RestoreMismatches::RestoreMismatches(const std::string& dir) : dir_(dir), file_(dir + "/" + kRestoreMismatchesName)
 {
-    if (!Present(file_)) return;
+    if (!IsPlainFile(file_)) return;
     std::ifstream in(file_, std::ios::binary);
     if (!in) Fail("cannot read mismatch list", file_);
     std::string kept, line;
     while (std::getline(in, line))
-        if (!line.empty() && Present(dir_ + "/" + line)) {
+        if (!line.empty() && IsPlainFile(dir_ + "/" + line)) {
             kept += line + "\n";
             listed_.Add(line);
         }

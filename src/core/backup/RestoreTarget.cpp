@@ -2,12 +2,12 @@
 
 #include "core/backup/BackupStart.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Commons.h"
 #include "core/common/IniFile.h"
 #include "core/data/Database.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,12 +36,6 @@ bool Beneath(const std::string& dir, const std::string& root)
     if (ec) return false;
     const fs::path rel = d.lexically_relative(r);
     return !rel.empty() && *rel.begin() != "..";
-}
-
-bool IsPlainFile(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int err)

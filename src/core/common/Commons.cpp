@@ -4,6 +4,8 @@
 #include "core/common/IniFile.h"
 #include "core/common/Text.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fnmatch.h>
 #include <system_error>
@@ -103,6 +105,12 @@ bool DirExists(const std::string& path)
     if (path.empty()) return false;
     std::error_code ec;
     return fs::is_directory(path, ec);
+}
+
+bool IsPlainFile(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool KillFile(const std::string& sFile, bool bCheckReadOnly)

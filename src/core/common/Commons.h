@@ -30,6 +30,9 @@ bool FileExists(const std::string& name);
 // trailing "/").
 bool DirExists(const std::string& path);
 
+// True when the path itself is a plain file: a link to one is not.
+bool IsPlainFile(const std::string& path);
+
 // Deletes the file, or every file a wildcard name finds (the files
 // FileExists finds); true when a deletion was attempted. Read-only files are
 // left alone when bCheckReadOnly is set.

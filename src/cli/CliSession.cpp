@@ -107,3 +107,13 @@ int CliSession::Finish(int code)
     io_.out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     return code;
 }
+
+void CliSession::StageProgress(const std::string& stage, std::int64_t done, std::int64_t total)
+{
+    if (ShowsProgress()) io_.err << "\r" << stage << ": " << done << " of " << total << "\x1b[K" << std::flush;
+}
+
+void CliSession::EndProgress()
+{
+    if (ShowsProgress()) io_.err << '\n';
+}

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -49,6 +50,23 @@ public:
 
     // Walk progress on a terminal only, never into a log.
     bool ShowsProgress() const { return io_.errTerminal && !options_.json; }
+    // "stage: done of total" on one line of the terminal, as ShowsProgress
+    // allows; EndProgress ends that line.
+    void StageProgress(const std::string& stage, std::int64_t done, std::int64_t total);
+    void EndProgress();
+
+    // A read-only report, as JSON under `key` or as text; exit 2 when it
+    // could not be made whole, 1 with findings.
+    template <typename Findings, typename Json, typename Text>
+    int Report(const char* key, const Findings& report, Json renderJson, Text renderText)
+    {
+        if (options_.json)
+            result_[key] = nlohmann::json::parse(renderJson(report, -1));
+        else
+            prompter_.Say(renderText(report));
+        if (report.Failed()) return Exit::kFailed;
+        return report.HasFindings() ? Exit::kWarnings : Exit::kDone;
+    }
 
 private:
     bool Login();

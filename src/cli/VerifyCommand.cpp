@@ -4,8 +4,6 @@
 #include "core/backup/BackupStart.h"
 #include "core/backup/BackupVerify.h"
 
-#include <ostream>
-
 namespace {
 
 VerifyOptions OptionsOf(const VerifyArgs& a)
@@ -29,17 +27,10 @@ int RunVerify(CliSession& s, const VerifyArgs& a)
         s.Prompter().Tell(kNoBackupPath, MsgIcon::Exclamation);
         return Exit::kFailed;
     }
-    std::ostream& err = s.Io().err;
-    const bool progress = s.ShowsProgress();
     const VerifyReport report =
         VerifyBackup(backup, OptionsOf(a), [&](const std::string& stage, std::int64_t done, std::int64_t total) {
-            if (progress) err << "\r" << stage << ": " << done << " of " << total << "\x1b[K" << std::flush;
+            s.StageProgress(stage, done, total);
         });
-    if (progress) err << '\n';
-    if (s.Options().json)
-        s.Result()["verify"] = nlohmann::json::parse(RenderVerifyJson(report, -1));
-    else
-        s.Prompter().Say(RenderVerifyText(report));
-    if (report.Failed()) return Exit::kFailed;
-    return report.HasFindings() ? Exit::kWarnings : Exit::kDone;
+    s.EndProgress();
+    return s.Report("verify", report, RenderVerifyJson, RenderVerifyText);
 }

@@ -98,7 +98,8 @@ void CopyInto(SQLite::Database& from, const std::string& source, const fs::path&
 
 } // namespace
 
-DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target, const std::string& previousStamp)
+DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target, const std::string& previousStamp,
+                                const std::function<void()>& beforeWrite)
 {
     // One read transaction from the stamp to the end of the copy: no
     // commit can fall between them, so the copy is of the stamped state.
@@ -107,6 +108,7 @@ DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& ta
     from.execAndGet("PRAGMA schema_version");
     const auto state = SourceState(from, source);
     if (!previousStamp.empty() && Stamp(state, target) == previousStamp) return {previousStamp, false, {}};
+    if (beforeWrite) beforeWrite();
     const fs::path work = WorkFileFor(target);
     fs::remove(work);
     CopiedContent content;

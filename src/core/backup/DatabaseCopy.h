@@ -8,6 +8,7 @@
 // changed since and the copy is skipped.
 #include "core/common/AtomicFile.h"
 
+#include <functional>
 #include <string>
 
 struct DatabaseCopyResult {
@@ -20,6 +21,7 @@ struct DatabaseCopies {
     DatabaseCopyResult lib, ctrl;
 };
 
-// Throws on failure; the old copy then stays as it was.
+// Throws on failure; the old copy then stays as it was. `beforeWrite` runs
+// before the first write beside the target, when there is one.
 DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& target,
-                                const std::string& previousStamp = {});
+                                const std::string& previousStamp = {}, const std::function<void()>& beforeWrite = {});

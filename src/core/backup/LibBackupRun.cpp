@@ -89,14 +89,14 @@ void ToManifest(Write write)
 
 // Both databases into the backup's control directory.
 DatabaseCopies CopyDatabases(const std::string& lib, const std::string& backup, const std::string& libStamp,
-                             const std::string& ctrlStamp)
+                             const std::string& ctrlStamp, const std::function<void()>& beforeWrite)
 {
     if (!MakeDirectoryBeneath(backup, "00000000"))
         throw TargetError("the backup's control directory is a link", ControlDir(backup),
                           std::make_error_code(std::errc::too_many_symbolic_link_levels));
     DatabaseCopies copies;
-    copies.lib = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp);
-    copies.ctrl = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp);
+    copies.lib = CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup), libStamp, beforeWrite);
+    copies.ctrl = CopyDatabase(CtrlDatabaseFile(lib), CtrlDatabaseFile(backup), ctrlStamp, beforeWrite);
     return copies;
 }
 
@@ -189,7 +189,7 @@ void LibBackupRun::Start()
 {
     const std::string& backup = app_.state.gsBackupLibPath;
     if (lock_->LastRunUnfinished()) RemoveLeftovers(backup);
-    lock_->Begin();
+    begun_ = false;
     ledger_ = std::make_unique<BackupLedger>(backup);
     dirs_ = std::make_unique<DocumentDirs>(app_.state.gsActiveLibPath, backup);
     spares_ = std::make_unique<SpareFiles>(kSpareFiles, kSpareBytes);
@@ -197,6 +197,18 @@ void LibBackupRun::Start()
     flush_ =
         std::make_unique<FileSystemFlush>(backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); });
     pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
+}
+
+// The lock's mark that a run is under way reaches the disk before the
+// run's first work file, from whichever thread writes it: a run that
+// copies nothing spends no flush on it, and leaves the last run's mark and
+// spare list standing.
+void LibBackupRun::BeginWriting()
+{
+    const std::lock_guard guard(beginning_);
+    if (begun_) return;
+    lock_->Begin();
+    begun_ = true;
 }
 
 // The spares an earlier run kept, taken up with the first copy: a run that
@@ -266,7 +278,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             // The databases are copied while the walk runs: a snapshot of the
             // walk's start, as the record's date is.
             databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
-                                    app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+                                    app_.state.gsBackupLibPath, libStamp_, ctrlStamp_, [this] { BeginWriting(); });
             PayOwed();
             for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
             Collect(pool_->Drain());
@@ -461,6 +473,7 @@ bool LibBackupRun::CopyImage(const std::string& sOrifile, const std::string& sTa
 {
     const std::string target = sTarget + "/" + sTargetName;
     try {
+        BeginWriting();
         if (!unadopted_.empty()) AdoptSpares();
         Collect(pool_->Submit({sOrifile, target, document}));
         CollectInstalled();
@@ -541,10 +554,10 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
             app_.db.CloseCtrlConnection();
             if (!DirExists(sTarget)) return false;
             // Started with the walk; copied here when called on its own.
-            const DatabaseCopies copies =
-                databases_.valid()
-                    ? databases_.get()
-                    : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_, ctrlStamp_);
+            const DatabaseCopies copies = databases_.valid()
+                                              ? databases_.get()
+                                              : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath,
+                                                              libStamp_, ctrlStamp_, [this] { BeginWriting(); });
             libStamp_ = copies.lib.stamp;
             ctrlStamp_ = copies.ctrl.stamp;
             databaseCopies_ = copies;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,7 @@ private:
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
     bool TakeLock();
     void Start();
+    void BeginWriting();
     void AdoptSpares();
     bool End(std::vector<BackupLock::Spare>* kept = nullptr);
     void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
@@ -98,6 +100,8 @@ private:
     std::vector<OwedDocument> owedNamed_;          // the first few owed after the run
     std::unique_ptr<class BackupLedger> ledger_;   // from the start to the record
     std::unique_ptr<class BackupLock> lock_;       // while the run works
+    std::mutex beginning_;                         // the database copies begin on a thread of their own
+    bool begun_ = false;                           // marked under way on the lock
     std::unique_ptr<class DocumentDirs> dirs_;     // during the walk
     std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
     std::vector<BackupLock::Spare> unadopted_;     // kept by an earlier run, until the first copy

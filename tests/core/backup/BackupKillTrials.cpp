@@ -4,6 +4,7 @@
 // backup is torn; the next run makes the backup whole. A failing trial
 // prints its seed; REZUD_TRIAL_SEED=N runs the trials from that seed.
 #include "core/backup/BackupDates.h"
+#include "core/backup/BackupLock.h"
 #include "support/BackupCheck.h"
 #include "support/BackupFixture.h"
 
@@ -239,4 +240,43 @@ TEST_F(BackupKillTrials, AKilledRunTearsNoCopyAndTheNextRunMakesTheBackupWhole)
     std::printf("%d of %d trials killed (seed %u); a full run %.3f s, %ld operations; a changed run %.3f s, %ld "
                 "operations\n",
                 killed, trial, base, fullSeconds, fullOps, changedSeconds, changedOps);
+}
+
+// A run marks itself under way on the lock only when it first writes, yet
+// always before: killed at its first write, it has left the mark, so the
+// next run deletes what it left. First, with no document changed, the
+// database's copy is that write; then, with the databases as the last run
+// left them, an owed document's copy (written as a spare until it takes its
+// name).
+TEST_F(BackupKillTrials, ARunKilledAtItsFirstWriteHasMarkedItselfUnderWay)
+{
+    Measure();
+    auto killedAtFirstWrite = [&](const char* aim) {
+        SCOPED_TRACE(aim);
+        EXPECT_TRUE(Child(1, std::nullopt, aim).killed);
+        {
+            const auto lock = BackupLock::Take(backup);
+            ASSERT_TRUE(lock);
+            EXPECT_TRUE(lock->LastRunUnfinished());
+        }
+        Repair();
+    };
+    builder.Lib().exec("UPDATE ballast SET b=randomblob(100000) WHERE rowid=1");
+    killedAtFirstWrite(".LIB.MDE.rztmp");
+
+    std::mt19937 rng(1);
+    Change(rng, 2);
+    std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
+    for (const auto& [id, doc] : docs) {
+        files[builder.FileOf(doc)] = {ReadFile(builder.FileOf(doc)), fs::last_write_time(builder.FileOf(doc))};
+        fs::remove(builder.FileOf(doc));
+    }
+    LibBackupRun owing(*env.app, Plenty);
+    ASSERT_TRUE(owing.LibBackup(1000));
+    ASSERT_GT(owing.Totals().owed, 0);
+    for (const auto& [file, version] : files) {
+        WriteFile(file, version.first);
+        fs::last_write_time(file, version.second);
+    }
+    killedAtFirstWrite(".rzspare-");
 }

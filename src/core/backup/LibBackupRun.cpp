@@ -7,6 +7,7 @@
 #include "core/backup/BackupStart.h"
 #include "core/backup/DatabaseCopy.h"
 #include "core/backup/DocumentDirs.h"
+#include "core/backup/DueFolders.h"
 #include "core/backup/FileSystemFlush.h"
 #include "core/base/MyErrHandler.h"
 #include "core/common/AtomicFile.h"
@@ -280,6 +281,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                     app_.state.gsBackupLibPath, libStamp_, ctrlStamp_, [this] { BeginWriting(); });
             PayOwed();
+            if (!m_bCopyAll) dueFolders_ = ReadDueFolders(app_.db, lastBackupIso_);
             for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
             Collect(pool_->Drain());
             pool_.reset();
@@ -381,6 +383,10 @@ void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
             Scanned(1);
             BackupDocument(docs);
         }
+        return;
+    }
+    if (dueFolders_ && !dueFolders_->due.contains(folderId)) {
+        Scanned(dueFolders_->Count(folderId));
         return;
     }
     stretch.Begin();

@@ -6,6 +6,7 @@
 #include "core/backup/BackupManifest.h"
 #include "core/backup/CopyPool.h"
 #include "core/backup/DatabaseCopy.h"
+#include "core/backup/DueFolders.h"
 #include "core/backup/IsLogic.h"
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,6 +105,7 @@ private:
     std::mutex beginning_;                         // the database copies begin on a thread of their own
     bool begun_ = false;                           // marked under way on the lock
     std::unique_ptr<class DocumentDirs> dirs_;     // during the walk
+    std::optional<DueFolders> dueFolders_;         // read before an incremental walk
     std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
     std::vector<BackupLock::Spare> unadopted_;     // kept by an earlier run, until the first copy
     std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies

@@ -1,0 +1,63 @@
+#include "core/backup/DueFolders.h"
+
+#include "core/backup/DocumentRows.h"
+#include "core/data/Database.h"
+
+namespace {
+
+// In order of `folder-id`, through its index alone.
+constexpr const char* kCounts = "SELECT `folder-id` AS f, count(*) AS n FROM `images` WHERE `folder-id` > ?1 "
+                                "GROUP BY `folder-id` ORDER BY `folder-id` LIMIT ?2";
+constexpr const char* kNextId = "SELECT min(id) AS id FROM `images` WHERE id >= ?1";
+
+std::string DueInRange()
+{
+    return std::string("SELECT DISTINCT `folder-id` AS f FROM `images` WHERE id >= ?1 AND id < ?2 AND ") +
+           kDueWhenChangedSql + " AND `updated-date` > ?3";
+}
+
+void ReadCounts(Database& db, std::int64_t folders, DueFolders& out)
+{
+    for (std::int64_t after = INT64_MIN;;) {
+        ResultSet rs = Required(db.QueryExe(kCounts, "R", {after, folders}));
+        std::int64_t rows = 0;
+        for (; !rs.Eof(); rs.MoveNext(), ++rows) {
+            after = rs["f"].Int();
+            out.counts[after] = rs["n"].Int();
+        }
+        if (rows < folders) return;
+    }
+}
+
+// Range by range of ids, each range starting at the next id there is, so
+// gaps in the ids cost one lookup each.
+void ReadDue(Database& db, const std::string& sinceIso, std::int64_t ids, DueFolders& out)
+{
+    const std::string due = DueInRange();
+    for (std::int64_t from = INT64_MIN;;) {
+        ResultSet next = Required(db.QueryExe(kNextId, "R", {from}));
+        if (next["id"].IsNull()) return;
+        from = next["id"].Int();
+        const std::int64_t to = from > INT64_MAX - ids ? INT64_MAX : from + ids;
+        for (ResultSet rs = Required(db.QueryExe(due, "R", {from, to, sinceIso})); !rs.Eof(); rs.MoveNext())
+            out.due.insert(rs["f"].Int());
+        if (to == INT64_MAX) return;
+        from = to;
+    }
+}
+
+} // namespace
+
+std::int64_t DueFolders::Count(std::int64_t folder) const
+{
+    const auto it = counts.find(folder);
+    return it == counts.end() ? 0 : it->second;
+}
+
+DueFolders ReadDueFolders(Database& db, const std::string& sinceIso, std::int64_t folders, std::int64_t ids)
+{
+    DueFolders out;
+    ReadCounts(db, folders, out);
+    ReadDue(db, sinceIso, ids, out);
+    return out;
+}

@@ -60,14 +60,15 @@ void SpareFiles::Adopt(const fs::path& path)
 {
     struct stat st {};
     if (!IsSpareName(path.filename().string()) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st)) return;
-    Add({path, static_cast<std::int64_t>(st.st_size)});
+    Add(path, static_cast<std::int64_t>(st.st_size));
 }
 
 bool SpareFiles::Release(std::vector<Taken>& kept)
 {
     {
         std::lock_guard lock(mutex_);
-        kept = std::exchange(spares_, {});
+        for (Spare& s : spares_) kept.push_back({std::move(s.path), s.size});
+        spares_.clear();
         bytes_ = 0;
     }
     return Finish();
@@ -112,19 +113,20 @@ SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
         // already in `dir` first: cutting a copy to length inside its last
         // block gives nothing back, so nothing waits.
         const std::int64_t blocks = Blocks(size);
+        const std::string& here = dir.native();
         auto better = [&](const Spare& a, const Spare& b) {
-            if (Blocks(a.size) != Blocks(b.size)) return Blocks(a.size) > Blocks(b.size);
-            return a.path.parent_path() == dir && b.path.parent_path() != dir;
+            if (a.blocks != b.blocks) return a.blocks > b.blocks;
+            return a.dir == here && b.dir != here;
         };
         auto best = spares_.end();
         for (auto it = spares_.begin(); it != spares_.end(); ++it)
-            if (Blocks(it->size) <= blocks && (best == spares_.end() || better(*it, *best))) best = it;
+            if (it->blocks <= blocks && (best == spares_.end() || better(*it, *best))) best = it;
         if (best == spares_.end()) return {};
         taken = std::move(*best);
         spares_.erase(best);
         bytes_ -= taken.size;
     }
-    if (taken.path.parent_path() == dir) return taken;
+    if (taken.dir == dir.native()) return {std::move(taken.path), taken.size};
     fs::path moved = dir / taken.path.filename();
     if (::rename(taken.path.c_str(), moved.c_str()) == 0) return {std::move(moved), taken.size};
     ::unlink(taken.path.c_str()); // another file system, or gone: a new file it is
@@ -137,25 +139,26 @@ void SpareFiles::Keep(const fs::path& path, const struct stat& st, bool isSpare)
         ::unlink(path.c_str());
         return;
     }
-    Spare spare{path, static_cast<std::int64_t>(st.st_size)};
+    fs::path spare = path;
     if (!isSpare) {
-        spare.path = NewName(path.parent_path());
-        if (::rename(path.c_str(), spare.path.c_str()) != 0) {
+        spare = NewName(path.parent_path());
+        if (::rename(path.c_str(), spare.c_str()) != 0) {
             ::unlink(path.c_str());
             return;
         }
     }
-    Add(std::move(spare));
+    Add(std::move(spare), static_cast<std::int64_t>(st.st_size));
 }
 
 // Small spares fit more copies: over the limits, the largest go.
-void SpareFiles::Add(Spare spare)
+void SpareFiles::Add(fs::path path, std::int64_t size)
 {
+    std::string dir = path.parent_path().native();
     std::vector<fs::path> evicted;
     {
         std::lock_guard lock(mutex_);
-        bytes_ += spare.size;
-        spares_.push_back(std::move(spare));
+        bytes_ += size;
+        spares_.push_back({std::move(path), size, std::move(dir), Blocks(size)});
         while (!spares_.empty() && (spares_.size() > capacity_ || bytes_ > maxBytes_)) {
             auto largest = std::max_element(spares_.begin(), spares_.end(),
                                             [](const Spare& a, const Spare& b) { return a.size < b.size; });
@@ -164,7 +167,7 @@ void SpareFiles::Add(Spare spare)
             spares_.erase(largest);
         }
     }
-    for (fs::path& path : evicted) Delete(std::move(path));
+    for (fs::path& doomed : evicted) Delete(std::move(doomed));
 }
 
 std::size_t SpareFiles::Count()

@@ -59,11 +59,18 @@ public:
     bool Finish();
 
 private:
-    using Spare = Taken;
+    // A spare with its directory and its blocks worked out once: a copy
+    // looks at every spare to choose one.
+    struct Spare {
+        std::filesystem::path path;
+        std::int64_t size = 0;
+        std::string dir;
+        std::int64_t blocks = 0;
+    };
     void Delete(std::filesystem::path path);
     void Deleting();
 
-    void Add(Spare spare);
+    void Add(std::filesystem::path path, std::int64_t size);
 
     const std::size_t capacity_;
     const std::int64_t maxBytes_;

@@ -62,6 +62,16 @@ TEST(SpareFiles, ASpareIsTakenWhereItIsOrMovedAndOnlyWhenItsBlocksAreFilled)
     EXPECT_FALSE(fs::exists(a / here.path.filename()));
     EXPECT_TRUE(fs::exists(moved.path));
     EXPECT_EQ(spares.Count(), 0u);
+
+    // Of two spares as large, the one already in the directory, though
+    // the other came first.
+    spares.Keep(moved.path, StatOf(moved.path), true);
+    WriteFile(a / "other", Bytes(5000, 'y'));
+    spares.Keep(a / "other", StatOf(a / "other"), false);
+    const SpareFiles::Taken inA = spares.TakeFor(a, 5000);
+    EXPECT_EQ(inA.path.parent_path(), a);
+    EXPECT_EQ(ReadFile(inA.path), Bytes(5000, 'y'));
+    EXPECT_EQ(spares.TakeFor(b, 5000).path, moved.path);
 }
 
 TEST(SpareFiles, OnlyAPlainPrivateFileWithOneNameIsKept)

@@ -14,9 +14,20 @@ constexpr const char* kNextId = "SELECT min(id) AS id FROM `images` WHERE id >= 
 // are never read.
 std::string DueInRange()
 {
-    return std::string("SELECT DISTINCT `folder-id` AS f FROM `images` WHERE id >= ?1 AND id < ?2 AND "
-                       "`updated-date` > ?3 AND ") +
-           kDueWhenChangedSql;
+    return std::string("SELECT `folder-id` AS f, id, `filename`, `location` FROM `images` "
+                       "WHERE id >= ?1 AND id < ?2 AND `updated-date` > ?3 AND ") +
+           kDueWhenChangedSql + " ORDER BY id";
+}
+
+void Hold(const ResultSet& rs, std::int64_t folder, std::size_t bound, std::size_t& held, DueFolders& out)
+{
+    if (!out.rowsHeld) return;
+    if (++held > bound) {
+        out.rows.clear();
+        out.rowsHeld = false;
+        return;
+    }
+    out.rows[folder].push_back({rs["id"].Int(), rs["location"].Text(), rs["filename"].Text()});
 }
 
 void ReadCounts(Database& db, std::int64_t folders, DueFolders& out)
@@ -34,16 +45,21 @@ void ReadCounts(Database& db, std::int64_t folders, DueFolders& out)
 
 // Range by range of ids, each range starting at the next id there is, so
 // gaps in the ids cost one lookup each.
-void ReadDue(Database& db, const std::string& sinceIso, std::int64_t ids, DueFolders& out)
+void ReadDue(Database& db, const std::string& sinceIso, const DueRanges& ranges, DueFolders& out)
 {
     const std::string due = DueInRange();
+    const std::int64_t ids = ranges.ids;
+    std::size_t held = 0;
     for (std::int64_t from = INT64_MIN;;) {
         ResultSet next = Required(db.QueryExe(kNextId, "R", {from}));
         if (next["id"].IsNull()) return;
         from = next["id"].Int();
         const std::int64_t to = from > INT64_MAX - ids ? INT64_MAX : from + ids;
-        for (ResultSet rs = Required(db.QueryExe(due, "R", {from, to, sinceIso})); !rs.Eof(); rs.MoveNext())
-            out.due.insert(rs["f"].Int());
+        for (ResultSet rs = Required(db.QueryExe(due, "R", {from, to, sinceIso})); !rs.Eof(); rs.MoveNext()) {
+            const std::int64_t folder = rs["f"].Int();
+            out.due.insert(folder);
+            Hold(rs, folder, ranges.rowsHeld, held, out);
+        }
         if (to == INT64_MAX) return;
         from = to;
     }
@@ -57,10 +73,17 @@ std::int64_t DueFolders::Count(std::int64_t folder) const
     return it == counts.end() ? 0 : it->second;
 }
 
-DueFolders ReadDueFolders(Database& db, const std::string& sinceIso, std::int64_t folders, std::int64_t ids)
+const std::vector<DocumentRow>& DueFolders::RowsOf(std::int64_t folder) const
+{
+    static const std::vector<DocumentRow> none;
+    const auto it = rows.find(folder);
+    return it == rows.end() ? none : it->second;
+}
+
+DueFolders ReadDueFolders(Database& db, const std::string& sinceIso, const DueRanges& ranges)
 {
     DueFolders out;
-    ReadCounts(db, folders, out);
-    ReadDue(db, sinceIso, ids, out);
+    ReadCounts(db, ranges.folders, out);
+    ReadDue(db, sinceIso, ranges, out);
     return out;
 }

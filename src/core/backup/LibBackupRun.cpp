@@ -115,6 +115,8 @@ std::string FailureReason(const std::exception_ptr& error)
     }
 }
 
+DocumentRow RowOf(const ResultSet& rs) { return {rs["id"].Int(), rs["location"].Text(), rs["filename"].Text()}; }
+
 bool SameDirectory(const std::string& a, const std::string& b)
 {
     if (a == b) return true;
@@ -281,7 +283,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                     app_.state.gsBackupLibPath, libStamp_, ctrlStamp_, [this] { BeginWriting(); });
             PayOwed();
-            if (!m_bCopyAll) dueFolders_ = ReadDueFolders(app_.db, lastBackupIso_);
+            if (!m_bCopyAll) dueFolders_ = ReadDueFolders(app_.db, lastBackupIso_, dueRanges);
             for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
             Collect(pool_->Drain());
             pool_.reset();
@@ -381,12 +383,13 @@ void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
         ResultSet docs = Required(app_.db.QueryExe(kAllDocuments, "R", {folderId}));
         for (; !docs.Eof(); docs.MoveNext()) {
             Scanned(1);
-            BackupDocument(docs);
+            BackupDocument(RowOf(docs));
         }
         return;
     }
-    if (dueFolders_ && !dueFolders_->due.contains(folderId)) {
+    if (dueFolders_ && (dueFolders_->rowsHeld || !dueFolders_->due.contains(folderId))) {
         Scanned(dueFolders_->Count(folderId));
+        for (const DocumentRow& row : dueFolders_->RowsOf(folderId)) BackupDocument(row);
         return;
     }
     stretch.Begin();
@@ -394,19 +397,19 @@ void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
     if (!docs["id"].IsNull() || stretch.Expired()) stretch.End();
     Scanned(docs["total"].Int());
     for (; !docs.Eof(); docs.MoveNext())
-        if (!docs["id"].IsNull()) BackupDocument(docs);
+        if (!docs["id"].IsNull()) BackupDocument(RowOf(docs));
 }
 
 // One document of the walk; in incremental mode its row has passed the
 // change test already and its file time decides. A row without a file name
 // has a missing file; one whose file is out of reach can never be copied,
 // so it is reported but does not hold the date back.
-void LibBackupRun::BackupDocument(const ResultSet& row, bool owed)
+void LibBackupRun::BackupDocument(const DocumentRow& row, bool owed)
 {
-    const std::int64_t id = row["id"].Int();
+    const std::int64_t id = row.id;
     if (!owed && ledger_->WasOwed(id)) return; // copied first, before the walk
-    const std::string location = row["location"].Text(), filename = row["filename"].Text();
-    const std::string path = location + "/" + filename;
+    const std::string &location = row.location, &filename = row.filename;
+    const std::string path = row.Path();
     const AppState& s = app_.state;
     // A row without a file name has a missing file. Copying everything
     // skips missing files silently; copying what changed owes them.
@@ -444,7 +447,7 @@ void LibBackupRun::PayOwed()
         if (row.Eof())
             ToManifest([&] { ledger_->Forget(d.id); });
         else
-            BackupDocument(row, true);
+            BackupDocument(RowOf(row), true);
     });
 }
 
@@ -454,11 +457,10 @@ void LibBackupRun::Owe(std::int64_t document, const std::string& path, const std
     ToManifest([&] { ledger_->Owe(document, path, reason); });
 }
 
-void LibBackupRun::Unsafe(const ResultSet& row)
+void LibBackupRun::Unsafe(const DocumentRow& row)
 {
-    Owe(row["id"].Int(), row["location"].Text() + "/" + row["filename"].Text(), "unsafe path");
-    if (++unsafe_ <= static_cast<std::int64_t>(kUnsafeNamed))
-        unsafeNames_.push_back(row["id"].Text() + ": " + row["location"].Text() + "/" + row["filename"].Text());
+    Owe(row.id, row.Path(), "unsafe path");
+    if (++unsafe_ <= static_cast<std::int64_t>(kUnsafeNamed)) unsafeNames_.push_back(row.Named());
 }
 
 void LibBackupRun::ReportUnsafe()

@@ -64,6 +64,9 @@ public:
     // The one file copy, run on helper threads; replaceable so a test can
     // make a copy fail. WriteDocument unless replaced.
     CopyRoutine copyFile;
+    // How an incremental walk reads ahead; replaceable so a test can make
+    // it hold fewer changed rows.
+    DueRanges dueRanges;
 
 private:
     bool Refuse(const std::string& text);
@@ -78,10 +81,10 @@ private:
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
     void CollectInstalled();
     void CopyFailed(const std::exception_ptr& error, const std::string& source, const std::string& target);
-    void Unsafe(const class ResultSet& row);
+    void Unsafe(const DocumentRow& row);
     void ReportUnsafe();
     bool WriteRecord(const std::string& date);
-    void BackupDocument(const class ResultSet& row, bool owed = false);
+    void BackupDocument(const DocumentRow& row, bool owed = false);
     void PayOwed();
     void Owe(std::int64_t document, const std::string& path, const std::string& reason);
     void RecordDatabases();

@@ -8,6 +8,11 @@ constexpr std::int64_t kPage = 4096;
 
 } // namespace
 
+DocumentRow DocumentRowOf(const ResultSet& rs)
+{
+    return {rs["id"].Int(), rs["location"].Text(), rs["filename"].Text()};
+}
+
 void ForEachDocumentRow(Connection& db, const std::function<void(const DocumentRow&)>& visit)
 {
     std::int64_t after = INT64_MIN;
@@ -17,8 +22,10 @@ void ForEachDocumentRow(Connection& db, const std::function<void(const DocumentR
                                 {after, kPage});
         if (rs.Eof()) return;
         for (; !rs.Eof(); rs.MoveNext()) {
-            after = rs["id"].Int();
-            visit({after, rs["location"].Text(), rs["filename"].Text(), rs["due"].Int() != 0});
+            DocumentRow row = DocumentRowOf(rs);
+            row.dueWhenChanged = rs["due"].Int() != 0;
+            after = row.id;
+            visit(row);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 class Connection;
+class ResultSet;
 
 // The row part of the backup's change test: an incremental run copies a
 // document only when its `internal` code is neither empty, "0" nor "C" and
@@ -24,5 +25,9 @@ struct DocumentRow {
     // "id: location/filename", as a report names the row.
     std::string Named() const { return std::to_string(id) + ": " + Path(); }
 };
+
+// The row at the result set's cursor, from its columns `id`, `location`
+// and `filename`.
+DocumentRow DocumentRowOf(const ResultSet& rs);
 
 void ForEachDocumentRow(Connection& db, const std::function<void(const DocumentRow&)>& visit);

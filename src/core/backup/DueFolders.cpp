@@ -27,7 +27,7 @@ void Hold(const ResultSet& rs, std::int64_t folder, std::size_t bound, std::size
         out.rowsHeld = false;
         return;
     }
-    out.rows[folder].push_back({rs["id"].Int(), rs["location"].Text(), rs["filename"].Text()});
+    out.rows[folder].push_back(DocumentRowOf(rs));
 }
 
 void ReadCounts(Database& db, std::int64_t folders, DueFolders& out)

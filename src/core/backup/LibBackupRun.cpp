@@ -54,13 +54,14 @@ constexpr const char* kOneDocument = "SELECT id, `filename`, `location` FROM `im
 constexpr const char* kAllDocuments =
     "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
 // The folder's document count, and only the documents whose row passes the
-// change test (one row of NULLs when none does). Every row of the folder is
-// still read to test it: no index holds the codes or the dates.
-constexpr const char* kDueDocuments = "SELECT t.total, i.id, i.`filename`, i.`location` "
-                                      "FROM (SELECT count(*) AS total FROM `images` WHERE `folder-id`=?1) AS t "
-                                      "LEFT JOIN `images` AS i ON i.`folder-id`=?1 AND i.`internal` IS NOT NULL "
-                                      "AND i.`internal` NOT IN ('0','C') AND i.`updated-date` > ?2 "
-                                      "ORDER BY i.id ";
+// change test (one row of NULLs when none does), for a folder whose changed
+// rows the reading ahead could not hold. Every row of the folder is read
+// to test it: no index holds the codes or the dates.
+const std::string kDueDocuments =
+    std::string("SELECT t.total, i.id, i.`filename`, i.`location` "
+                "FROM (SELECT count(*) AS total FROM `images` WHERE `folder-id`=?1) AS t "
+                "LEFT JOIN `images` AS i ON i.`folder-id`=?1 AND i.`updated-date` > ?2 AND ") +
+    kDueWhenChangedSql + " ORDER BY i.id ";
 
 // Errors of writing the backup that every further file would meet as well;
 // told by the operation that failed, never by the path it names.
@@ -114,8 +115,6 @@ std::string FailureReason(const std::exception_ptr& error)
         return "copy failed";
     }
 }
-
-DocumentRow RowOf(const ResultSet& rs) { return {rs["id"].Int(), rs["location"].Text(), rs["filename"].Text()}; }
 
 bool SameDirectory(const std::string& a, const std::string& b)
 {
@@ -383,7 +382,7 @@ void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
         ResultSet docs = Required(app_.db.QueryExe(kAllDocuments, "R", {folderId}));
         for (; !docs.Eof(); docs.MoveNext()) {
             Scanned(1);
-            BackupDocument(RowOf(docs));
+            BackupDocument(DocumentRowOf(docs));
         }
         return;
     }
@@ -397,7 +396,7 @@ void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
     if (!docs["id"].IsNull() || stretch.Expired()) stretch.End();
     Scanned(docs["total"].Int());
     for (; !docs.Eof(); docs.MoveNext())
-        if (!docs["id"].IsNull()) BackupDocument(RowOf(docs));
+        if (!docs["id"].IsNull()) BackupDocument(DocumentRowOf(docs));
 }
 
 // One document of the walk; in incremental mode its row has passed the
@@ -447,7 +446,7 @@ void LibBackupRun::PayOwed()
         if (row.Eof())
             ToManifest([&] { ledger_->Forget(d.id); });
         else
-            BackupDocument(RowOf(row), true);
+            BackupDocument(DocumentRowOf(row), true);
     });
 }
 

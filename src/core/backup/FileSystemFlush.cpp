@@ -18,6 +18,8 @@ constexpr std::size_t kBatch = 256;
 constexpr auto kLongestWait = std::chrono::milliseconds(100);
 // The walk waits while this many copies are written but not installed.
 constexpr std::size_t kMostPending = 4 * kBatch;
+// Flushed batches waiting for their installs, before the next flush waits.
+constexpr std::size_t kMostInstallable = 2;
 
 } // namespace
 
@@ -29,6 +31,7 @@ FileSystemFlush::FileSystemFlush(const std::string& dir, Install install, Sync s
     fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0) throw TargetError("cannot open backup", dir, std::error_code(errno, std::generic_category()));
     helper_ = std::thread([this] { Run(); });
+    installer_ = std::thread([this] { Installing(); });
 }
 
 FileSystemFlush::~FileSystemFlush()
@@ -67,11 +70,31 @@ void FileSystemFlush::Run()
     std::unique_lock lock(mutex_);
     while (!stop_) {
         wake_.wait_for(lock, kLongestWait, [this] { return stop_ || pending_.size() >= kBatch; });
+        wake_.wait(lock, [this] { return stop_ || installable_.size() < kMostInstallable; });
         if (stop_ || pending_.empty()) continue;
         std::vector<PendingCopy> batch = std::exchange(pending_, {});
         room_.notify_all();
         lock.unlock();
-        Commit(std::move(batch));
+        const bool flushed = Flushed(batch);
+        lock.lock();
+        if (flushed) installable_.push_back(std::move(batch));
+        flushed_.notify_all();
+    }
+}
+
+// Installs the flushed batches in turn, until the flushing has stopped and
+// none is left.
+void FileSystemFlush::Installing()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        flushed_.wait(lock, [this] { return flushingStopped_ || !installable_.empty(); });
+        if (installable_.empty()) return;
+        std::vector<PendingCopy> batch = std::move(installable_.front());
+        installable_.pop_front();
+        wake_.notify_all();
+        lock.unlock();
+        InstallBatch(std::move(batch));
         lock.lock();
     }
 }
@@ -85,13 +108,16 @@ bool FileSystemFlush::Flush()
     return failure_ == 0;
 }
 
-void FileSystemFlush::Commit(std::vector<PendingCopy> batch)
+// Copies written before this flush started are on the disk after it.
+bool FileSystemFlush::Flushed(const std::vector<PendingCopy>& batch)
 {
-    // Copies written before this flush started are on the disk after it.
-    if (!Flush()) {
-        for (const PendingCopy& copy : batch) DiscardCopy(copy);
-        return;
-    }
+    if (Flush()) return true;
+    for (const PendingCopy& copy : batch) DiscardCopy(copy);
+    return false;
+}
+
+void FileSystemFlush::InstallBatch(std::vector<PendingCopy> batch)
+{
     std::vector<Outcome> outcomes;
     outcomes.reserve(batch.size());
     for (PendingCopy& copy : batch) {
@@ -107,6 +133,7 @@ void FileSystemFlush::Commit(std::vector<PendingCopy> batch)
     for (Outcome& o : outcomes) done_.push_back(std::move(o));
 }
 
+// The flushing ends first; the batches it flushed are installed all the same.
 void FileSystemFlush::Stop()
 {
     {
@@ -115,6 +142,12 @@ void FileSystemFlush::Stop()
     }
     wake_.notify_all();
     if (helper_.joinable()) helper_.join();
+    {
+        std::lock_guard lock(mutex_);
+        flushingStopped_ = true;
+    }
+    flushed_.notify_all();
+    if (installer_.joinable()) installer_.join();
 }
 
 void FileSystemFlush::Finish()
@@ -125,7 +158,7 @@ void FileSystemFlush::Finish()
         std::lock_guard lock(mutex_);
         batch = std::exchange(pending_, {});
     }
-    if (!batch.empty()) Commit(std::move(batch));
+    if (!batch.empty() && Flushed(batch)) InstallBatch(std::move(batch));
     Flush(); // the names, and whatever else the run wrote
     if (const int err = Failure())
         throw TargetError("cannot flush backup", dir_, std::error_code(err, std::generic_category()));

@@ -2,8 +2,9 @@
 // Gets the backup's copies onto the disk before they take their names, and
 // the names onto the disk before the backup record may say the backup is
 // done. A helper thread flushes the file system once a batch of written
-// copies has gathered, and installs them only when that flush succeeded;
-// the walk goes on meanwhile.
+// copies has gathered; a second one installs a batch only when its flush
+// succeeded, while the first flushes the next batch. The walk goes on
+// meanwhile.
 //
 // The flushes use one descriptor opened before the first write, so each
 // write-back error of the run is reported to exactly one of them; the first
@@ -11,6 +12,7 @@
 #include "core/common/AtomicFile.h"
 
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -49,9 +51,11 @@ public:
 
 private:
     void Run();
+    void Installing();
     void Stop();
-    // Flushes, then installs `batch`, or deletes it after a failure.
-    void Commit(std::vector<PendingCopy> batch);
+    // Flushes `batch`; true when it may be installed, else it is deleted.
+    bool Flushed(const std::vector<PendingCopy>& batch);
+    void InstallBatch(std::vector<PendingCopy> batch);
     bool Flush();
 
     std::string dir_;
@@ -60,9 +64,12 @@ private:
     int fd_ = -1;
     std::mutex mutex_;
     std::condition_variable wake_, room_;
+    std::condition_variable flushed_;
     std::vector<PendingCopy> pending_;
+    std::deque<std::vector<PendingCopy>> installable_; // flushed batches
     std::vector<Outcome> done_;
     int failure_ = 0;
     bool stop_ = false;
-    std::thread helper_;
+    bool flushingStopped_ = false;
+    std::thread helper_, installer_;
 };

@@ -15,7 +15,6 @@
 #include "core/common/IniFile.h"
 #include "core/common/Sha256.h"
 #include "core/common/SpareFiles.h"
-#include "core/data/ReadStretch.h"
 #include "core/library/BackupReach.h"
 #include "core/library/DocumentPath.h"
 
@@ -53,16 +52,6 @@ constexpr std::int64_t kOwedNamed = 5;
 constexpr const char* kOneDocument = "SELECT id, `filename`, `location` FROM `images` WHERE id=?";
 constexpr const char* kAllDocuments =
     "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
-// The folder's document count, and only the documents whose row passes the
-// change test (one row of NULLs when none does), for a folder whose changed
-// rows the reading ahead could not hold. Every row of the folder is read
-// to test it: no index holds the codes or the dates.
-const std::string kDueDocuments =
-    std::string("SELECT t.total, i.id, i.`filename`, i.`location` "
-                "FROM (SELECT count(*) AS total FROM `images` WHERE `folder-id`=?1) AS t "
-                "LEFT JOIN `images` AS i ON i.`folder-id`=?1 AND i.`updated-date` > ?2 AND ") +
-    kDueWhenChangedSql + " ORDER BY i.id ";
-
 // Errors of writing the backup that every further file would meet as well;
 // told by the operation that failed, never by the path it names.
 bool RepeatsForEveryFile(const TargetError& e)
@@ -272,6 +261,8 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
                 return false;
             }
             totals_ = {};
+            folderCounts_.clear();
+            reached_.clear();
             // Changes made while the walk runs, after their own visit, are
             // picked up next time: the record gets the start of the walk.
             const std::time_t walkStart = std::time(nullptr) - 1;
@@ -282,8 +273,9 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                     app_.state.gsBackupLibPath, libStamp_, ctrlStamp_, [this] { BeginWriting(); });
             PayOwed();
-            if (!m_bCopyAll) dueFolders_ = ReadDueFolders(app_.db, lastBackupIso_, dueRanges);
+            if (!m_bCopyAll) folderCounts_ = ReadFolderCounts(app_.db, dueRanges.folders);
             for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
+            if (!m_bCopyAll) CopyChanged();
             Collect(pool_->Drain());
             pool_.reset();
             const bool recorded = Finish(walkStart, previousDate);
@@ -360,11 +352,10 @@ bool LibBackupRun::DrawersBackup(std::int64_t sCatID)
     return Trapped<BackupStopped>(
         app_.prompter, "LibBackup.DrawerBackup(sCatID)",
         [&] {
-            ReadStretch stretch(app_.db);
             ResultSet drawers = Required(app_.db.QueryExe(kBackupDrawersSql, "R", {sCatID}));
             for (; !drawers.Eof(); drawers.MoveNext()) {
                 ResultSet folders = Required(app_.db.QueryExe(kBackupFoldersSql, "R", {drawers["id"].Int()}));
-                for (; !folders.Eof(); folders.MoveNext()) BackupFolder(folders["id"].Int(), stretch);
+                for (; !folders.Eof(); folders.MoveNext()) BackupFolder(folders["id"].Int());
             }
         },
         BeforeReport{[&] { incomplete_ = true; }}, std::to_string(sCatID));
@@ -376,27 +367,32 @@ void LibBackupRun::Scanned(std::int64_t count)
     if (progress_) progress_(totals_.scan);
 }
 
-void LibBackupRun::BackupFolder(std::int64_t folderId, ReadStretch& stretch)
+// Copying everything reads and copies the folder's documents now; an
+// incremental walk only counts them and notes the folder as reached.
+void LibBackupRun::BackupFolder(std::int64_t folderId)
 {
-    if (m_bCopyAll) {
-        ResultSet docs = Required(app_.db.QueryExe(kAllDocuments, "R", {folderId}));
-        for (; !docs.Eof(); docs.MoveNext()) {
-            Scanned(1);
-            BackupDocument(DocumentRowOf(docs));
-        }
+    if (!m_bCopyAll) {
+        const auto count = folderCounts_.find(folderId);
+        Scanned(count == folderCounts_.end() ? 0 : count->second);
+        reached_.insert(folderId);
         return;
     }
-    if (dueFolders_ && (dueFolders_->rowsHeld || !dueFolders_->due.contains(folderId))) {
-        Scanned(dueFolders_->Count(folderId));
-        for (const DocumentRow& row : dueFolders_->RowsOf(folderId)) BackupDocument(row);
-        return;
+    ResultSet docs = Required(app_.db.QueryExe(kAllDocuments, "R", {folderId}));
+    for (; !docs.Eof(); docs.MoveNext()) {
+        Scanned(1);
+        BackupDocument(DocumentRowOf(docs));
     }
-    stretch.Begin();
-    ResultSet docs = Required(app_.db.QueryExe(kDueDocuments, "R", {folderId, lastBackupIso_}));
-    if (!docs["id"].IsNull() || stretch.Expired()) stretch.End();
-    Scanned(docs["total"].Int());
-    for (; !docs.Eof(); docs.MoveNext())
-        if (!docs["id"].IsNull()) BackupDocument(DocumentRowOf(docs));
+}
+
+// The documents whose rows pass the change test, in the folders the walk
+// reached, as they are read: the first copies start while the rest are
+// still being looked for.
+void LibBackupRun::CopyChanged()
+{
+    ForEachDueRange(app_.db, lastBackupIso_, dueRanges.ids, [&](const std::vector<DueRow>& rows) {
+        for (const DueRow& due : rows)
+            if (reached_.contains(due.folder)) BackupDocument(due.row);
+    });
 }
 
 // One document of the walk; in incremental mode its row has passed the

@@ -16,8 +16,9 @@
 #include <future>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class AppContext;
@@ -64,8 +65,8 @@ public:
     // The one file copy, run on helper threads; replaceable so a test can
     // make a copy fail. WriteDocument unless replaced.
     CopyRoutine copyFile;
-    // How an incremental walk reads ahead; replaceable so a test can make
-    // it hold fewer changed rows.
+    // How an incremental walk reads; replaceable so a test can make its
+    // statements cover fewer folders and ids.
     DueRanges dueRanges;
 
 private:
@@ -76,7 +77,8 @@ private:
     void BeginWriting();
     void AdoptSpares();
     bool End(std::vector<BackupLock::Spare>* kept = nullptr);
-    void BackupFolder(std::int64_t folderId, class ReadStretch& stretch);
+    void BackupFolder(std::int64_t folderId);
+    void CopyChanged();
     void Scanned(std::int64_t count);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
     void CollectInstalled();
@@ -100,20 +102,21 @@ private:
     bool incomplete_ = false;
     bool wrote_ = false; // copies or databases
     bool complete_ = false;
-    std::int64_t unsafe_ = 0;                      // rows naming files out of reach
-    std::vector<std::string> unsafeNames_;         // the first few of them
-    std::vector<OwedDocument> owedNamed_;          // the first few owed after the run
-    std::unique_ptr<class BackupLedger> ledger_;   // from the start to the record
-    std::unique_ptr<class BackupLock> lock_;       // while the run works
-    std::mutex beginning_;                         // the database copies begin on a thread of their own
-    bool begun_ = false;                           // marked under way on the lock
-    std::unique_ptr<class DocumentDirs> dirs_;     // during the walk
-    std::optional<DueFolders> dueFolders_;         // read before an incremental walk
-    std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
-    std::vector<BackupLock::Spare> unadopted_;     // kept by an earlier run, until the first copy
-    std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies
-    std::unique_ptr<CopyPool> pool_;               // during the walk
-    std::future<DatabaseCopies> databases_;        // made while the walk runs
-    std::string libStamp_, ctrlStamp_;             // what the database copies were made from
-    DatabaseCopies databaseCopies_;                // what this run's database copies hold
+    std::int64_t unsafe_ = 0;                                     // rows naming files out of reach
+    std::vector<std::string> unsafeNames_;                        // the first few of them
+    std::vector<OwedDocument> owedNamed_;                         // the first few owed after the run
+    std::unique_ptr<class BackupLedger> ledger_;                  // from the start to the record
+    std::unique_ptr<class BackupLock> lock_;                      // while the run works
+    std::mutex beginning_;                                        // the database copies begin on a thread of their own
+    bool begun_ = false;                                          // marked under way on the lock
+    std::unique_ptr<class DocumentDirs> dirs_;                    // during the walk
+    std::unordered_map<std::int64_t, std::int64_t> folderCounts_; // read before an incremental walk
+    std::unordered_set<std::int64_t> reached_;                    // folders an incremental walk reached
+    std::unique_ptr<class SpareFiles> spares_;                    // until the last copy is installed
+    std::vector<BackupLock::Spare> unadopted_;                    // kept by an earlier run, until the first copy
+    std::unique_ptr<class FileSystemFlush> flush_;                // during the walk and the database copies
+    std::unique_ptr<CopyPool> pool_;                              // during the walk
+    std::future<DatabaseCopies> databases_;                       // made while the walk runs
+    std::string libStamp_, ctrlStamp_;                            // what the database copies were made from
+    DatabaseCopies databaseCopies_;                               // what this run's database copies hold
 };

@@ -1,6 +1,6 @@
-// The incremental walk's reading ahead: every folder counted and every
-// folder with a changed document found, whatever the sizes of the ranges
-// it reads in and however far apart the ids lie.
+// What the incremental walk reads: every folder counted and every changed
+// row found, whatever the sizes of the ranges it reads in and however far
+// apart the ids lie.
 #include "core/backup/DueFolders.h"
 #include "support/BackupFixture.h"
 
@@ -25,33 +25,37 @@ TEST_F(BackupTest, FoldersAreCountedAndTheirChangesFoundAcrossRangesAndGapsInThe
     // A document of a folder that is not in the tree.
     builder.AddDocument(987654, Doc("", "1", changed));
 
-    const std::unordered_set<std::int64_t> due{folders[1], folders[3], 987654};
     const std::vector<std::int64_t> counts{1, 3, 7, 5, 5};
-    for (const DueRanges ranges : {DueRanges{1, 1, 3}, DueRanges{2, 3, 3}, DueRanges{5, 7, 3}, DueRanges{}}) {
+    for (const DueRanges ranges : {DueRanges{1, 1}, DueRanges{2, 3}, DueRanges{5, 7}, DueRanges{}}) {
         SCOPED_TRACE(std::to_string(ranges.folders) + " folders, " + std::to_string(ranges.ids) + " ids a statement");
-        const DueFolders read = ReadDueFolders(env.app->db, "2026-01-01 00:00:00", ranges);
-        EXPECT_EQ(read.due, due);
-        for (std::size_t i = 0; i < folders.size(); ++i) EXPECT_EQ(read.Count(folders[i]), counts[i]) << i;
-        EXPECT_EQ(read.Count(987654), 1);
-        EXPECT_EQ(read.Count(-1), 0);
-        ASSERT_TRUE(read.rowsHeld);
-        ASSERT_EQ(read.RowsOf(folders[3]).size(), 1u);
-        EXPECT_EQ(read.RowsOf(folders[3])[0].Named(), "5000000: 00000001/FAR.TIF");
-        EXPECT_EQ(read.RowsOf(folders[1]).size(), 1u);
-        EXPECT_TRUE(read.RowsOf(folders[2]).empty());
+        const auto read = ReadFolderCounts(env.app->db, ranges.folders);
+        for (std::size_t i = 0; i < folders.size(); ++i) EXPECT_EQ(read.at(folders[i]), counts[i]) << i;
+        EXPECT_EQ(read.at(987654), 1);
+        EXPECT_EQ(read.size(), folders.size() + 1);
+        std::vector<std::string> due;
+        std::int64_t lastId = 0;
+        ForEachDueRange(env.app->db, "2026-01-01 00:00:00", ranges.ids, [&](const std::vector<DueRow>& rows) {
+            EXPECT_FALSE(rows.empty());
+            for (const DueRow& r : rows) {
+                EXPECT_GT(r.row.id, lastId) << "in order of id, each once";
+                lastId = r.row.id;
+                due.push_back(std::to_string(r.folder) + " " + r.row.Named());
+            }
+        });
+        ASSERT_EQ(due.size(), 3u);
+        EXPECT_EQ(due[0].substr(0, due[0].find(' ')), std::to_string(folders[1]));
+        EXPECT_EQ(due[1], std::to_string(folders[3]) + " 5000000: 00000001/FAR.TIF");
+        EXPECT_EQ(due[2].substr(0, due[2].find(' ')), "987654");
     }
-    // More changed rows than it may hold: the folders all the same, no rows.
-    const DueFolders many = ReadDueFolders(env.app->db, "2026-01-01 00:00:00", DueRanges{2, 3, 2});
-    EXPECT_EQ(many.due, due);
-    EXPECT_FALSE(many.rowsHeld);
-    EXPECT_TRUE(many.RowsOf(folders[1]).empty());
     // Nothing changed since.
-    EXPECT_TRUE(ReadDueFolders(env.app->db, "2026-06-01 12:00:00").due.empty());
+    bool visited = false;
+    ForEachDueRange(env.app->db, "2026-06-01 12:00:00", 16384, [&](const std::vector<DueRow>&) { visited = true; });
+    EXPECT_FALSE(visited);
 }
 
-// A walk copies the same documents and counts the same whether it holds the
-// changed rows it read ahead or, past its bound, reads each folder again.
-TEST_F(BackupTest, AWalkCopiesWhatChangedWhetherItHoldsTheChangedRowsOrNot)
+// A walk copies the changed documents of the folders it reaches, and only
+// those, however many ranges of ids they are read in.
+TEST_F(BackupTest, AWalkCopiesWhatChangedInTheFoldersItReachesWhateverTheRanges)
 {
     namespace fs = std::filesystem;
     const std::int64_t other = builder.AddFolder(builder.AddDrawer(builder.AddCabinet()));
@@ -61,20 +65,24 @@ TEST_F(BackupTest, AWalkCopiesWhatChangedWhetherItHoldsTheChangedRowsOrNot)
     ASSERT_TRUE(Run());
     ASSERT_EQ(last.scan, 9);
     int version = 0;
-    for (const std::size_t held : {std::size_t{0}, std::size_t{65536}}) {
-        SCOPED_TRACE(held);
+    for (const std::int64_t ids : {std::int64_t{1}, std::int64_t{2}, std::int64_t{16384}}) {
+        SCOPED_TRACE(ids);
         builder.Lib().exec("UPDATE images SET `updated-date`='2020-01-01 10:00:00'"); // copied by now
-        for (const std::int64_t f : {folder, other}) {
-            auto changed = Doc("NEW" + std::to_string(++version) + ".TIF", "1", "2099-01-01 00:00:00");
-            changed.fileTime = fs::file_time_type::clock::now() + std::chrono::hours(2);
-            builder.AddDocument(f, changed);
-        }
+        auto changed = [&](std::int64_t f) {
+            auto doc = Doc("NEW" + std::to_string(++version) + ".TIF", "1", "2099-01-01 00:00:00");
+            doc.fileTime = fs::file_time_type::clock::now() + std::chrono::hours(2);
+            builder.AddDocument(f, doc);
+        };
+        changed(folder);
+        changed(other);
+        changed(424242); // a folder the tree does not reach
         LibBackupRun run(*env.app, Plenty);
-        run.dueRanges.rowsHeld = held;
+        run.dueRanges.ids = ids;
         ASSERT_TRUE(Run(run));
-        EXPECT_EQ(run.Totals().scan, 9 + version);
+        EXPECT_EQ(run.Totals().scan, 9 + 2 * version / 3);
         EXPECT_EQ(run.Totals().copy, 2);
+        EXPECT_TRUE(fs::exists(Copied("NEW" + std::to_string(version - 2) + ".TIF")));
         EXPECT_TRUE(fs::exists(Copied("NEW" + std::to_string(version - 1) + ".TIF")));
-        EXPECT_TRUE(fs::exists(Copied("NEW" + std::to_string(version) + ".TIF")));
+        EXPECT_FALSE(fs::exists(Copied("NEW" + std::to_string(version) + ".TIF")));
     }
 }

@@ -27,9 +27,11 @@ struct DueRanges {
     std::int64_t ids = 16384;   // ids to a change statement
 };
 
-// Documents by `folder-id`; a folder missing holds none. Throws when a
-// statement fails (reported already).
-std::unordered_map<std::int64_t, std::int64_t> ReadFolderCounts(Database& db, std::int64_t foldersPerStatement);
+// Documents by `folder-id`; a folder missing holds none. Reads through a
+// connection of its own, so it may run on a helper thread while the walk
+// goes on; throws when a statement fails.
+std::unordered_map<std::int64_t, std::int64_t> ReadFolderCounts(const std::string& libDatabaseFile,
+                                                                std::int64_t foldersPerStatement);
 
 // Hands over the rows changed since `sinceIso` that pass the change test, a
 // range of ids at a time, in order of id. Throws when a statement fails

@@ -261,7 +261,6 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
                 return false;
             }
             totals_ = {};
-            folderCounts_.clear();
             reached_.clear();
             // Changes made while the walk runs, after their own visit, are
             // picked up next time: the record gets the start of the walk.
@@ -273,7 +272,11 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
                                     app_.state.gsBackupLibPath, libStamp_, ctrlStamp_, [this] { BeginWriting(); });
             PayOwed();
-            if (!m_bCopyAll) folderCounts_ = ReadFolderCounts(app_.db, dueRanges.folders);
+            // The counting runs beside the walk, which needs it only once
+            // the first changed files are on their way.
+            if (!m_bCopyAll)
+                counting_ = std::async(std::launch::async, ReadFolderCounts,
+                                       LibDatabaseFile(app_.state.gsActiveLibPath), dueRanges.folders);
             for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
             if (!m_bCopyAll) CopyChanged();
             Collect(pool_->Drain());
@@ -372,8 +375,6 @@ void LibBackupRun::Scanned(std::int64_t count)
 void LibBackupRun::BackupFolder(std::int64_t folderId)
 {
     if (!m_bCopyAll) {
-        const auto count = folderCounts_.find(folderId);
-        Scanned(count == folderCounts_.end() ? 0 : count->second);
         reached_.insert(folderId);
         return;
     }
@@ -392,7 +393,20 @@ void LibBackupRun::CopyChanged()
     ForEachDueRange(app_.db, lastBackupIso_, dueRanges.ids, [&](const std::vector<DueRow>& rows) {
         for (const DueRow& due : rows)
             if (reached_.contains(due.folder)) BackupDocument(due.row);
+        CountReached();
     });
+    CountReached();
+}
+
+// The documents of the folders the walk reached, once the counting is done.
+void LibBackupRun::CountReached()
+{
+    if (!counting_.valid()) return;
+    const auto counts = counting_.get();
+    std::int64_t scanned = 0;
+    for (const std::int64_t folder : reached_)
+        if (const auto it = counts.find(folder); it != counts.end()) scanned += it->second;
+    Scanned(scanned);
 }
 
 // One document of the walk; in incremental mode its row has passed the

@@ -79,6 +79,7 @@ private:
     bool End(std::vector<BackupLock::Spare>* kept = nullptr);
     void BackupFolder(std::int64_t folderId);
     void CopyChanged();
+    void CountReached();
     void Scanned(std::int64_t count);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
     void CollectInstalled();
@@ -102,21 +103,22 @@ private:
     bool incomplete_ = false;
     bool wrote_ = false; // copies or databases
     bool complete_ = false;
-    std::int64_t unsafe_ = 0;                                     // rows naming files out of reach
-    std::vector<std::string> unsafeNames_;                        // the first few of them
-    std::vector<OwedDocument> owedNamed_;                         // the first few owed after the run
-    std::unique_ptr<class BackupLedger> ledger_;                  // from the start to the record
-    std::unique_ptr<class BackupLock> lock_;                      // while the run works
-    std::mutex beginning_;                                        // the database copies begin on a thread of their own
-    bool begun_ = false;                                          // marked under way on the lock
-    std::unique_ptr<class DocumentDirs> dirs_;                    // during the walk
-    std::unordered_map<std::int64_t, std::int64_t> folderCounts_; // read before an incremental walk
-    std::unordered_set<std::int64_t> reached_;                    // folders an incremental walk reached
-    std::unique_ptr<class SpareFiles> spares_;                    // until the last copy is installed
-    std::vector<BackupLock::Spare> unadopted_;                    // kept by an earlier run, until the first copy
-    std::unique_ptr<class FileSystemFlush> flush_;                // during the walk and the database copies
-    std::unique_ptr<CopyPool> pool_;                              // during the walk
-    std::future<DatabaseCopies> databases_;                       // made while the walk runs
-    std::string libStamp_, ctrlStamp_;                            // what the database copies were made from
-    DatabaseCopies databaseCopies_;                               // what this run's database copies hold
+    std::int64_t unsafe_ = 0;                    // rows naming files out of reach
+    std::vector<std::string> unsafeNames_;       // the first few of them
+    std::vector<OwedDocument> owedNamed_;        // the first few owed after the run
+    std::unique_ptr<class BackupLedger> ledger_; // from the start to the record
+    std::unique_ptr<class BackupLock> lock_;     // while the run works
+    std::mutex beginning_;                       // the database copies begin on a thread of their own
+    bool begun_ = false;                         // marked under way on the lock
+    std::unique_ptr<class DocumentDirs> dirs_;   // during the walk
+    // Documents by folder, read beside an incremental walk.
+    std::future<std::unordered_map<std::int64_t, std::int64_t>> counting_;
+    std::unordered_set<std::int64_t> reached_;     // folders an incremental walk reached
+    std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
+    std::vector<BackupLock::Spare> unadopted_;     // kept by an earlier run, until the first copy
+    std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies
+    std::unique_ptr<CopyPool> pool_;               // during the walk
+    std::future<DatabaseCopies> databases_;        // made while the walk runs
+    std::string libStamp_, ctrlStamp_;             // what the database copies were made from
+    DatabaseCopies databaseCopies_;                // what this run's database copies hold
 };

@@ -28,7 +28,7 @@ TEST_F(BackupTest, FoldersAreCountedAndTheirChangesFoundAcrossRangesAndGapsInThe
     const std::vector<std::int64_t> counts{1, 3, 7, 5, 5};
     for (const DueRanges ranges : {DueRanges{1, 1}, DueRanges{2, 3}, DueRanges{5, 7}, DueRanges{}}) {
         SCOPED_TRACE(std::to_string(ranges.folders) + " folders, " + std::to_string(ranges.ids) + " ids a statement");
-        const auto read = ReadFolderCounts(env.app->db, ranges.folders);
+        const auto read = ReadFolderCounts(LibDatabaseFile(lib), ranges.folders);
         for (std::size_t i = 0; i < folders.size(); ++i) EXPECT_EQ(read.at(folders[i]), counts[i]) << i;
         EXPECT_EQ(read.at(987654), 1);
         EXPECT_EQ(read.size(), folders.size() + 1);

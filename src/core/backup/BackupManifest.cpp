@@ -38,8 +38,11 @@ std::unique_ptr<BackupManifest> BackupManifest::OpenForWriting(const std::string
 {
     auto db = std::make_unique<Connection>();
     db->Open(ManifestFile(backupDir), Connection::Mode::Create);
-    // Each commit is on the disk, journal and all, when it returns.
+    // Each commit is on the disk, journal and all, when it returns. The
+    // journal is kept and written over, not deleted at each commit: deleting
+    // it makes the disk discard its blocks, and the next commit takes new ones.
     db->Execute("PRAGMA synchronous=FULL", {});
+    db->Execute("PRAGMA journal_mode=PERSIST", {});
     db->Execute(kCacheForBatch, {});
     for (const char* sql : kSchema) db->Execute(sql, {});
     return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db)));

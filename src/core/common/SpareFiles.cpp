@@ -16,9 +16,9 @@ constexpr std::string_view kSparePrefix = ".rzspare-";
 
 // Only what a copy of this program would be: a plain file of this user,
 // readable by no more than 0644 allows, with no other name.
-bool Reusable(const struct stat& st)
+bool Reusable(const struct stat& st, uid_t user)
 {
-    return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid() && (st.st_mode & 07777 & ~0644) == 0;
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == user && (st.st_mode & 07777 & ~0644) == 0;
 }
 
 std::int64_t Blocks(std::int64_t size)
@@ -30,7 +30,7 @@ std::int64_t Blocks(std::int64_t size)
 } // namespace
 
 SpareFiles::SpareFiles(std::size_t capacity, std::int64_t maxBytes)
-    : capacity_(capacity), maxBytes_(maxBytes),
+    : capacity_(capacity), maxBytes_(maxBytes), user_(::geteuid()),
       run_(std::to_string(::getpid()) + "-" +
            std::to_string(std::chrono::system_clock::now().time_since_epoch().count())),
       deleter_([this] { Deleting(); })
@@ -59,7 +59,7 @@ bool SpareFiles::IsSpareName(const std::string& name) { return name.starts_with(
 void SpareFiles::Adopt(const fs::path& path)
 {
     struct stat st {};
-    if (!IsSpareName(path.filename().string()) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st)) return;
+    if (!IsSpareName(path.filename().string()) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st, user_)) return;
     Add(path, static_cast<std::int64_t>(st.st_size));
 }
 
@@ -135,7 +135,7 @@ SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
 
 void SpareFiles::Keep(const fs::path& path, const struct stat& st, bool isSpare)
 {
-    if (!Reusable(st)) {
+    if (!Reusable(st, user_)) {
         ::unlink(path.c_str());
         return;
     }

@@ -74,6 +74,7 @@ private:
 
     const std::size_t capacity_;
     const std::int64_t maxBytes_;
+    const uid_t user_; // whose files may be written over
     std::int64_t bytes_ = 0;
     std::mutex mutex_;
     std::vector<Spare> spares_;

@@ -60,6 +60,11 @@ std::map<std::string, std::string> Tree(const fs::path& root)
             BackupManifest::OpenForReading(root.string())->ForEachEntry([&](const ManifestEntry& e) {
                 tree[rel] += e.path + (e.path.ends_with(".MDE") ? "" : " " + e.sha256) + "\n";
             });
+        } else if (rel == kManifestName + std::string("-journal")) {
+            // Kept between commits; after a run its header is zeros, so it
+            // holds no transaction to roll back.
+            const std::string head = ReadFile(entry.path()).substr(0, 28);
+            tree[rel] = head.find_first_not_of('\0') == std::string::npos ? "no transaction" : "a transaction";
         } else
             tree[rel] = ReadFile(entry.path());
     }

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -41,6 +42,16 @@ std::string FileIdentity(const struct stat& st)
            ns(st.st_mtim) + ":" + ns(st.st_ctim);
 }
 
+// SQLite's own descriptor of the file `from` reads.
+sqlite3_file* OwnFile(SQLite::Database& from)
+{
+    sqlite3_file* handle = nullptr;
+    if (sqlite3_file_control(from.getHandle(), "main", SQLITE_FCNTL_FILE_POINTER, &handle) != SQLITE_OK || !handle ||
+        !handle->pMethods)
+        return nullptr;
+    return handle;
+}
+
 // The committed state of the database that `from` reads, inside its read
 // transaction: the file's identity and times plus the header's change
 // counter, which every commit in rollback-journal mode raises. The header
@@ -50,10 +61,8 @@ std::string FileIdentity(const struct stat& st)
 // be told from the file.
 std::optional<std::string> SourceState(SQLite::Database& from, const std::string& file)
 {
-    sqlite3_file* handle = nullptr;
-    if (sqlite3_file_control(from.getHandle(), "main", SQLITE_FCNTL_FILE_POINTER, &handle) != SQLITE_OK || !handle ||
-        !handle->pMethods)
-        return std::nullopt;
+    sqlite3_file* handle = OwnFile(from);
+    if (!handle) return std::nullopt;
     std::array<unsigned char, 32> header{};
     if (handle->pMethods->xRead(handle, header.data(), static_cast<int>(header.size()), 0) != SQLITE_OK)
         return std::nullopt;
@@ -79,8 +88,17 @@ std::string Stamp(const std::optional<std::string>& source, const std::string& t
     return source && copy ? *source + " " + *copy : std::string();
 }
 
-// A copy of the state `from` reads in its read transaction.
-void CopyInto(SQLite::Database& from, const std::string& source, const fs::path& work)
+// Structure and records; index entries could be rebuilt from the tables.
+void QuickCheck(SQLite::Database& copy, const std::string& source)
+{
+    const std::string check = copy.execAndGet("PRAGMA quick_check").getString();
+    if (check != "ok") throw AppError(3049, "Database copy of " + source + " is damaged: " + check);
+}
+
+// A copy of the state `from` reads in its read transaction, made page by
+// page through SQLite: for a database in WAL mode, whose last commits are
+// in its -wal file and not yet in the file itself.
+void CopyPages(SQLite::Database& from, const std::string& source, const fs::path& work)
 {
     SQLite::Database to(work.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
     // The work file is thrown away on any failure, so it needs no journal.
@@ -91,9 +109,41 @@ void CopyInto(SQLite::Database& from, const std::string& source, const fs::path&
     // The copy holds the stamped state now: clients may commit again while
     // it is checked, hashed and flushed.
     from.exec("COMMIT");
-    // Structure and records; index entries could be rebuilt from the tables.
-    const std::string check = to.execAndGet("PRAGMA quick_check").getString();
-    if (check != "ok") throw AppError(3049, "Database copy of " + source + " is damaged: " + check);
+    QuickCheck(to, source);
+}
+
+// A copy of the state `from` reads in its read transaction, for a database
+// in rollback-journal mode: the file's bytes as they stand under the read
+// lock, read through SQLite's own descriptor (closing another would drop
+// this process's locks) and hashed on their way. Then checked, with the
+// lock let go.
+CopiedContent CopyBytes(SQLite::Database& from, sqlite3_file* file, const std::string& source, const fs::path& target)
+{
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        throw AppError(3049, "Database " + source + " cannot be read for its copy");
+    CopiedContent content;
+    const fs::path work = WriteWorkFile(
+        target,
+        [&](char* buffer, std::size_t room, std::int64_t offset) -> std::size_t {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - offset, std::int64_t(room)));
+            if (n > 0 && file->pMethods->xRead(file, buffer, static_cast<int>(n), offset) != SQLITE_OK)
+                throw AppError(3049, "Database " + source + " cannot be read for its copy");
+            return n;
+        },
+        content);
+    from.exec("COMMIT");
+    SQLite::Database copy(work.string(), SQLite::OPEN_READONLY, kBusyTimeoutMs);
+    QuickCheck(copy, source);
+    return content;
+}
+
+// Whether the database `file` is in WAL mode, read from its header.
+bool InWalMode(sqlite3_file* file)
+{
+    std::array<unsigned char, 20> header{};
+    return file->pMethods->xRead(file, header.data(), static_cast<int>(header.size()), 0) != SQLITE_OK ||
+           header[18] == 2 || header[19] == 2;
 }
 
 } // namespace
@@ -113,14 +163,19 @@ DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& ta
     fs::remove(work);
     CopiedContent content;
     try {
-        CopyInto(from, source, work);
-        const FileDigest digest = DigestOfFile(work);
+        sqlite3_file* file = OwnFile(from);
+        if (file && !InWalMode(file)) {
+            content = CopyBytes(from, file, source, target);
+        } else {
+            CopyPages(from, source, work);
+            const FileDigest digest = DigestOfFile(work);
+            content = {digest.size, 0, digest.sha256};
+        }
         FlushFile(work);
         struct stat st {};
         if (::stat(work.c_str(), &st) != 0)
             throw TargetError("cannot read database copy", work, std::error_code(errno, std::generic_category()));
-        content = {digest.size, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-                   digest.sha256};
+        content.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         fs::rename(work, target);
     } catch (...) {
         std::error_code ignored;

@@ -255,6 +255,24 @@ PendingCopy WriteCopy(const fs::path& source, const fs::path& target, SpareFiles
     return {work.Close(), target, std::move(content)};
 }
 
+fs::path WriteWorkFile(const fs::path& target, const std::function<std::size_t(char*, std::size_t, std::int64_t)>& read,
+                       CopiedContent& written)
+{
+    WorkFile work(WorkFileFor(target), false, 0);
+    std::vector<char> buffer(kLargeBuffer);
+    Sha256 sha;
+    written = {};
+    for (;;) {
+        const std::size_t n = read(buffer.data(), buffer.size(), written.size);
+        if (n == 0) break;
+        sha.Update(buffer.data(), n);
+        work.WriteAll(buffer.data(), n);
+        written.size += static_cast<std::int64_t>(n);
+    }
+    written.sha256 = sha.Hex();
+    return work.Close();
+}
+
 void InstallCopy(const PendingCopy& copy, SpareFiles& spares) { Install(copy.work, copy.target, &spares); }
 
 void DiscardCopy(const PendingCopy& copy) noexcept { ::unlink(copy.work.c_str()); }

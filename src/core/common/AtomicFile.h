@@ -3,6 +3,7 @@
 // them, so a failure never leaves a half-written target behind.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 class SpareFiles;
@@ -53,5 +54,13 @@ PendingCopy WriteCopy(const std::filesystem::path& source, const std::filesystem
 // target's name, and the replaced content becomes a spare. Throws
 // TargetError; the work file is deleted then.
 void InstallCopy(const PendingCopy& copy, SpareFiles& spares);
+// Writes the work file beside `target` from `read`, which fills a buffer
+// with the bytes from an offset on and returns how many (0 at the end),
+// each passing through the digest on its way. Not flushed, not installed:
+// its name. Throws TargetError when writing failed; nothing is left then.
+std::filesystem::path WriteWorkFile(const std::filesystem::path& target,
+                                    const std::function<std::size_t(char*, std::size_t, std::int64_t)>& read,
+                                    CopiedContent& written);
+
 // Deletes the work file of a copy that will not be installed.
 void DiscardCopy(const PendingCopy& copy) noexcept;

@@ -1,4 +1,5 @@
 #include "core/backup/DatabaseCopy.h"
+#include "core/backup/DueFolders.h"
 #include "core/common/AtomicFile.h"
 #include "core/data/ReadStretch.h"
 #include "support/BackupFixture.h"
@@ -144,7 +145,8 @@ TEST_F(BackupTest, AFailedDatabaseCopyIsToldAndKeepsTheOldDate)
 
 // Closing any descriptor of the live database drops this process's locks on
 // it: while the walk holds its read transaction, no client may commit, even
-// after the database was copied, or the walk reads a torn database.
+// after the database was copied and the folders counted, or the walk reads a
+// torn database.
 TEST_F(BackupTest, TheDatabaseCopyKeepsTheWalksReadLock)
 {
     builder.AddDocument(folder, Doc("a.tif"));
@@ -156,6 +158,8 @@ TEST_F(BackupTest, TheDatabaseCopyKeepsTheWalksReadLock)
         ASSERT_TRUE(env.app->db.QueryExe("SELECT count(*) FROM `images`"));
         const DatabaseCopyResult first = CopyDatabase(live, LibDatabaseFile(backup));
         EXPECT_FALSE(CopyDatabase(live, LibDatabaseFile(backup), first.stamp).copied);
+        // The counting beside the walk opens and closes a connection of its own.
+        EXPECT_EQ(ReadFolderCounts(live, 512).at(folder), 1);
         EXPECT_EQ(SqlClientRun(live, 100, update), 5) << "a client committed under the walk's read transaction";
     }
     EXPECT_EQ(SqlClientRun(live, 2000, update), 0);

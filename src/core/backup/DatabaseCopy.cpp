@@ -58,7 +58,7 @@ sqlite3_file* OwnFile(SQLite::Database& from)
 // is read through SQLite's own descriptor of the file: opening and closing
 // another would drop this process's locks on it. A database in WAL mode
 // commits into its -wal file without touching either, so its state cannot
-// be told from the file.
+// be told from the file, and its file alone is no copy of it.
 std::optional<std::string> SourceState(SQLite::Database& from, const std::string& file)
 {
     sqlite3_file* handle = OwnFile(from);
@@ -113,22 +113,23 @@ void CopyPages(SQLite::Database& from, const std::string& source, const fs::path
 }
 
 // A copy of the state `from` reads in its read transaction, for a database
-// in rollback-journal mode: the file's bytes as they stand under the read
-// lock, read through SQLite's own descriptor (closing another would drop
-// this process's locks) and hashed on their way. Then checked, with the
-// lock let go.
-CopiedContent CopyBytes(SQLite::Database& from, sqlite3_file* file, const std::string& source, const fs::path& target)
+// whose state its file tells (rollback-journal mode): the file's bytes as
+// they stand under the read lock, read through SQLite's own descriptor
+// (closing another would drop this process's locks) and hashed on their
+// way. Then checked, with the lock let go.
+CopiedContent CopyBytes(SQLite::Database& from, const std::string& source, const fs::path& target)
 {
+    auto unreadable = [&] { return AppError(3049, "Database " + source + " cannot be read for its copy"); };
+    sqlite3_file* file = OwnFile(from);
     sqlite3_int64 size = 0;
-    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
-        throw AppError(3049, "Database " + source + " cannot be read for its copy");
+    if (!file || file->pMethods->xFileSize(file, &size) != SQLITE_OK) throw unreadable();
     CopiedContent content;
     const fs::path work = WriteWorkFile(
         target,
         [&](char* buffer, std::size_t room, std::int64_t offset) -> std::size_t {
             const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - offset, std::int64_t(room)));
             if (n > 0 && file->pMethods->xRead(file, buffer, static_cast<int>(n), offset) != SQLITE_OK)
-                throw AppError(3049, "Database " + source + " cannot be read for its copy");
+                throw unreadable();
             return n;
         },
         content);
@@ -136,14 +137,6 @@ CopiedContent CopyBytes(SQLite::Database& from, sqlite3_file* file, const std::s
     SQLite::Database copy(work.string(), SQLite::OPEN_READONLY, kBusyTimeoutMs);
     QuickCheck(copy, source);
     return content;
-}
-
-// Whether the database `file` is in WAL mode, read from its header.
-bool InWalMode(sqlite3_file* file)
-{
-    std::array<unsigned char, 20> header{};
-    return file->pMethods->xRead(file, header.data(), static_cast<int>(header.size()), 0) != SQLITE_OK ||
-           header[18] == 2 || header[19] == 2;
 }
 
 } // namespace
@@ -163,9 +156,8 @@ DatabaseCopyResult CopyDatabase(const std::string& source, const std::string& ta
     fs::remove(work);
     CopiedContent content;
     try {
-        sqlite3_file* file = OwnFile(from);
-        if (file && !InWalMode(file)) {
-            content = CopyBytes(from, file, source, target);
+        if (state) {
+            content = CopyBytes(from, source, target);
         } else {
             CopyPages(from, source, work);
             const FileDigest digest = DigestOfFile(work);

@@ -120,7 +120,9 @@ private:
 // Puts the closed work file under the target's name. An existing target is
 // swapped with it and the old content then set aside: as atomic as a rename
 // over it, but ext4 does not start writing the new file back on its own, so
-// a run of many replacements leaves the writeback to one flush.
+// a run of many replacements leaves the writeback to one flush. A spare
+// written over in another directory is swapped from there: the old content
+// takes the spare's name.
 void Install(const fs::path& work, const fs::path& target, SpareFiles* spares)
 {
     struct stat old {};

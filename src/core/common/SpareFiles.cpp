@@ -60,7 +60,7 @@ void SpareFiles::Adopt(const fs::path& path)
 {
     struct stat st {};
     if (!IsSpareName(path.filename().string()) || ::lstat(path.c_str(), &st) != 0 || !Reusable(st, user_)) return;
-    Add(path, static_cast<std::int64_t>(st.st_size));
+    Add(path, st);
 }
 
 bool SpareFiles::Release(std::vector<Taken>& kept)
@@ -104,33 +104,39 @@ fs::path SpareFiles::NewName(const fs::path& dir)
     return dir / (std::string(kSparePrefix) + run_ + "-" + std::to_string(next_++));
 }
 
+std::optional<dev_t> SpareFiles::DeviceOf(const std::string& dir)
+{
+    const auto known = devices_.find(dir);
+    if (known != devices_.end()) return known->second;
+    struct stat st {};
+    std::optional<dev_t> device;
+    if (::stat(dir.c_str(), &st) == 0) device = st.st_dev;
+    return devices_[dir] = device;
+}
+
 SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
 {
-    Spare taken;
-    {
-        std::lock_guard lock(mutex_);
-        // The spare with the most blocks that the copy fills at least, one
-        // already in `dir` first: cutting a copy to length inside its last
-        // block gives nothing back, so nothing waits.
-        const std::int64_t blocks = Blocks(size);
-        const std::string& here = dir.native();
-        auto better = [&](const Spare& a, const Spare& b) {
-            if (a.blocks != b.blocks) return a.blocks > b.blocks;
-            return a.dir == here && b.dir != here;
-        };
-        auto best = spares_.end();
-        for (auto it = spares_.begin(); it != spares_.end(); ++it)
-            if (it->blocks <= blocks && (best == spares_.end() || better(*it, *best))) best = it;
-        if (best == spares_.end()) return {};
-        taken = std::move(*best);
-        spares_.erase(best);
-        bytes_ -= taken.size;
-    }
-    if (taken.dir == dir.native()) return {std::move(taken.path), taken.size};
-    fs::path moved = dir / taken.path.filename();
-    if (::rename(taken.path.c_str(), moved.c_str()) == 0) return {std::move(moved), taken.size};
-    ::unlink(taken.path.c_str()); // another file system, or gone: a new file it is
-    return {};
+    std::lock_guard lock(mutex_);
+    // The spare with the most blocks that the copy fills at least, one
+    // already in `dir` first: cutting a copy to length inside its last
+    // block gives nothing back, so nothing waits; a swap within one
+    // directory changes one directory instead of two.
+    const std::string& here = dir.native();
+    const std::optional<dev_t> device = DeviceOf(here);
+    if (!device) return {};
+    const std::int64_t blocks = Blocks(size);
+    auto better = [&](const Spare& a, const Spare& b) {
+        if (a.blocks != b.blocks) return a.blocks > b.blocks;
+        return a.dir == here && b.dir != here;
+    };
+    auto best = spares_.end();
+    for (auto it = spares_.begin(); it != spares_.end(); ++it)
+        if (it->device == *device && it->blocks <= blocks && (best == spares_.end() || better(*it, *best))) best = it;
+    if (best == spares_.end()) return {};
+    Taken taken{std::move(best->path), best->size};
+    bytes_ -= best->size;
+    spares_.erase(best);
+    return taken;
 }
 
 void SpareFiles::Keep(const fs::path& path, const struct stat& st, bool isSpare)
@@ -147,18 +153,19 @@ void SpareFiles::Keep(const fs::path& path, const struct stat& st, bool isSpare)
             return;
         }
     }
-    Add(std::move(spare), static_cast<std::int64_t>(st.st_size));
+    Add(std::move(spare), st);
 }
 
 // Small spares fit more copies: over the limits, the largest go.
-void SpareFiles::Add(fs::path path, std::int64_t size)
+void SpareFiles::Add(fs::path path, const struct stat& st)
 {
     std::string dir = path.parent_path().native();
+    const auto size = static_cast<std::int64_t>(st.st_size);
     std::vector<fs::path> evicted;
     {
         std::lock_guard lock(mutex_);
         bytes_ += size;
-        spares_.push_back({std::move(path), size, std::move(dir), Blocks(size)});
+        spares_.push_back({std::move(path), size, std::move(dir), Blocks(size), st.st_dev});
         while (!spares_.empty() && (spares_.size() > capacity_ || bytes_ > maxBytes_)) {
             auto largest = std::max_element(spares_.begin(), spares_.end(),
                                             [](const Spare& a, const Spare& b) { return a.size < b.size; });

@@ -3,8 +3,9 @@
 // spare names to be written over by the next copies instead of deleted. On
 // a file system that discards freed blocks, deleting a file waits for the
 // disk; writing over blocks it already holds does not. A spare stays in
-// the directory it was swapped out in, so a copy there needs no move, and
-// a copy that used one leaves the old content under the same name.
+// the directory it was swapped out in: a copy into any directory of the
+// same file system is written over it there and swapped with its target,
+// so the old content takes the spare's name and nothing is moved.
 // Spares no longer wanted are deleted by a helper thread of their own, so
 // no copy and no install waits for the disk to discard their blocks.
 // Thread-safe.
@@ -12,7 +13,9 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,8 +35,8 @@ public:
         std::filesystem::path path; // empty when there was none
         std::int64_t size = 0;      // of the old bytes still in it
     };
-    // A spare of no more blocks than `size` bytes take, in `dir` (moved
-    // there if need be), to write a copy into.
+    // A spare of no more blocks than `size` bytes take, on the file system
+    // of `dir` and where it is, to write a copy for `dir` into.
     Taken TakeFor(const std::filesystem::path& dir, std::int64_t size);
     // Keeps the file at `path`, described by `st`, as a spare; deletes it
     // when it is not a plain file of this user that nothing else links to.
@@ -66,11 +69,14 @@ private:
         std::int64_t size = 0;
         std::string dir;
         std::int64_t blocks = 0;
+        dev_t device = 0;
     };
     void Delete(std::filesystem::path path);
     void Deleting();
 
-    void Add(std::filesystem::path path, std::int64_t size);
+    void Add(std::filesystem::path path, const struct stat& st);
+    // The file system `dir` is on, looked up once; nullopt when unknown.
+    std::optional<dev_t> DeviceOf(const std::string& dir);
 
     const std::size_t capacity_;
     const std::int64_t maxBytes_;
@@ -78,6 +84,7 @@ private:
     std::int64_t bytes_ = 0;
     std::mutex mutex_;
     std::vector<Spare> spares_;
+    std::map<std::string, std::optional<dev_t>> devices_;
     std::uint64_t next_ = 0;
     std::string run_; // in every new name
     std::condition_variable deletable_;

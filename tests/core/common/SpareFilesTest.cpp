@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -37,7 +38,7 @@ void CopyOver(const fs::path& source, const fs::path& target, SpareFiles& spares
 
 } // namespace
 
-TEST(SpareFiles, ASpareIsTakenWhereItIsOrMovedAndOnlyWhenItsBlocksAreFilled)
+TEST(SpareFiles, ASpareIsTakenWhereItIsAndOnlyWhenItsBlocksAreFilled)
 {
     TestEnv env;
     const fs::path a = env.root / "a", b = env.root / "b";
@@ -56,22 +57,67 @@ TEST(SpareFiles, ASpareIsTakenWhereItIsOrMovedAndOnlyWhenItsBlocksAreFilled)
     EXPECT_EQ(here.size, 5000);
     EXPECT_EQ(ReadFile(here.path), Bytes(5000, 'x'));
 
+    // For another directory it stays where it is.
     spares.Keep(here.path, StatOf(here.path), true);
-    const SpareFiles::Taken moved = spares.TakeFor(b, 9000);
-    EXPECT_EQ(moved.path.parent_path(), b);
-    EXPECT_FALSE(fs::exists(a / here.path.filename()));
-    EXPECT_TRUE(fs::exists(moved.path));
+    const SpareFiles::Taken there = spares.TakeFor(b, 9000);
+    EXPECT_EQ(there.path, here.path);
+    EXPECT_EQ(HiddenIn(b), 0);
     EXPECT_EQ(spares.Count(), 0u);
 
     // Of two spares as large, the one already in the directory, though
     // the other came first.
-    spares.Keep(moved.path, StatOf(moved.path), true);
+    fs::rename(there.path, b / there.path.filename());
+    spares.Keep(b / there.path.filename(), StatOf(b / there.path.filename()), true);
     WriteFile(a / "other", Bytes(5000, 'y'));
     spares.Keep(a / "other", StatOf(a / "other"), false);
     const SpareFiles::Taken inA = spares.TakeFor(a, 5000);
     EXPECT_EQ(inA.path.parent_path(), a);
     EXPECT_EQ(ReadFile(inA.path), Bytes(5000, 'y'));
-    EXPECT_EQ(spares.TakeFor(b, 5000).path, moved.path);
+    EXPECT_EQ(spares.TakeFor(a, 5000).path, b / there.path.filename());
+}
+
+// A copy into one directory over a spare in another: the new content under
+// the target's name, the old under the spare's, nothing left beside the
+// target.
+TEST(SpareFiles, ACopyOverASpareElsewhereSwapsTheContentsAcrossDirectories)
+{
+    TestEnv env;
+    const fs::path a = env.root / "a", b = env.root / "b";
+    fs::create_directories(a);
+    fs::create_directories(b);
+    SpareFiles spares(8, kNoByteLimit);
+    WriteFile(a / "gone", Bytes(6000, 'g'));
+    spares.Keep(a / "gone", StatOf(a / "gone"), false);
+    WriteFile(b / "doc", Bytes(7000, 'o'));
+    WriteFile(env.root / "source", Bytes(6500, 'n'));
+
+    CopyOver(env.root / "source", b / "doc", spares);
+    EXPECT_EQ(ReadFile(b / "doc"), Bytes(6500, 'n'));
+    EXPECT_EQ(HiddenIn(b), 0);
+    ASSERT_EQ(HiddenIn(a), 1);
+    for (const auto& e : fs::directory_iterator(a)) EXPECT_EQ(ReadFile(e.path()), Bytes(7000, 'o'));
+    EXPECT_EQ(spares.Count(), 1u);
+}
+
+// A spare is never handed out for a directory on another file system: the
+// swap could not cross to it.
+TEST(SpareFiles, ASpareOnAnotherFileSystemIsNotTaken)
+{
+    TestEnv env;
+    const fs::path other = "/dev/shm";
+    struct stat here {
+    }, there{};
+    if (::stat(env.root.c_str(), &here) != 0 || ::stat(other.c_str(), &there) != 0 || here.st_dev == there.st_dev ||
+        ::access(other.c_str(), W_OK) != 0)
+        GTEST_SKIP() << "no second file system to write to";
+    const fs::path dir = other / ("rezud-spare-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    SpareFiles spares(8, kNoByteLimit);
+    WriteFile(dir / "old", Bytes(5000, 'x'));
+    spares.Keep(dir / "old", StatOf(dir / "old"), false);
+    EXPECT_TRUE(spares.TakeFor(env.root, 5000).path.empty());
+    EXPECT_EQ(spares.TakeFor(dir, 5000).size, 5000);
+    fs::remove_all(dir);
 }
 
 TEST(SpareFiles, OnlyAPlainPrivateFileWithOneNameIsKept)

@@ -183,13 +183,23 @@ std::int64_t CopyContent(int in, std::int64_t size, const fs::path& source, Work
     }
 }
 
+// Opens for reading without changing the file's access time where this
+// process may (it owns the file, or is privileged): a copy is no access by
+// a person, and every changed time is an inode more to write back.
+int OpenForReading(const fs::path& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_NOATIME);
+    if (fd >= 0 || errno != EPERM) return fd;
+    return ::open(path.c_str(), flags);
+}
+
 class Source {
 public:
     // A link is followed only when `followLink`; anything but a plain file
     // is refused before it is read (opening a pipe would wait for a writer).
     Source(const fs::path& path, bool followLink) : path_(path)
     {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
+        fd_ = OpenForReading(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
         if (fd_ < 0) ThrowErrno("cannot open file", path);
         if (::fstat(fd_, &st_) != 0) ThrowErrno("cannot read file attributes", path);
         if (!S_ISREG(st_.st_mode))

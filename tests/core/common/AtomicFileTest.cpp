@@ -1,7 +1,13 @@
 #include "core/common/AtomicFile.h"
+#include "core/common/SpareFiles.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
 
 namespace fs = std::filesystem;
 
@@ -17,6 +23,25 @@ TEST(AtomicFile, CopyKeepsTimeAndReplacesWhole)
     EXPECT_EQ(ReadFile(dst), std::string(200000, 'a'));
     EXPECT_EQ(fs::last_write_time(dst), when);
     EXPECT_FALSE(fs::exists(WorkFileFor(dst)));
+}
+
+// Reading a file whose access time is older than its change would set it
+// to now, on a file system that keeps access times.
+TEST(AtomicFile, ACopyLeavesTheSourcesAccessTimeAsItWas)
+{
+    TestEnv env;
+    const fs::path src = env.root / "src.tif";
+    WriteFile(src, std::string(10000, 's'));
+    const std::time_t now = std::time(nullptr);
+    const struct timespec times[2] = {{now - 2 * 86400, 0}, {now - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, src.c_str(), times, 0), 0);
+    CopyFileAtomic(src, env.root / "restored.tif");
+    SpareFiles spares(8, std::int64_t{1} << 30);
+    InstallCopy(WriteCopy(src, env.root / "backed-up.tif", spares), spares);
+    struct stat st {};
+    ASSERT_EQ(::stat(src.c_str(), &st), 0);
+    EXPECT_EQ(st.st_atim.tv_sec, now - 2 * 86400);
+    EXPECT_EQ(ReadFile(env.root / "backed-up.tif"), std::string(10000, 's'));
 }
 
 TEST(AtomicFile, FailedCopyLeavesTheOldTargetAndNoWorkFile)

@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace fs = std::filesystem;
@@ -48,6 +49,8 @@ constexpr std::size_t kUnsafeNamed = 5;
 
 // Owed documents named in the report.
 constexpr std::int64_t kOwedNamed = 5;
+// How often the copies installed by the last flushes are entered.
+constexpr auto kEntering = std::chrono::milliseconds(2);
 
 constexpr const char* kOneDocument = "SELECT id, `filename`, `location` FROM `images` WHERE id=?";
 constexpr const char* kAllDocuments =
@@ -305,7 +308,7 @@ bool LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
         app_.prompter.MsgBox("Copy database not successful. \r\n"
                              "Only image files have been backed up. Please run Backup again. ",
                              MsgButtons::Ok, MsgIcon::Exclamation);
-    if (wrote_) flush_->Finish();
+    if (wrote_) FinishFlushing();
     CollectInstalled();
     ReportUnsafe();
     // A document that should have been copied and was not is owed, and the
@@ -318,6 +321,16 @@ bool LibBackupRun::Finish(std::time_t walkStart, const std::string& previousDate
     const bool complete = databasesCopied && !incomplete_;
     complete_ = complete && totals_.notCopied == 0 && unsafe_ == 0 && totals_.owed == 0;
     return WriteRecord(complete ? FormatRecordDate(walkStart) : previousDate);
+}
+
+// The last flushes run on a thread of their own; the copies installed
+// meanwhile are entered in the manifest while they run, to be committed
+// once the last flush is done.
+void LibBackupRun::FinishFlushing()
+{
+    auto finishing = std::async(std::launch::async, [this] { flush_->Finish(); });
+    while (finishing.wait_for(kEntering) != std::future_status::ready) CollectInstalled();
+    finishing.get();
 }
 
 bool LibBackupRun::WriteRecord(const std::string& date)

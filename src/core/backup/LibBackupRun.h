@@ -83,6 +83,7 @@ private:
     void Scanned(std::int64_t count);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
     void CollectInstalled();
+    void FinishFlushing();
     void CopyFailed(const std::exception_ptr& error, const std::string& source, const std::string& target);
     void Unsafe(const DocumentRow& row);
     void ReportUnsafe();

@@ -1,6 +1,7 @@
 #include "core/backup/FileSystemFlush.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,8 +29,7 @@ int FileSystemFlush::SyncFileSystem(int fd) { return ::syncfs(fd) == 0 ? 0 : err
 FileSystemFlush::FileSystemFlush(const std::string& dir, Install install, Sync sync)
     : dir_(dir), install_(std::move(install)), sync_(std::move(sync))
 {
-    fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_ < 0) throw TargetError("cannot open backup", dir, std::error_code(errno, std::generic_category()));
+    Cover(dir);
     helper_ = std::thread([this] { Run(); });
     installer_ = std::thread([this] { Installing(); });
 }
@@ -38,7 +38,25 @@ FileSystemFlush::~FileSystemFlush()
 {
     Stop();
     for (const PendingCopy& copy : pending_) DiscardCopy(copy);
-    ::close(fd_);
+    for (const int fd : fds_) ::close(fd);
+}
+
+void FileSystemFlush::Cover(const std::string& dir)
+{
+    std::lock_guard lock(mutex_);
+    if (!covered_.insert(dir).second) return;
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        const int err = errno;
+        if (fd >= 0) ::close(fd);
+        covered_.erase(dir);
+        throw TargetError("cannot open backup", dir, std::error_code(err, std::generic_category()));
+    }
+    if (devices_.insert(st.st_dev).second)
+        fds_.push_back(fd);
+    else
+        ::close(fd);
 }
 
 void FileSystemFlush::Add(PendingCopy copy)
@@ -99,9 +117,18 @@ void FileSystemFlush::Installing()
     }
 }
 
+// Every file system written to, each flushed even after another failed:
+// its own errors are its descriptor's to report.
 bool FileSystemFlush::Flush()
 {
-    const int err = sync_(fd_);
+    std::vector<int> fds;
+    {
+        std::lock_guard lock(mutex_);
+        fds = fds_;
+    }
+    int err = 0;
+    for (const int fd : fds)
+        if (const int e = sync_(fd); e != 0 && err == 0) err = e;
     std::lock_guard lock(mutex_);
     if (err != 0 && failure_ == 0) failure_ = err;
     room_.notify_all();

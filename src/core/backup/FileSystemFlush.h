@@ -6,16 +6,21 @@
 // succeeded, while the first flushes the next batch. The walk goes on
 // meanwhile.
 //
-// The flushes use one descriptor opened before the first write, so each
-// write-back error of the run is reported to exactly one of them; the first
-// error fails the run and nothing written after it is installed.
+// The flushes use one descriptor per file system, opened before the first
+// write there, so each write-back error of the run is reported to exactly
+// one of them; the first error fails the run and nothing written after it
+// is installed. A directory of the backup may be a mount point of another
+// file system: each one written to is flushed as well.
 #include "core/common/AtomicFile.h"
+
+#include <sys/types.h>
 
 #include <condition_variable>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +41,10 @@ public:
     FileSystemFlush(const FileSystemFlush&) = delete;
     FileSystemFlush& operator=(const FileSystemFlush&) = delete;
 
+    // Flushes the file system of the existing directory `dir` as well from
+    // now on, before anything is written there; throws TargetError when it
+    // cannot be opened. Thread-safe.
+    void Cover(const std::string& dir);
     // A written copy, installed once a flush covers it. Waits while too
     // many are waiting already.
     void Add(PendingCopy copy);
@@ -61,7 +70,9 @@ private:
     std::string dir_;
     Install install_;
     Sync sync_;
-    int fd_ = -1;
+    std::vector<int> fds_;          // one for each file system written to
+    std::set<dev_t> devices_;       // theirs
+    std::set<std::string> covered_; // directories looked at
     std::mutex mutex_;
     std::condition_variable wake_, room_;
     std::condition_variable flushed_;

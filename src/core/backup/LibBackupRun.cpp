@@ -205,6 +205,14 @@ void LibBackupRun::BeginWriting()
     begun_ = true;
 }
 
+// The database copies are written to the backup's control directory,
+// which may be another file system's mount point.
+void LibBackupRun::BeforeDatabaseWrites()
+{
+    BeginWriting();
+    flush_->Cover(ControlDir(app_.state.gsBackupLibPath));
+}
+
 // The spares an earlier run kept, taken up with the first copy: a run that
 // copies nothing leaves them to the next. Those not taken up when a target
 // directory fails stay listed for the next run.
@@ -219,9 +227,9 @@ void LibBackupRun::AdoptSpares()
     }
 }
 
-// Ends whatever is under way, in order: copies, installs, spares. With
-// `kept`, the spares left are kept for the next run and named there, else
-// deleted. False when a spare could not be deleted.
+// Ends whatever is under way, in order: copies, database copies, installs,
+// spares. With `kept`, the spares left are kept for the next run and named
+// there, else deleted. False when a spare could not be deleted.
 bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
 {
     // Copies written but never handed to the flush leave no work file.
@@ -229,6 +237,8 @@ bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
         for (const CopyPool::Outcome& o : pool_->Stop())
             if (!o.error) DiscardCopy(o.written);
     pool_.reset();
+    // The database copies may still ask the flush to cover their directory.
+    if (databases_.valid()) databases_.wait();
     flush_.reset();
     bool clean = true;
     if (spares_) {
@@ -240,7 +250,6 @@ bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
     }
     spares_.reset();
     dirs_.reset();
-    if (databases_.valid()) databases_.wait();
     // After a failure, what was installed and owed is kept all the same.
     if (ledger_) {
         try {
@@ -272,8 +281,9 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             Start();
             // The databases are copied while the walk runs: a snapshot of the
             // walk's start, as the record's date is.
-            databases_ = std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath,
-                                    app_.state.gsBackupLibPath, libStamp_, ctrlStamp_, [this] { BeginWriting(); });
+            databases_ =
+                std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath, app_.state.gsBackupLibPath,
+                           libStamp_, ctrlStamp_, [this] { BeforeDatabaseWrites(); });
             PayOwed();
             // The counting runs beside the walk, which needs it only once
             // the first changed files are on their way.
@@ -451,6 +461,7 @@ void LibBackupRun::BackupDocument(const DocumentRow& row, bool owed)
     bool reachable = false;
     try {
         reachable = dirs_->TargetReady(location);
+        if (reachable) flush_->Cover(target);
     } catch (...) {
         Owe(id, path, FailureReason(std::current_exception()));
         CopyFailed(std::current_exception(), source, target + "/" + filename);
@@ -584,10 +595,10 @@ bool LibBackupRun::CopyLibData(const std::string& sTarget)
             app_.db.CloseCtrlConnection();
             if (!DirExists(sTarget)) return false;
             // Started with the walk; copied here when called on its own.
-            const DatabaseCopies copies = databases_.valid()
-                                              ? databases_.get()
-                                              : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath,
-                                                              libStamp_, ctrlStamp_, [this] { BeginWriting(); });
+            const DatabaseCopies copies =
+                databases_.valid() ? databases_.get()
+                                   : CopyDatabases(app_.state.gsActiveLibPath, app_.state.gsBackupLibPath, libStamp_,
+                                                   ctrlStamp_, [this] { BeforeDatabaseWrites(); });
             libStamp_ = copies.lib.stamp;
             ctrlStamp_ = copies.ctrl.stamp;
             databaseCopies_ = copies;

@@ -74,6 +74,7 @@ private:
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
     bool TakeLock();
     void Start();
+    void BeforeDatabaseWrites();
     void BeginWriting();
     void AdoptSpares();
     bool End(std::vector<BackupLock::Spare>* kept = nullptr);

@@ -7,6 +7,8 @@
 #include "support/BackupCheck.h"
 #include "support/BackupFixture.h"
 
+#include <sys/mount.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -75,6 +77,35 @@ TEST_F(BackupFaultTest, AWriteBackErrorFailsTheRunAndTheNextRunCopiesEveryDocume
     EXPECT_EQ(last.copy, 20);
     for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), std::string(3000, 'n')) << d.filename;
     EXPECT_EQ(Record("Total Copy"), "20");
+    EXPECT_TRUE(env.prompter.boxes.empty());
+}
+
+// A storage directory of the backup may be another file system's mount
+// point: the copies there are flushed on that file system, and a write-back
+// error there fails the run as one on the backup's own does.
+TEST_F(BackupFaultTest, ACopyOnAMountedStorageDirectoryIsFlushedOnItsOwnFileSystem)
+{
+    const std::string storage = backup + "/00000001";
+    fs::create_directories(storage);
+    if (::mount("rezud-test", storage.c_str(), "tmpfs", 0, "size=16m") != 0)
+        GTEST_SKIP() << "cannot mount a file system here: " << std::strerror(errno);
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
+    } unmount{storage};
+    BackedUp(5, 3000);
+    const std::string date = Record("DATE");
+    ChangeAll('n');
+    faults::FailBelow(faults::Op::Syncfs, storage, EIO);
+    EXPECT_FALSE(Run());
+    faults::Clear();
+    EXPECT_EQ(env.prompter.ErrorReports(), 1);
+    EXPECT_EQ(Record("DATE"), date);
+    for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), std::string(3000, 'x')) << d.filename;
+
+    env.prompter.Clear();
+    ASSERT_TRUE(Run());
+    for (const auto& d : docs) EXPECT_EQ(ReadFile(Copied(d.filename)), std::string(3000, 'n')) << d.filename;
     EXPECT_TRUE(env.prompter.boxes.empty());
 }
 

@@ -70,5 +70,9 @@ bool DocumentDirs::SourceReachable(const std::string& location)
 
 bool DocumentDirs::TargetReady(const std::string& location)
 {
-    return Remembered(targets_, location, [&] { return MakeDirectoryBeneath(backupPath_, location); });
+    return Remembered(targets_, location, [&] {
+        if (!MakeDirectoryBeneath(backupPath_, location)) return false;
+        if (targetReady) targetReady(backupPath_ + "/" + location);
+        return true;
+    });
 }

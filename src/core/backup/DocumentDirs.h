@@ -4,6 +4,7 @@
 // it read or write anything outside. The one link followed is a storage
 // directory directly below the library that is itself a link: that is how
 // a library is spread over several volumes.
+#include <functional>
 #include <map>
 #include <string>
 
@@ -21,6 +22,10 @@ public:
     // Makes the location's directories in the backup as needed; false when
     // a link is in the way. Throws TargetError when one cannot be made.
     bool TargetReady(const std::string& location);
+
+    // Called with a location's directory in the backup once it is found
+    // ready, before anything is written there; may throw as TargetReady.
+    std::function<void(const std::string& dir)> targetReady;
 
 private:
     std::string libPath_, backupPath_;

@@ -38,25 +38,20 @@ FileSystemFlush::~FileSystemFlush()
 {
     Stop();
     for (const PendingCopy& copy : pending_) DiscardCopy(copy);
-    for (const int fd : fds_) ::close(fd);
+    for (const auto& [device, fd] : fileSystems_) ::close(fd);
 }
 
 void FileSystemFlush::Cover(const std::string& dir)
 {
-    std::lock_guard lock(mutex_);
-    if (!covered_.insert(dir).second) return;
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         const int err = errno;
         if (fd >= 0) ::close(fd);
-        covered_.erase(dir);
         throw TargetError("cannot open backup", dir, std::error_code(err, std::generic_category()));
     }
-    if (devices_.insert(st.st_dev).second)
-        fds_.push_back(fd);
-    else
-        ::close(fd);
+    std::lock_guard lock(mutex_);
+    if (!fileSystems_.emplace(st.st_dev, fd).second) ::close(fd);
 }
 
 void FileSystemFlush::Add(PendingCopy copy)
@@ -124,7 +119,7 @@ bool FileSystemFlush::Flush()
     std::vector<int> fds;
     {
         std::lock_guard lock(mutex_);
-        fds = fds_;
+        for (const auto& [device, fd] : fileSystems_) fds.push_back(fd);
     }
     int err = 0;
     for (const int fd : fds)

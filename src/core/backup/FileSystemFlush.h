@@ -19,8 +19,8 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,8 +42,8 @@ public:
     FileSystemFlush& operator=(const FileSystemFlush&) = delete;
 
     // Flushes the file system of the existing directory `dir` as well from
-    // now on, before anything is written there; throws TargetError when it
-    // cannot be opened. Thread-safe.
+    // now on; called before anything is written there. Throws TargetError
+    // when it cannot be opened. Thread-safe.
     void Cover(const std::string& dir);
     // A written copy, installed once a flush covers it. Waits while too
     // many are waiting already.
@@ -70,9 +70,7 @@ private:
     std::string dir_;
     Install install_;
     Sync sync_;
-    std::vector<int> fds_;          // one for each file system written to
-    std::set<dev_t> devices_;       // theirs
-    std::set<std::string> covered_; // directories looked at
+    std::map<dev_t, int> fileSystems_; // a descriptor for each one written to
     std::mutex mutex_;
     std::condition_variable wake_, room_;
     std::condition_variable flushed_;

@@ -190,6 +190,8 @@ void LibBackupRun::Start()
     unadopted_ = lock_->KeptSpares();
     flush_ =
         std::make_unique<FileSystemFlush>(backup, [this](const PendingCopy& copy) { InstallCopy(copy, *spares_); });
+    // A storage directory may be another file system's mount point.
+    dirs_->targetReady = [this](const std::string& dir) { flush_->Cover(dir); };
     pool_ = std::make_unique<CopyPool>(copyFile, m_bCopyAll ? kCopyAllWorkers : kChangedWorkers, kCopyWindow);
 }
 
@@ -461,7 +463,6 @@ void LibBackupRun::BackupDocument(const DocumentRow& row, bool owed)
     bool reachable = false;
     try {
         reachable = dirs_->TargetReady(location);
-        if (reachable) flush_->Cover(target);
     } catch (...) {
         Owe(id, path, FailureReason(std::current_exception()));
         CopyFailed(std::current_exception(), source, target + "/" + filename);

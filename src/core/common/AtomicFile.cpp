@@ -157,6 +157,22 @@ ssize_t ReadOnce(int in, char* buffer, std::size_t size)
     }
 }
 
+using Reader = std::function<std::size_t(char*, std::size_t, std::int64_t)>;
+
+// Writes what `read` gives from offset `from` on, until it gives nothing,
+// each byte passing through `sha` on its way; the offset reached.
+std::int64_t Pour(const Reader& read, std::int64_t from, WorkFile& out, Sha256& sha)
+{
+    std::vector<char> buffer(kLargeBuffer);
+    for (std::int64_t at = from;;) {
+        const std::size_t n = read(buffer.data(), buffer.size(), at);
+        if (n == 0) return at;
+        sha.Update(buffer.data(), n);
+        out.WriteAll(buffer.data(), n);
+        at += static_cast<std::int64_t>(n);
+    }
+}
+
 // The number of bytes copied, each passing through `sha` on its way. `size`
 // is what the source held when opened.
 std::int64_t CopyContent(int in, std::int64_t size, const fs::path& source, WorkFile& out, Sha256& sha)
@@ -172,15 +188,13 @@ std::int64_t CopyContent(int in, std::int64_t size, const fs::path& source, Work
     }
     out.WriteAll(buffer, static_cast<std::size_t>(copied));
     if (copied == 0) return 0;
-    std::vector<char> large(kLargeBuffer);
-    for (;;) {
-        const ssize_t n = ReadOnce(in, large.data(), large.size());
-        if (n == 0) return copied;
-        if (n < 0) ThrowErrno("cannot read file", source);
-        sha.Update(large.data(), static_cast<std::size_t>(n));
-        out.WriteAll(large.data(), static_cast<std::size_t>(n));
-        copied += n;
-    }
+    return Pour(
+        [&](char* into, std::size_t room, std::int64_t) {
+            const ssize_t n = ReadOnce(in, into, room);
+            if (n < 0) ThrowErrno("cannot read file", source);
+            return static_cast<std::size_t>(n);
+        },
+        copied, out, sha);
 }
 
 // Opens for reading without changing the file's access time where this
@@ -267,20 +281,12 @@ PendingCopy WriteCopy(const fs::path& source, const fs::path& target, SpareFiles
     return {work.Close(), target, std::move(content)};
 }
 
-fs::path WriteWorkFile(const fs::path& target, const std::function<std::size_t(char*, std::size_t, std::int64_t)>& read,
-                       CopiedContent& written)
+fs::path WriteWorkFile(const fs::path& target, const Reader& read, CopiedContent& written)
 {
     WorkFile work(WorkFileFor(target), false, 0);
-    std::vector<char> buffer(kLargeBuffer);
     Sha256 sha;
     written = {};
-    for (;;) {
-        const std::size_t n = read(buffer.data(), buffer.size(), written.size);
-        if (n == 0) break;
-        sha.Update(buffer.data(), n);
-        work.WriteAll(buffer.data(), n);
-        written.size += static_cast<std::int64_t>(n);
-    }
+    written.size = Pour(read, 0, work, sha);
     written.sha256 = sha.Hex();
     return work.Close();
 }

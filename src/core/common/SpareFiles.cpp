@@ -121,6 +121,7 @@ SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
     // already in `dir` first: cutting a copy to length inside its last
     // block gives nothing back, so nothing waits; a swap within one
     // directory changes one directory instead of two.
+    if (spares_.empty()) return {};
     const std::string& here = dir.native();
     const std::optional<dev_t> device = DeviceOf(here);
     if (!device) return {};

@@ -251,12 +251,29 @@ fs::path WorkFileFor(const fs::path& target)
 
 bool IsWorkFileName(const std::string& name) { return name.starts_with(".") && name.ends_with(kWorkSuffix); }
 
+void FlushDirectory(const fs::path& dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) ThrowTarget("cannot open directory", dir);
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (err != 0 && err != EINVAL)
+        throw TargetError("cannot flush directory", dir, std::error_code(err, std::generic_category()));
+}
+
+void FlushDirectoryOf(const fs::path& path)
+{
+    const fs::path dir = path.parent_path();
+    FlushDirectory(dir.empty() ? fs::path(".") : dir);
+}
+
 void WriteFileAtomic(const fs::path& target, const std::string& content)
 {
     WorkFile work(WorkFileFor(target), false, 0);
     work.WriteAll(content.data(), content.size());
     work.Flush();
     Install(work.Close(), target, nullptr);
+    FlushDirectoryOf(target);
 }
 
 CopiedContent CopyFileAtomic(const fs::path& source, const fs::path& target, bool keepTime)
@@ -267,6 +284,7 @@ CopiedContent CopyFileAtomic(const fs::path& source, const fs::path& target, boo
     if (!keepTime) content.mtimeNs = 0;
     work.Flush();
     Install(work.Close(), target, nullptr);
+    FlushDirectoryOf(target);
     return content;
 }
 

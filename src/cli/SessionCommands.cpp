@@ -74,6 +74,7 @@ namespace {
 void ShowLastOffsite(CliSession& s, const std::string& backupPath)
 {
     const LastOffsite last = LastOffsiteOf(backupPath, std::time(nullptr));
+    if (!ShowsLastOffsite(last, s.App().state.IniPath())) return;
     s.Result()["lastOffsite"] = last.push ? nlohmann::json{{"date", last.date},
                                                            {"backupDate", last.push->recordDate},
                                                            {"snapshot", last.push->snapshot},

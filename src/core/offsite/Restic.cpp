@@ -61,14 +61,14 @@ ResticRun Restic::RunUnlocking(const std::vector<std::string>& args, const Resti
 std::string ResticReason(const std::string& errorOutput)
 {
     std::istringstream lines(errorOutput);
-    std::string fatal, last;
+    std::string fatal, first;
     for (std::string line; std::getline(lines, line);) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (line.empty()) continue;
+        if (line.empty() || line.front() == '{') continue;
         if (line.starts_with("Fatal: ") && fatal.empty()) fatal = line.substr(7);
-        last = line;
+        if (first.empty()) first = line;
     }
-    std::string reason = fatal.empty() ? last : fatal;
+    std::string reason = fatal.empty() ? first : fatal;
     if (reason.empty()) return "restic failed without saying why.";
     reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
     if (reason.back() != '.') reason += '.';

@@ -39,5 +39,5 @@ private:
 };
 
 // The sentence of restic's error output that says why it failed: its
-// "Fatal:" line, else its last line, without the prefix.
+// "Fatal:" line without the prefix, else its first line.
 std::string ResticReason(const std::string& errorOutput);

@@ -34,13 +34,17 @@ TEST(OffsiteConfig, RepositoryAndPasswordFileComeInTheirOrder)
     vars["RESTIC_REPOSITORY"] = "/from/env";
     vars["RESTIC_PASSWORD_FILE"] = (env.root / "missing").string();
     EXPECT_NE(ResolveOffsite({}, lookup, ini).problem.find("cannot be read"), std::string::npos);
-    const OffsiteSetup given = ResolveOffsite({"", "/given", pw}, lookup, ini);
+    OffsiteOptions options;
+    options.repo = "/given";
+    options.passwordFile = pw;
+    const OffsiteSetup given = ResolveOffsite(options, lookup, ini);
     ASSERT_TRUE(given.config) << given.problem;
     EXPECT_EQ(given.config->repository, "/given");
     EXPECT_EQ(given.config->passwordFile, pw);
     EXPECT_EQ(given.config->keep,
               (std::vector<std::string>{"--keep-daily", "7", "--keep-weekly", "5", "--keep-monthly", "12"}));
-    EXPECT_NE(ResolveOffsite({"/no/restic"}, lookup, ini).problem.find("restic cannot be run"), std::string::npos);
+    options.restic = "/no/restic";
+    EXPECT_NE(ResolveOffsite(options, lookup, ini).problem.find("restic cannot be run"), std::string::npos);
 }
 
 TEST(OffsiteConfig, KeepTakesOnlyRetentionOptionsWithValues)
@@ -67,8 +71,9 @@ TEST(OffsiteConfig, AChildThatCannotRunIsAnError)
 {
     EXPECT_THROW(RunChild("/no/such/program", {}, {}, {}), AppError);
     std::vector<std::string> lines;
-    const ChildOutcome out = RunChild("/bin/sh", {"-c", "echo one; echo two >&2; printf three; exit 3"},
-                                      {{{"X", "1"}}, {}}, [&](const std::string& line) { lines.push_back(line); });
+    const ChildOutcome out =
+        RunChild("/bin/sh", {"-c", "echo one; echo two >&2; printf three; exit 3"}, ChildEnvironment{{{"X", "1"}}, {}},
+                 [&](const std::string& line) { lines.push_back(line); });
     EXPECT_EQ(out.exitCode, 3);
     EXPECT_EQ(out.err, "two\n");
     EXPECT_EQ(lines, (std::vector<std::string>{"one", "three"}));
@@ -80,7 +85,11 @@ TEST(OffsiteConfig, TheLastOffsiteCopyAndItsAge)
     const std::string backup = (env.root / "bk").string();
     fs::create_directories(backup);
     EXPECT_EQ(LastOffsiteLine(LastOffsiteOf(backup, 0)), "Last offsite copy: none");
-    BackupManifest::OpenForWriting(backup)->RecordPush({"1234abcd", "2026-12-01T10:00:00Z", "12/01/2026 09:00:00"});
+    OffsitePush push;
+    push.snapshot = "1234abcd";
+    push.time = "2026-12-01T10:00:00Z";
+    push.recordDate = "12/01/2026 09:00:00";
+    BackupManifest::OpenForWriting(backup)->RecordPush(push);
     const std::time_t pushed = *ParseResticTime("2026-12-01T10:00:00Z");
     const LastOffsite day = LastOffsiteOf(backup, pushed + 86400 + 60);
     EXPECT_EQ(LastOffsiteLine(day).substr(0, 19), "Last offsite copy: ");

@@ -28,8 +28,13 @@ std::optional<std::string> ReadPasswordFile(const std::string& file)
 CliSession::CliSession(CliIo& io, const std::filesystem::path& programDir, const GlobalOptions& options,
                        std::string command)
     : io_(io), options_(options), command_(std::move(command)), prompter_(io, options.yes, options.json),
-      app_(programDir, prompter_)
+      app_(programDir, prompter_, LocateSettings(programDir, Env("XDG_CONFIG_HOME"), Env("HOME")))
 {
+}
+
+std::optional<std::string> CliSession::Env(const std::string& name) const
+{
+    return io_.env ? io_.env(name) : std::nullopt;
 }
 
 bool CliSession::LoadLibrary(bool tell)
@@ -72,8 +77,7 @@ std::optional<std::string> CliSession::Password()
         if (!password) prompter_.Tell("The password file cannot be read: " + options_.passwordFile, MsgIcon::Critical);
         return password;
     }
-    if (io_.env)
-        if (std::optional<std::string> password = io_.env(kPasswordVariable)) return password;
+    if (std::optional<std::string> password = Env(kPasswordVariable)) return password;
     if (io_.inTerminal && io_.readSecret) return io_.readSecret("Administrator password: ");
     prompter_.Tell("The administrator password is needed: give --password-file FILE or set " +
                        std::string(kPasswordVariable) + ".",

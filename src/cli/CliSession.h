@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -69,6 +71,8 @@ public:
     }
 
 private:
+    // The environment variable's value, none when unset.
+    std::optional<std::string> Env(const std::string& name) const;
     bool Login();
     std::optional<std::string> Password();
 

@@ -22,7 +22,7 @@ int ExitOf(OffsiteResult result)
 // The repository and restic, or told why not.
 std::optional<Restic> Repository(CliSession& s, const OffsiteArgs& a)
 {
-    const OffsiteSetup setup = ResolveOffsite(a.options, s.Io().env, s.App().state.IniPath());
+    const OffsiteSetup setup = ResolveOffsite(a.options, s.Io().env, s.App().state.settings);
     if (!setup.config) {
         s.Prompter().Tell(setup.problem, MsgIcon::Critical);
         return std::nullopt;
@@ -32,7 +32,7 @@ std::optional<Restic> Repository(CliSession& s, const OffsiteArgs& a)
 
 std::string BackupOf(CliSession& s, const OffsiteArgs& a)
 {
-    return a.backup.empty() ? ConfiguredBackupPath(s.App().state.IniPath()) : a.backup;
+    return a.backup.empty() ? ConfiguredBackupPath(s.App().state.settings) : a.backup;
 }
 
 // The library whose snapshots are meant: the active one, else the one the

@@ -57,15 +57,15 @@ void ShowSettings(CliSession& s, const MiscSettingValues& v)
 int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std::optional<std::string>& compatible)
 {
     if (auto refused = s.Open(Commands::kMiscSetting)) return *refused;
-    const std::string ini = s.App().state.IniPath();
-    MiscSettingValues values = ReadMiscSettings(ini);
+    const SettingsFile& settings = s.App().state.settings;
+    MiscSettingValues values = ReadMiscSettings(settings);
     if (mode) values.network = *mode == "network";
     if (compatible) values.compatible = *compatible == "on" ? 1 : 0;
-    if ((mode || compatible) && !WriteMiscSettings(ini, values)) {
-        s.Prompter().Tell(SettingsNotSavedText(ini), MsgIcon::Critical);
+    if ((mode || compatible) && !WriteMiscSettings(settings, values)) {
+        s.Prompter().Tell(SettingsNotSavedText(s.App().state.IniPath()), MsgIcon::Critical);
         return Exit::kFailed;
     }
-    ShowSettings(s, ReadMiscSettings(ini));
+    ShowSettings(s, ReadMiscSettings(settings));
     return Exit::kDone;
 }
 
@@ -74,7 +74,7 @@ namespace {
 void ShowLastOffsite(CliSession& s, const std::string& backupPath)
 {
     const LastOffsite last = LastOffsiteOf(backupPath, std::time(nullptr));
-    if (!ShowsLastOffsite(last, s.App().state.IniPath())) return;
+    if (!ShowsLastOffsite(last, s.App().state.settings)) return;
     s.Result()["lastOffsite"] = last.push ? nlohmann::json{{"date", last.date},
                                                            {"backupDate", last.push->recordDate},
                                                            {"snapshot", last.push->snapshot},
@@ -84,6 +84,16 @@ void ShowLastOffsite(CliSession& s, const std::string& backupPath)
     const std::optional<std::string> warning = LastOffsiteWarning(last);
     s.Result()["lastOffsiteWarning"] = warning ? nlohmann::json(*warning) : nlohmann::json(nullptr);
     if (warning) s.Prompter().Say(*warning);
+}
+
+// Which file the settings come from, and the site's defaults beneath it.
+void ShowSettingsFile(CliSession& s, const SettingsFile& settings)
+{
+    const bool defaults = !settings.defaults.empty();
+    s.Result()["settingsFile"] = settings.file.string();
+    s.Result()["settingsDefaults"] = defaults ? nlohmann::json(settings.defaults.string()) : nlohmann::json(nullptr);
+    s.Prompter().Say("Settings file: " + settings.file.string());
+    if (defaults) s.Prompter().Say("Site defaults: " + settings.defaults.string());
 }
 
 void ShowLastBackup(CliSession& s, const std::string& backupPath, const std::string& library)
@@ -116,7 +126,8 @@ int RunStatus(CliSession& s)
     }
     s.Result()["backup"] = paths.backupPath;
     s.Prompter().Say("Backup path: " + paths.backupPath);
-    ShowSettings(s, ReadMiscSettings(app.state.IniPath()));
+    ShowSettingsFile(s, app.state.settings);
+    ShowSettings(s, ReadMiscSettings(app.state.settings));
     ShowLastBackup(s, paths.backupPath, valid ? library : std::string());
     return valid ? Exit::kDone : Exit::kFailed;
 }

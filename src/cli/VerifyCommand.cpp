@@ -22,7 +22,7 @@ VerifyOptions OptionsOf(const VerifyArgs& a)
 int RunVerify(CliSession& s, const VerifyArgs& a)
 {
     // No library, no login and no question: verify reads the backup alone.
-    const std::string backup = a.backup.empty() ? ConfiguredBackupPath(s.App().state.IniPath()) : a.backup;
+    const std::string backup = a.backup.empty() ? ConfiguredBackupPath(s.App().state.settings) : a.backup;
     if (backup.empty()) {
         s.Prompter().Tell(kNoBackupPath, MsgIcon::Exclamation);
         return Exit::kFailed;

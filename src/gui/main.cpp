@@ -21,6 +21,12 @@ bool HasDisplay()
     return (x && *x) || (wayland && *wayland);
 }
 
+std::optional<std::string> Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -34,7 +40,9 @@ int main(int argc, char** argv)
     // Nothing leaves main: what no window trapped is reported here.
     int code = 1;
     Trapped(prompter, "RezudIzid.main", [&] {
-        AppContext app(QCoreApplication::applicationDirPath().toStdString(), prompter);
+        const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+        AppContext app(programDir, prompter,
+                       LocateSettings(programDir, Environment("XDG_CONFIG_HOME"), Environment("HOME")));
         DialogRunner dialogs;
         UiContext ui{app, dialogs};
         LibAdminMain console(ui);

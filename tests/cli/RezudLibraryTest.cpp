@@ -10,6 +10,7 @@ TEST_F(RezudTest, StatusTellsTheLibraryItsDescriptionAndBackup)
     const CliResult r = Rezud({"status"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "Library: " + lib + "\nDescription: Test library\nBackup path: " + (env.root / "bk").string() +
+                         "\nSettings file: " + env.Ini() +
                          "\nOperation mode: single\nV1.xx data compatible: on\nLast backup: none\n"
                          "Warning: the backup path holds no backup of this library - run Backup.\n");
     EXPECT_EQ(r.err, "");
@@ -130,4 +131,28 @@ TEST_F(RezudTest, CheckNeedsNoLoginAndExitsOneWithFindings)
     EXPECT_EQ(j["check"]["check"], "integrity_check");
     EXPECT_EQ(j["check"]["counts"]["file-missing"], 1);
     EXPECT_EQ(Rezud({"check", "--stale-days", "-1"}).code, 64);
+}
+
+// A program directory nobody may write, as an installed one: the settings
+// are the user's own, and the file beside the program only their defaults.
+TEST_F(RezudTest, ReadOnlyProgramDirectoryKeepsTheSettingsInTheUsersOwnFile)
+{
+    const std::string site = ReadFile(env.Ini());
+    fs::permissions(env.Ini(), fs::perms(0444));
+    fs::permissions(env.programDir, fs::perms(0555));
+    environment["XDG_CONFIG_HOME"] = (env.root / "xdg").string();
+    const std::string own = (env.root / "xdg/rezudizid/Vellarch.ini").string();
+
+    nlohmann::json j = nlohmann::json::parse(Rezud({"status", "--json"}).out);
+    EXPECT_EQ(j["settingsFile"], own);
+    EXPECT_EQ(j["settingsDefaults"], env.Ini());
+    EXPECT_EQ(j["library"], lib) << "from the defaults";
+
+    const std::string backup = (env.root / "bk").string();
+    fs::create_directories(backup);
+    EXPECT_EQ(Rezud({"select", lib, "--backup", backup}).code, 0);
+    EXPECT_EQ(IniRead(own, "Lib", "Backpath"), backup);
+    EXPECT_EQ(ReadFile(env.Ini()), site);
+    EXPECT_EQ(nlohmann::json::parse(Rezud({"status", "--json"}).out)["backup"], backup);
+    fs::permissions(env.programDir, fs::perms(0755));
 }

@@ -11,18 +11,18 @@ int CompatibilityValue(const std::string& text)
     return value >= 0 && value <= 2 ? value : 1;
 }
 
-MiscSettingValues ReadMiscSettings(const std::string& iniFile)
+MiscSettingValues ReadMiscSettings(const SettingsFile& settings)
 {
     MiscSettingValues values;
-    values.network = ReadIniSetting(iniFile, "Operation", "Mode", "0") == "1";
-    values.compatible = CompatibilityValue(ReadIniSetting(iniFile, "Lib", "V1DataCompatible", "1"));
+    values.network = ReadIniSetting(settings, "Operation", "Mode", "0") == "1";
+    values.compatible = CompatibilityValue(ReadIniSetting(settings, "Lib", "V1DataCompatible", "1"));
     return values;
 }
 
-bool WriteMiscSettings(const std::string& iniFile, const MiscSettingValues& values)
+bool WriteMiscSettings(const SettingsFile& settings, const MiscSettingValues& values)
 {
-    const bool mode = WriteIniSetting(iniFile, "Operation", "Mode", values.network ? "1" : "0");
-    const bool compatible = WriteIniSetting(iniFile, "Lib", "V1DataCompatible", std::to_string(values.compatible));
+    const bool mode = WriteIniSetting(settings, "Operation", "Mode", values.network ? "1" : "0");
+    const bool compatible = WriteIniSetting(settings, "Lib", "V1DataCompatible", std::to_string(values.compatible));
     return mode && compatible;
 }
 

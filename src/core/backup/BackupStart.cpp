@@ -7,7 +7,7 @@
 
 std::optional<std::string> ConfirmBackupPath(AppContext& app, const std::string& givenPath)
 {
-    const std::string backPath = givenPath.empty() ? GetIniString("LIB", "Backpath", app.state.IniPath()) : givenPath;
+    const std::string backPath = givenPath.empty() ? GetIniString("LIB", "Backpath", app.state.settings) : givenPath;
     if (backPath.empty()) {
         app.prompter.MsgBox(kNoBackupPath, MsgButtons::Ok, MsgIcon::Exclamation);
         return std::nullopt;

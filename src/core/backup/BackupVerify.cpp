@@ -144,7 +144,7 @@ bool IsBackup(const std::string& dir)
 
 } // namespace
 
-std::string ConfiguredBackupPath(const std::string& iniFile) { return GetIniString("LIB", "Backpath", iniFile); }
+std::string ConfiguredBackupPath(const SettingsFile& settings) { return GetIniString("LIB", "Backpath", settings); }
 
 VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& options, const VerifyProgress& progress)
 {

@@ -6,6 +6,7 @@
 // the bytes of the files against their stored SHA-256. It writes nothing.
 #include "core/backup/VerifyReport.h"
 #include "core/backup/VerifySubset.h"
+#include "core/base/AppState.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,4 +26,4 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
                           const VerifyProgress& progress = {});
 
 // The backup path of the settings file; empty when none is set.
-std::string ConfiguredBackupPath(const std::string& iniFile);
+std::string ConfiguredBackupPath(const SettingsFile& settings);

@@ -3,6 +3,14 @@
 #include <filesystem>
 #include <string>
 
+// The settings file in use, and a read-only settings file of site defaults
+// read beneath it, whose keys count where the file has none (empty path:
+// no defaults).
+struct SettingsFile {
+    std::filesystem::path file;
+    std::filesystem::path defaults;
+};
+
 struct AppState {
     std::string gsActiveLibPath;
     std::string gsCtrlLibPath;
@@ -10,13 +18,16 @@ struct AppState {
     std::string gsLoginUserID;
     std::string gsLoginUserName;
 
-    // Where the settings file and the blank templates are.
+    // Where the blank templates are, and the settings file unless the
+    // program's directory cannot be written.
     std::filesystem::path programDir;
+    SettingsFile settings;
     // The user's home directory, where the default library goes; empty means
     // $HOME. Tests point it into their own folder.
     std::filesystem::path homeDir;
 
-    std::string IniPath() const { return (programDir / "Vellarch.ini").string(); }
+    // The settings file written; reads go through `settings`.
+    std::string IniPath() const { return settings.file.string(); }
     std::string TemplatePath(const std::string& name) const { return (programDir / name).string(); }
 
     // Either condition alone counts as logged in.

@@ -78,6 +78,13 @@ std::string GetIniString(const std::string& section, const std::string& key, con
     return LeftChars(IniRead(iniFile, section, key), kMaxIniValue);
 }
 
+std::string GetIniString(const std::string& section, const std::string& key, const SettingsFile& settings)
+{
+    std::optional<std::string> value = IniLookup(settings.file, section, key);
+    if (!value && !settings.defaults.empty()) value = IniLookup(settings.defaults, section, key);
+    return LeftChars(value.value_or(std::string()), kMaxIniValue);
+}
+
 DrivePath SplitDrivePath(const std::string& path)
 {
     if (Trim(path).empty() || path.front() != '/') return {};

@@ -1,6 +1,8 @@
 #pragma once
 // File and path helpers every module uses for its touches of the file system.
 // None of them throws: each folds its failures into its result.
+#include "core/base/AppState.h"
+
 #include <string>
 
 class Prompter;
@@ -8,6 +10,9 @@ class Prompter;
 // The stored value of key in section of the INI file, cut to 254 characters;
 // empty when the file, section or key is missing.
 std::string GetIniString(const std::string& section, const std::string& key, const std::string& iniFile);
+// The same from the settings file, or from its site defaults when the file
+// holds no such key.
+std::string GetIniString(const std::string& section, const std::string& key, const SettingsFile& settings);
 
 // An absolute path split into its root name (always empty here) and its
 // directory part (from the leading "/", trailing blanks removed). A relative

@@ -74,10 +74,11 @@ Lines ReadLines(std::istream& in)
 
 } // namespace
 
-std::string IniRead(const std::filesystem::path& file, const std::string& section, const std::string& key)
+std::optional<std::string> IniLookup(const std::filesystem::path& file, const std::string& section,
+                                     const std::string& key)
 {
     std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
+    if (!in) return std::nullopt;
     bool inSection = false;
     std::string line, value;
     while (std::getline(in, line)) {
@@ -87,7 +88,12 @@ std::string IniRead(const std::filesystem::path& file, const std::string& sectio
             return value;
         }
     }
-    return {};
+    return std::nullopt;
+}
+
+std::string IniRead(const std::filesystem::path& file, const std::string& section, const std::string& key)
+{
+    return IniLookup(file, section, key).value_or(std::string());
 }
 
 namespace {

@@ -3,10 +3,14 @@
 // values are trimmed, other lines are kept as they were, and the file is
 // replaced atomically on write.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+// The trimmed value, or none when the file, section or key is missing.
+std::optional<std::string> IniLookup(const std::filesystem::path& file, const std::string& section,
+                                     const std::string& key);
 // The trimmed value, or empty text when the file, section or key is missing.
 std::string IniRead(const std::filesystem::path& file, const std::string& section, const std::string& key);
 

@@ -2,7 +2,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/common/Commons.h"
-#include "core/common/IniFile.h"
+#include "core/common/IniSetting.h"
 #include "core/common/Text.h"
 
 namespace {
@@ -30,8 +30,8 @@ bool BackupPathReady(AppContext& app, const std::string& path)
 
 LibPaths ReadLibPaths(const AppContext& app)
 {
-    const std::string ini = app.state.IniPath();
-    return {GetIniString("LIB", "Path", ini), GetIniString("LIB", "Backpath", ini)};
+    const SettingsFile& settings = app.state.settings;
+    return {GetIniString("LIB", "Path", settings), GetIniString("LIB", "Backpath", settings)};
 }
 
 LibPathField SaveLibPaths(AppContext& app, const std::string& sLibPath, const std::string& sBackupPath)
@@ -55,11 +55,10 @@ LibPathField SaveLibPaths(AppContext& app, const std::string& sLibPath, const st
         }
         if (!BackupPathReady(app, backup)) return LibPathField::BackupPath;
     }
-    const std::string ini = app.state.IniPath();
-    const bool written = IniWrite(ini, "Lib", "Path", lib) && IniWrite(ini, "Lib", "Backpath", backup);
-    if (!written) {
+    if (!WriteSettings(app.state.settings, "Lib", {{"Path", lib}, {"Backpath", backup}})) {
         // Closing as if stored would lose the choice without a word.
-        app.prompter.MsgBox("Failed to write the settings file: " + ini, MsgButtons::Ok, MsgIcon::Critical);
+        app.prompter.MsgBox("Failed to write the settings file: " + app.state.IniPath(), MsgButtons::Ok,
+                            MsgIcon::Critical);
         return LibPathField::LibPath;
     }
     return LibPathField::None;

@@ -9,8 +9,7 @@ bool LoadActiveLibrary(AppContext& app)
 {
     AppState& state = app.state;
     state.gsActiveLibPath.clear();
-    std::string path;
-    if (FileExists(state.IniPath())) path = GetIniString("LIB", "Path", state.IniPath());
+    const std::string path = GetIniString("LIB", "Path", state.settings);
     // The stored text is used as it stands: no trimming, no separator handling.
     if (path.empty() || !DirExists(path) || !FileExists(LibDatabaseFile(path))) return false;
     state.gsActiveLibPath = path;

@@ -4,7 +4,7 @@
 #include "core/base/MyErrHandler.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Commons.h"
-#include "core/common/IniFile.h"
+#include "core/common/IniSetting.h"
 #include "core/common/Text.h"
 #include "core/library/LibrarySql.h"
 #include "core/users/InitialPassword.h"
@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <optional>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -26,9 +25,8 @@ constexpr std::size_t kMaxDescChars = 50;
 std::string HomeDirectory(const AppState& state)
 {
     if (!state.homeDir.empty()) return state.homeDir.string();
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return "/";
+    const char* home = std::getenv("HOME");
+    return UserHome(home ? std::optional<std::string>(home) : std::nullopt);
 }
 
 // Local time as the databases store it: "YYYY-MM-DD HH:MM:SS".
@@ -178,7 +176,7 @@ bool CreateLibNow(AppContext& app, const std::string& sLibPath)
             // costs its configuration, never the library itself.
             undo.Keep();
             std::string why;
-            if (!IniWrite(app.state.IniPath(), "Lib", "Path", sLibPath, &why)) {
+            if (!WriteSettings(app.state.settings, "Lib", {{"Path", sLibPath}}, &why)) {
                 prompter.MsgBox(SettingsNotWrittenText(sLibPath, app.state.IniPath(), why), MsgButtons::Ok,
                                 MsgIcon::Exclamation);
                 return true;

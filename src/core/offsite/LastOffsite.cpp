@@ -1,7 +1,7 @@
 #include "core/offsite/LastOffsite.h"
 
 #include "core/backup/BackupDates.h"
-#include "core/common/IniFile.h"
+#include "core/common/Commons.h"
 #include "core/offsite/OffsiteConfig.h"
 #include "core/offsite/OffsiteSnapshots.h"
 
@@ -29,9 +29,9 @@ std::string LastOffsiteLine(const LastOffsite& last)
     return "Last offsite copy: " + last.date + " (backup of " + last.push->recordDate + "), " + age;
 }
 
-bool ShowsLastOffsite(const LastOffsite& last, const std::string& iniFile)
+bool ShowsLastOffsite(const LastOffsite& last, const SettingsFile& settings)
 {
-    return last.push || !last.error.empty() || !IniRead(iniFile, kOffsiteSection, "Repository").empty();
+    return last.push || !last.error.empty() || !GetIniString(kOffsiteSection, "Repository", settings).empty();
 }
 
 std::optional<std::string> LastOffsiteWarning(const LastOffsite& last)

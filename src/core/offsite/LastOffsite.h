@@ -27,7 +27,7 @@ std::string LastOffsiteLine(const LastOffsite& last);
 // Whether to show the line at all: a backup pushed before, or a
 // repository set in the settings file. Sites without offsite copies are
 // not told about them.
-bool ShowsLastOffsite(const LastOffsite& last, const std::string& iniFile);
+bool ShowsLastOffsite(const LastOffsite& last, const SettingsFile& settings);
 // The warning to show with it, when there is one: only a copy that has
 // grown old; a backup never pushed may have no repository to go to.
 std::optional<std::string> LastOffsiteWarning(const LastOffsite& last);

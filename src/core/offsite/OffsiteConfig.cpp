@@ -1,6 +1,6 @@
 #include "core/offsite/OffsiteConfig.h"
 
-#include "core/common/IniFile.h"
+#include "core/common/Commons.h"
 #include "core/offsite/ChildProcess.h"
 
 #include <unistd.h>
@@ -10,12 +10,12 @@
 
 namespace {
 
-std::string FirstOf(const std::string& given, const EnvLookup& env, const char* var, const std::string& iniFile,
-                    const char* key)
+std::string FirstOf(const std::string& given, const EnvLookup& env, const char* var,
+                    const SettingsFile& settings, const char* key)
 {
     if (!given.empty()) return given;
     if (const auto value = env ? env(var) : std::nullopt; value && !value->empty()) return *value;
-    return iniFile.empty() ? std::string() : IniRead(iniFile, kOffsiteSection, key);
+    return GetIniString(kOffsiteSection, key, settings);
 }
 
 std::string FindRestic(const std::string& given, const EnvLookup& env)
@@ -27,7 +27,7 @@ std::string FindRestic(const std::string& given, const EnvLookup& env)
 
 } // namespace
 
-OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, const std::string& iniFile,
+OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, const SettingsFile& settings,
                             bool needRepo)
 {
     OffsiteSetup setup;
@@ -39,20 +39,20 @@ OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, c
                             : "restic cannot be run from " + given.restic + ".";
         return setup;
     }
-    const auto keep = ParseKeep(iniFile.empty() ? std::string() : IniRead(iniFile, kOffsiteSection, "Keep"));
+    const auto keep = ParseKeep(GetIniString(kOffsiteSection, "Keep", settings));
     if (!keep) {
         setup.problem = "The Keep setting of [Offsite] is not a list of restic --keep-* options with their values.";
         return setup;
     }
     config.keep = *keep;
     config.giveUpSeconds = given.giveUpSeconds;
-    config.repository = FirstOf(given.repo, env, "RESTIC_REPOSITORY", iniFile, "Repository");
+    config.repository = FirstOf(given.repo, env, "RESTIC_REPOSITORY", settings, "Repository");
     if (config.repository.empty() && needRepo) {
         setup.problem = "No offsite repository is set: give --repo, set RESTIC_REPOSITORY, "
                         "or set Repository in the [Offsite] section of the settings file.";
         return setup;
     }
-    config.passwordFile = FirstOf(given.passwordFile, env, "RESTIC_PASSWORD_FILE", iniFile, "PasswordFile");
+    config.passwordFile = FirstOf(given.passwordFile, env, "RESTIC_PASSWORD_FILE", settings, "PasswordFile");
     if (config.passwordFile.empty() && needRepo) {
         setup.problem = "No password file is set for the offsite repository: give --repo-password-file, set "
                         "RESTIC_PASSWORD_FILE, or set PasswordFile in the [Offsite] section of the settings file.";

@@ -4,6 +4,8 @@
 // settings file's [Offsite] Repository; its password only from a file:
 // --repo-password-file, RESTIC_PASSWORD_FILE or [Offsite] PasswordFile.
 // The password itself is never held here, so no report can show it.
+#include "core/base/AppState.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,7 +40,7 @@ struct OffsiteSetup {
 
 // Reads the options, the environment and the settings file. A repository
 // set nowhere leaves `repository` empty and is a problem only `needRepo`.
-OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, const std::string& iniFile,
+OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, const SettingsFile& settings,
                             bool needRepo = true);
 
 // The retention options of a Keep value: restic's --keep-* options with

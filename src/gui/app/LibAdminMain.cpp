@@ -164,7 +164,7 @@ void LibAdminMain::ShowLastBackup()
     std::string text = LastBackupLine(last);
     if (const auto warning = LastBackupWarning(last)) text += "\n" + *warning;
     const LastOffsite offsite = LastOffsiteOf(backupPath, std::time(nullptr));
-    if (ShowsLastOffsite(offsite, App().state.IniPath())) text += "\n" + LastOffsiteLine(offsite);
+    if (ShowsLastOffsite(offsite, App().state.settings)) text += "\n" + LastOffsiteLine(offsite);
     if (const auto warning = LastOffsiteWarning(offsite)) text += "\n" + *warning;
     lbLastBackup_->setText(QString::fromStdString(text));
 }

@@ -71,7 +71,7 @@ MiscSetting::MiscSetting(UiContext& ui, QWidget* parent) : QDialog(parent), ui_(
 
 void MiscSetting::FormLoad()
 {
-    const MiscSettingValues values = ReadMiscSettings(ui_.app.state.IniPath());
+    const MiscSettingValues values = ReadMiscSettings(ui_.app.state.settings);
     (values.network ? optNetwork : optSingle)->setChecked(true);
     ckbCompatibleCheck->setTristate(values.compatible == 2);
     ckbCompatibleCheck->setCheckState(CheckStateOf(values.compatible));
@@ -82,10 +82,9 @@ void MiscSetting::usbOK_Click()
     MiscSettingValues values;
     values.network = optNetwork->isChecked();
     values.compatible = ValueOf(ckbCompatibleCheck->checkState());
-    const std::string ini = ui_.app.state.IniPath();
-    if (!WriteMiscSettings(ini, values)) {
+    if (!WriteMiscSettings(ui_.app.state.settings, values)) {
         // Closing as if saved would lose the change unseen; Cancel still leaves.
-        ui_.app.prompter.MsgBox(SettingsNotSavedText(ini), MsgButtons::Ok, MsgIcon::Critical);
+        ui_.app.prompter.MsgBox(SettingsNotSavedText(ui_.app.state.IniPath()), MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
     accept();

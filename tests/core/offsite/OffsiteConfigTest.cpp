@@ -20,31 +20,32 @@ TEST(OffsiteConfig, RepositoryAndPasswordFileComeInTheirOrder)
 {
     TestEnv env;
     const std::string pw = (env.root / "pw").string(), ini = env.Ini();
+    const SettingsFile settings{ini, {}};
     WriteFile(pw, "secret\n");
     std::map<std::string, std::string> vars;
     const EnvLookup lookup = [&](const std::string& name) -> std::optional<std::string> {
         auto found = vars.find(name);
         return found == vars.end() ? std::nullopt : std::optional<std::string>(found->second);
     };
-    EXPECT_NE(ResolveOffsite({}, lookup, ini).problem.find("No offsite repository"), std::string::npos);
+    EXPECT_NE(ResolveOffsite({}, lookup, settings).problem.find("No offsite repository"), std::string::npos);
     IniWrite(ini, "offsite", "repository", "/from/settings");
-    EXPECT_NE(ResolveOffsite({}, lookup, ini).problem.find("No password file"), std::string::npos);
+    EXPECT_NE(ResolveOffsite({}, lookup, settings).problem.find("No password file"), std::string::npos);
     IniWrite(ini, "Offsite", "PasswordFile", pw);
-    EXPECT_EQ(ResolveOffsite({}, lookup, ini).config->repository, "/from/settings");
+    EXPECT_EQ(ResolveOffsite({}, lookup, settings).config->repository, "/from/settings");
     vars["RESTIC_REPOSITORY"] = "/from/env";
     vars["RESTIC_PASSWORD_FILE"] = (env.root / "missing").string();
-    EXPECT_NE(ResolveOffsite({}, lookup, ini).problem.find("cannot be read"), std::string::npos);
+    EXPECT_NE(ResolveOffsite({}, lookup, settings).problem.find("cannot be read"), std::string::npos);
     OffsiteOptions options;
     options.repo = "/given";
     options.passwordFile = pw;
-    const OffsiteSetup given = ResolveOffsite(options, lookup, ini);
+    const OffsiteSetup given = ResolveOffsite(options, lookup, settings);
     ASSERT_TRUE(given.config) << given.problem;
     EXPECT_EQ(given.config->repository, "/given");
     EXPECT_EQ(given.config->passwordFile, pw);
     EXPECT_EQ(given.config->keep,
               (std::vector<std::string>{"--keep-daily", "7", "--keep-weekly", "5", "--keep-monthly", "12"}));
     options.restic = "/no/restic";
-    EXPECT_NE(ResolveOffsite(options, lookup, ini).problem.find("restic cannot be run"), std::string::npos);
+    EXPECT_NE(ResolveOffsite(options, lookup, settings).problem.find("restic cannot be run"), std::string::npos);
 }
 
 TEST(OffsiteConfig, KeepTakesOnlyRetentionOptionsWithValues)

@@ -242,6 +242,21 @@ private:
     struct stat st_ {};
 };
 
+// The new name on the disk as well: until the directory is flushed, a
+// machine that goes down may come back with the old file under it.
+void FlushDirectoryOf(const fs::path& target)
+{
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) ThrowTarget("cannot open directory", dir);
+    if (::fsync(fd) != 0) {
+        const std::error_code err = LastError();
+        ::close(fd);
+        throw TargetError("cannot flush directory", dir, err);
+    }
+    ::close(fd);
+}
+
 } // namespace
 
 fs::path WorkFileFor(const fs::path& target)
@@ -257,6 +272,7 @@ void WriteFileAtomic(const fs::path& target, const std::string& content)
     work.WriteAll(content.data(), content.size());
     work.Flush();
     Install(work.Close(), target, nullptr);
+    FlushDirectoryOf(target);
 }
 
 CopiedContent CopyFileAtomic(const fs::path& source, const fs::path& target, bool keepTime)

@@ -35,7 +35,8 @@ std::filesystem::path WorkFileFor(const std::filesystem::path& target);
 // Whether a file name is one that WorkFileFor gives.
 bool IsWorkFileName(const std::string& name);
 
-// Writes `content` to `target` atomically, flushed first; throws on failure.
+// Writes `content` to `target` atomically, flushed first and its directory
+// flushed after; throws on failure.
 void WriteFileAtomic(const std::filesystem::path& target, const std::string& content);
 
 // Copies `source` over `target` atomically and flushed, keeping the

@@ -3,9 +3,14 @@
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
 #include "cli/Rezud.h"
+#include "core/backup/BackupVerify.h"
 #include "core/backup/NightlyRun.h"
 #include "core/common/IniFile.h"
+#include "core/offsite/LastOffsite.h"
+#include "core/offsite/OffsiteConfig.h"
+#include "core/offsite/OffsiteSnapshots.h"
 
+#include <ctime>
 #include <sstream>
 
 namespace {
@@ -52,12 +57,23 @@ std::vector<std::string> StepArgs(NightlyStep step, const NightlyArgs& a)
     return args;
 }
 
+// Whether the offsite steps run; restic itself is looked for only by them,
+// so a missing restic fails the push instead of skipping it.
 bool RepositoryConfigured(CliSession& s, const NightlyArgs& a)
 {
     if (!a.repo.empty()) return true;
     if (s.Io().env)
         if (auto repo = s.Io().env("RESTIC_REPOSITORY"); repo && !repo->empty()) return true;
-    return !IniRead(s.App().state.IniPath(), "Offsite", "Repository").empty();
+    return !IniRead(s.App().state.IniPath(), kOffsiteSection, "Repository").empty();
+}
+
+// The last push the backup's manifest books, for the run's metrics.
+void LastPush(CliSession& s, const NightlyArgs& a)
+{
+    const std::string backup = a.to.empty() ? ConfiguredBackupPath(s.App().state.IniPath()) : a.to;
+    const LastOffsite last = LastOffsiteOf(backup, std::time(nullptr));
+    if (last.push)
+        if (const auto when = ParseResticTime(last.push->time)) s.OffsitePushAt(static_cast<double>(*when));
 }
 
 } // namespace
@@ -78,6 +94,7 @@ int RunNightly(CliSession& s, const NightlyArgs& a)
         if (json) steps.push_back(nlohmann::json::parse(captured.str(), nullptr, false));
         return code;
     });
+    if (outcome.offsite) LastPush(s, a);
     s.Result()["steps"] = std::move(steps);
     s.Result()["offsite"] = outcome.offsite;
     const std::string summary = NightlySummary(outcome);

@@ -36,12 +36,14 @@ std::string BackupOf(CliSession& s, const OffsiteArgs& a)
 }
 
 // The library whose snapshots are meant: the active one, else the one the
-// configured backup was made from.
+// configured backup was made from; told and empty when there is none.
 std::string LibraryOf(CliSession& s, const OffsiteArgs& a)
 {
     if (s.LoadLibrary(false)) return s.App().state.gsActiveLibPath;
     const auto record = ReadBackupRecord(BackupOf(s, a));
-    return record ? record->from : std::string();
+    if (record && !record->from.empty()) return record->from;
+    s.Prompter().Tell("No library is selected, and no backup names one: give --library.", MsgIcon::Exclamation);
+    return {};
 }
 
 int Told(CliSession& s, OffsiteResult result, const std::string& message)
@@ -95,6 +97,7 @@ int RunOffsiteList(CliSession& s, const OffsiteArgs& a)
     if (!restic) return Exit::kFailed;
     ResticRun run;
     const std::string library = LibraryOf(s, a);
+    if (library.empty()) return Exit::kFailed;
     const auto snapshots = ListSnapshots(*restic, library, run);
     if (!snapshots) return Told(s, OffsiteResult::Refused, "The snapshots cannot be listed: " + run.reason);
     nlohmann::json list = nlohmann::json::array();
@@ -119,7 +122,9 @@ int RunOffsiteForget(CliSession& s, const OffsiteArgs& a)
 {
     const auto restic = Repository(s, a);
     if (!restic) return Exit::kFailed;
-    const ForgetReport report = ForgetSnapshots(*restic, LibraryOf(s, a));
+    const std::string library = LibraryOf(s, a);
+    if (library.empty()) return Exit::kFailed;
+    const ForgetReport report = ForgetSnapshots(*restic, library);
     s.Result()["forgotten"] = report.removed;
     s.Result()["kept"] = report.kept;
     return Told(s, report.result, report.message);

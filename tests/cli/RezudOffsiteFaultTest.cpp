@@ -29,6 +29,15 @@ bool HasFiles(const fs::path& dir)
     return fs::is_directory(dir, ec) && !fs::is_empty(dir, ec);
 }
 
+// A lock of restic's in a repository on the disk (not one half written).
+bool HasLock(const fs::path& locks)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(locks, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().filename().string().find("-tmp-") == std::string::npos) return true;
+    return false;
+}
+
 } // namespace
 
 TEST_F(OffsiteTest, RefusalsSayWhyAndPushNothing)
@@ -141,18 +150,20 @@ TEST_F(OffsiteTest, ADamagedPackIsFoundByCheckWithReadData)
 TEST_F(OffsiteTest, APushKilledLeavesNothingTheNextOneCannotMend)
 {
     ASSERT_EQ(Offsite("init").code, 0);
+    ASSERT_EQ(Offsite("push").code, 0); // so that forget has one to remove
     const fs::path program = env.programDir / "rezud";
     fs::copy_file(REZUD_BINARY, program);
     const fs::path locks = fs::path(repo) / "locks";
     {
         Process push({program.string(), "offsite", "push", "--repo", repo, "--repo-password-file", pw},
                      env.root / "push.log");
-        WaitFor([&] { return HasFiles(locks); });
+        WaitFor([&] { return HasLock(locks); });
         push.Kill();
     }
-    ASSERT_TRUE(HasFiles(locks)) << "the kill came after restic had locked the repository";
+    ASSERT_TRUE(HasLock(locks)) << "the kill came after restic had locked the repository";
     EXPECT_EQ(Offsite("push").code, 0);
-    EXPECT_EQ(Offsite("forget").code, 0) << "forget needs the repository to itself: the stale lock went";
+    const nlohmann::json forget = OffsiteJson("forget");
+    EXPECT_EQ(forget["forgotten"].size(), 1u) << "it needs the repository to itself: the stale lock went";
     EXPECT_EQ(Offsite("check").code, 0);
 
     const fs::path fifo = env.root / "fifo";
@@ -162,11 +173,11 @@ TEST_F(OffsiteTest, APushKilledLeavesNothingTheNextOneCannotMend)
                  env.root / "live.log");
     std::ofstream writer(fifo);
     ::unsetenv("RESTIC_PASSWORD_FILE");
-    WaitFor([&] { return HasFiles(locks); });
+    WaitFor([&] { return HasLock(locks); });
     const CliResult locked = Offsite("forget");
     EXPECT_EQ(locked.code, 2);
     EXPECT_TRUE(Contains(locked.out, "already locked")) << locked.out;
-    EXPECT_TRUE(HasFiles(locks));
+    EXPECT_TRUE(HasLock(locks));
 }
 
 // The REST server killed while a push runs: the push fails, the repository

@@ -3,6 +3,7 @@
 #include "core/backup/BackupLock.h"
 #include "core/backup/BackupStart.h"
 #include "core/backup/BackupVerify.h"
+#include "core/base/AppError.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/SpareFiles.h"
 #include "core/offsite/OffsiteSnapshots.h"
@@ -11,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <sstream>
 
 namespace {
@@ -86,13 +88,16 @@ bool MayPush(const std::string& dir, const BackupReadLock* lock, bool force, Pus
 PushReport PushBackup(const Restic& restic, const std::string& dir, bool force, const PushProgress& progress)
 {
     PushReport report;
-    const std::optional<BackupRecord> record = ReadBackupRecord(dir);
-    if (!record || record->date.empty()) {
+    const std::optional<BackupRecord> seen = ReadBackupRecord(dir);
+    if (!seen || seen->date.empty()) {
         report.message = "There is no backup in " + dir + ".";
         return report;
     }
     const auto lock = BackupReadLock::Take(dir);
     if (!MayPush(dir, lock.get(), force, report)) return report;
+    // Read again under the lock: a run may have ended in between.
+    const std::optional<BackupRecord> record = ReadBackupRecord(dir);
+    if (!record) throw AppError(ENOENT, "The backup record of " + dir + " cannot be read");
     OffsitePush push;
     push.recordDate = record->date;
     push.verified = report.verifyFindings == 0;

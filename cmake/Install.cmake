@@ -50,3 +50,12 @@ if(HELP2MAN)
   install(FILES ${CMAKE_BINARY_DIR}/rezud.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 add_custom_target(distfiles ALL DEPENDS ${compressed})
+
+# The nightly run's service and timer; the systemd of Debian looks for the
+# units of packages in /usr/lib/systemd/system. The service names rezud
+# where this installation puts it, so it is made at install time.
+install(CODE "set(REZUD_BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/dist/systemd/rezud-nightly.service.in\"
+                 \"${CMAKE_BINARY_DIR}/systemd/rezud-nightly.service\" @ONLY)")
+install(FILES ${CMAKE_BINARY_DIR}/systemd/rezud-nightly.service ${PROJECT_SOURCE_DIR}/dist/systemd/rezud-nightly.timer
+        DESTINATION lib/systemd/system)

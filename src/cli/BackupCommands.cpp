@@ -21,6 +21,8 @@ void Totals(CliSession& s, const LibBackupRun& run)
                             {"notCopied", t.notCopied},
                             {"owed", t.owed}};
     s.Result()["fullCopy"] = run.CopyAll();
+    s.Count("documents_copied", static_cast<double>(t.copy));
+    s.Count("documents_owed", static_cast<double>(t.owed));
 }
 
 // The documents the backup lacks, as its manifest lists them.

@@ -1,9 +1,12 @@
 #include "cli/CliSession.h"
 
 #include "core/app/AdminLogin.h"
+#include "core/base/MyErrHandler.h"
 #include "core/common/Commons.h"
 #include "core/library/Library.h"
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -93,6 +96,17 @@ bool CliSession::Login()
         return false;
     }
     return AdminLogin(app_, *password);
+}
+
+int CliSession::WriteMetrics(int code, double durationSeconds)
+{
+    if (options_.metrics.empty()) return code;
+    metrics_.command = command_;
+    metrics_.exitCode = code;
+    metrics_.durationSeconds = durationSeconds;
+    metrics_.endedAt = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const bool written = Trapped(prompter_, "rezud --metrics", [&] { UpdateMetricsFile(options_.metrics, metrics_); });
+    return written ? code : std::max(code, Exit::kFailed);
 }
 
 int CliSession::Finish(int code)

@@ -6,6 +6,7 @@
 #include "cli/CliPrompter.h"
 #include "core/app/AppContext.h"
 #include "core/app/CommandRules.h"
+#include "core/common/MetricsFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,11 +14,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <numeric>
 #include <string>
 
 struct GlobalOptions {
     std::string library;      // instead of the configured one, for this command only
     std::string passwordFile; // the administrator's password
+    std::string metrics;      // the Prometheus text file the run's metrics go into
     bool json = false;
     bool yes = false;
 };
@@ -47,6 +50,12 @@ public:
     // The exit code after a question came where nobody could answer it.
     int Outcome(int code) const { return prompter_.Unanswered() ? Exit::kFailed : code; }
 
+    // What the command counted, for its metrics ("documents_copied").
+    void Count(const std::string& name, double value) { metrics_.counts[name] = value; }
+    void OffsitePushAt(double when) { metrics_.offsitePushAt = when; }
+    // Writes the run's metrics into the file of --metrics, when given; the
+    // exit code, 2 at least when that failed.
+    int WriteMetrics(int code, double durationSeconds);
     // Prints the JSON object when asked for; the exit code unchanged.
     int Finish(int code);
 
@@ -62,6 +71,8 @@ public:
     template <typename Findings, typename Json, typename Text>
     int Report(const char* key, const Findings& report, Json renderJson, Text renderText)
     {
+        Count("findings",
+              static_cast<double>(std::accumulate(report.counts.begin(), report.counts.end(), std::int64_t{0})));
         if (options_.json)
             result_[key] = nlohmann::json::parse(renderJson(report, -1));
         else
@@ -82,4 +93,5 @@ private:
     CliPrompter prompter_;
     AppContext app_;
     nlohmann::json result_ = nlohmann::json::object();
+    CommandMetrics metrics_;
 };

@@ -57,4 +57,12 @@ struct VerifyArgs {
 };
 int RunVerify(CliSession& s, const VerifyArgs& a);
 
+struct NightlyArgs {
+    std::string to;                     // the configured backup path when empty
+    std::string readDataSubset = "5%";  // the share the verify re-reads
+    std::string repo, repoPasswordFile; // the offsite repository, when not configured
+    std::string restic;                 // the restic program, when not on PATH
+};
+int RunNightly(CliSession& s, const NightlyArgs& a);
+
 int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std::optional<std::string>& compatible);

@@ -84,6 +84,8 @@ int RunOffsitePush(CliSession& s, const OffsiteArgs& a)
                               {"backupDate", report.push->recordDate},     {"filesNew", report.push->filesNew},
                               {"filesChanged", report.push->filesChanged}, {"bytesAdded", report.push->bytesAdded},
                               {"verified", report.push->verified}};
+    if (report.push)
+        if (const auto when = ParseResticTime(report.push->time)) s.OffsitePushAt(static_cast<double>(*when));
     s.Result()["unread"] = report.unread;
     for (const std::string& file : report.unread) s.Prompter().Say("Not read: " + file);
     return Told(s, report.result, report.message);

@@ -84,6 +84,16 @@ void AddLibraryCommands(CLI::App& cli, RezudCommand& chosen)
         ->check(CLI::NonNegativeNumber);
 }
 
+const CLI::Validator& Percent()
+{
+    static const CLI::Validator percent(
+        [](std::string& text) {
+            return VerifySubset::ParsePercent(text) ? std::string() : "a share between 0% and 100% is needed";
+        },
+        "N%");
+    return percent;
+}
+
 constexpr const char* kVerifyExitCodes = "Exit codes of verify:\n"
                                          "  0   the backup is whole\n"
                                          "  1   findings: something is missing, damaged, changed or owed\n"
@@ -99,17 +109,41 @@ void AddVerifyCommand(CLI::App& cli, RezudCommand& chosen)
     verify->add_option("BACKUP", va->backup, "The backup directory (default: the configured backup path)")
         ->transform(AbsolutePath());
     CLI::Option* all = verify->add_flag("--read-data", va->readData, "Re-read every file and compare its SHA-256");
-    const CLI::Validator percent(
-        [](std::string& text) {
-            return VerifySubset::ParsePercent(text) ? std::string() : "a share between 0% and 100% is needed";
-        },
-        "N%");
     verify
         ->add_option("--read-data-subset", va->readDataSubset,
                      "Re-read a rotating share of the files: N% a day reads every file within ceil(100/N) days")
-        ->check(percent)
+        ->check(Percent())
         ->excludes(all);
     verify->footer(kVerifyExitCodes);
+}
+
+constexpr const char* kNightlyHelp =
+    "The chain, each step as its own command with the options given here:\n"
+    "  rezud backup [--to DIR]\n"
+    "  rezud verify --read-data-subset N% [DIR]\n"
+    "  rezud offsite push [DIR]       when a repository is configured (--repo, RESTIC_REPOSITORY\n"
+    "  rezud offsite forget           or the Repository key of the settings file's Offsite section)\n"
+    "A step stops the chain when it failed: the backup at exit code 2 or more (at 1, documents\n"
+    "owed, the verify still runs), every other step at 1 or more (a backup with findings is\n"
+    "never pushed). Exit code: the highest of the steps that ran.\n";
+
+void AddNightlyCommand(CLI::App& cli, RezudCommand& chosen)
+{
+    auto na = Values<NightlyArgs>();
+    CLI::App* nightly =
+        Command(cli, chosen, "nightly", "The scheduled run: backup, verify a rotating share, push offsite, forget",
+                [na] { return Runner([na](CliSession& s) { return RunNightly(s, *na); }); });
+    nightly->add_option("--to", na->to, "Back up into DIR instead of the configured backup path")
+        ->transform(AbsolutePath());
+    nightly
+        ->add_option("--read-data-subset", na->readDataSubset,
+                     "The share of the backup's files the verify re-reads, rotating daily (default 5%)")
+        ->check(Percent());
+    nightly->add_option("--repo", na->repo, "The offsite restic repository");
+    nightly->add_option("--repo-password-file", na->repoPasswordFile, "The repository's password file")
+        ->transform(AbsolutePath());
+    nightly->add_option("--restic", na->restic, "The restic program, when it is not on PATH");
+    nightly->footer(kNightlyHelp);
 }
 
 void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
@@ -134,6 +168,7 @@ void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
     restore->add_option("DIR", re->dir, "Where the library goes")->required()->transform(AbsolutePath());
     restore->add_flag("--select", re->select, "Then make DIR the active library, as select does");
     AddVerifyCommand(cli, chosen);
+    AddNightlyCommand(cli, chosen);
     Command(cli, chosen, "compact", "Compact and repair both databases", [] { return Runner(RunCompact); });
     Command(cli, chosen, "reset-locks", "Clear every document lock", [] { return Runner(RunResetLocks); });
 

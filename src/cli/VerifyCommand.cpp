@@ -32,5 +32,6 @@ int RunVerify(CliSession& s, const VerifyArgs& a)
             s.StageProgress(stage, done, total);
         });
     s.EndProgress();
+    s.Count("documents_owed", static_cast<double>(report.Count(VerifyKind::Owed)));
     return s.Report("verify", report, RenderVerifyJson, RenderVerifyText);
 }

@@ -1,0 +1,30 @@
+# Installs the build into a folder of its own and has systemd check the
+# nightly run's service and timer there: the service must name the rezud
+# that was installed beside it.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX} OUTPUT_QUIET RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cmake --install failed")
+endif()
+set(units ${PREFIX}/lib/systemd/system)
+foreach(unit rezud-nightly.service rezud-nightly.timer)
+  if(NOT EXISTS ${units}/${unit})
+    message(FATAL_ERROR "${unit} is not installed")
+  endif()
+endforeach()
+file(STRINGS ${units}/rezud-nightly.service exec REGEX "^ExecStart=")
+if(NOT exec MATCHES "^ExecStart=${PREFIX}/bin/rezud nightly ")
+  message(FATAL_ERROR "The service does not start the installed rezud: ${exec}")
+endif()
+find_program(ANALYZE systemd-analyze)
+if(NOT ANALYZE)
+  message("systemd-analyze not found: the units are not verified")
+  return()
+endif()
+execute_process(COMMAND ${ANALYZE} verify --man=no ${units}/rezud-nightly.service ${units}/rezud-nightly.timer
+                RESULT_VARIABLE failed OUTPUT_VARIABLE out ERROR_VARIABLE out)
+# Complaints about units of the machine itself are not ours.
+string(REGEX MATCHALL "[^\n]*rezud-nightly[^\n]*" ours "${out}")
+if(failed OR ours)
+  message(FATAL_ERROR "systemd-analyze verify: ${out}")
+endif()

@@ -3,6 +3,7 @@
 // `rezud status` show it beside the last backup: the push booked last in
 // the backup's manifest.
 #include "core/backup/BackupManifest.h"
+#include "core/base/AppState.h"
 
 #include <ctime>
 #include <optional>

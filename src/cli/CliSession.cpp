@@ -93,6 +93,7 @@ bool CliSession::Login()
 
 int CliSession::Finish(int code)
 {
+    if (code == Exit::kWarnings && !why_.empty()) io_.err << "rezud " << command_ << ": " << why_ << '\n';
     if (!options_.json) return code;
     nlohmann::json report = result_;
     report["command"] = command_;

@@ -32,5 +32,5 @@ int RunVerify(CliSession& s, const VerifyArgs& a)
             s.StageProgress(stage, done, total);
         });
     s.EndProgress();
-    return s.Report("verify", report, RenderVerifyJson, RenderVerifyText);
+    return s.Report("verify", report, RenderVerifyJson, RenderVerifyText, "The backup was not verified");
 }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -26,8 +27,15 @@ LibBackup::LibBackup(UiContext& ui, QWidget* parent, FreeSpaceSource freeSpace)
     ProgressBar1->setObjectName("ProgressBar1");
     Command1->setObjectName("Command1");
     Command2->setObjectName("Command2");
+    // The report grows with the documents owed; past the screen it scrolls.
+    auto* report = new QScrollArea(this);
+    report->setObjectName("Report");
+    report->setWidget(Label1);
+    report->setWidgetResizable(true);
+    report->setFrameShape(QFrame::NoFrame);
+    report->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
+    layout->addWidget(report, 1);
     layout->addWidget(ProgressBar1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -95,13 +103,18 @@ void LibBackup::RunBackup()
         ProgressBar1->setValue(Bar(std::min(scanned, m_lnFileCount)));
         QApplication::processEvents();
     });
+    run.missingPath = MissingBackupPath::Ask;
     if (run.LibBackup(m_lnFileSize)) {
-        ProgressBar1->setValue(Bar(std::min(run.Totals().scan, m_lnFileCount)));
+        // The end of the run, also when the walk reached fewer documents
+        // than the statistics counted.
+        ProgressBar1->setValue(ProgressBar1->maximum());
         Label1->setText(Ui(run.ReportText()));
     } else {
         ProgressBar1->hide();
+        Label1->setText(run.Refusal().empty() ? QString(kBackupStopped) : Ui(kBackupRefused + run.Refusal()));
     }
     Command1->setText("Close");
     Command1->setEnabled(true);
     running_ = false;
+    FitToScreen(*this);
 }

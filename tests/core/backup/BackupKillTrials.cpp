@@ -117,7 +117,8 @@ protected:
             if (!std::string(*e).starts_with("REZUD_")) envp.push_back(*e);
         for (std::string& s : settings) envp.push_back(s.data());
         envp.push_back(nullptr);
-        std::vector<std::string> args = {KILLABLE_REZUD, "--library", lib, "backup", "--to", backup, "--yes"};
+        std::vector<std::string> args = {KILLABLE_REZUD, "--library", lib,     "backup",
+                                         "--to",         backup,      "--yes", "--create-backup-path"};
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -170,6 +171,7 @@ protected:
     {
         env.prompter.Clear();
         LibBackupRun run(*env.app, Plenty);
+        run.missingPath = MissingBackupPath::Create;
         EXPECT_TRUE(run.LibBackup(1000)) << (env.prompter.boxes.empty() ? "" : env.prompter.Last().text);
         EXPECT_TRUE(run.Complete()) << run.ReportText();
         const auto problems = BackupProblems(lib, backup);
@@ -272,7 +274,7 @@ TEST_F(BackupKillTrials, ARunKilledAtItsFirstWriteHasMarkedItselfUnderWay)
         fs::remove(builder.FileOf(doc));
     }
     LibBackupRun owing(*env.app, Plenty);
-    ASSERT_TRUE(owing.LibBackup(1000));
+    ASSERT_TRUE(Run(owing));
     ASSERT_GT(owing.Totals().owed, 0);
     for (const auto& [file, version] : files) {
         WriteFile(file, version.first);

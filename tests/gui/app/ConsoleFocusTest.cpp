@@ -124,4 +124,8 @@ TEST_F(ConsoleOnNewLibrary, TheLastBackupLineShowsOnlyWithABackupPathAndWarnsWhe
     EXPECT_NE(line->text().toStdString().find(", 1 day ago"), std::string::npos) << line->text().toStdString();
     EXPECT_EQ(line->text().toStdString().find("Warning"), std::string::npos);
     EXPECT_EQ(Find<QLabel>(console, "lbStatus")->text(), "") << "the status keeps its own texts";
+
+    IniWrite(backup + "/Libbackup.ini", "LASTBACKUP", "FROM", "/srv/another");
+    console.RefreshLibStatus(lib);
+    EXPECT_EQ(line->text().toStdString(), std::string("Last backup: none\n") + kOtherLibraryWarning);
 }

@@ -27,7 +27,7 @@ TEST_F(BackupWindowTest, StatisticsThenStartThenTheReport)
     builder.AddDocument(folder, Doc("a.tif"));
     builder.AddDocument(folder, Doc("b.tif"));
     Console();
-    env.prompter.answers = {MsgAnswer::Yes};
+    env.prompter.answers = {MsgAnswer::Yes, MsgAnswer::Yes}; // back up there; create the path
     std::string statReport, ready, done, bar;
     env.dialogs.steps.push_back([&](QDialog& stat) {
         EXPECT_EQ(stat.windowTitle().toStdString(), "Documents Statistics");
@@ -49,8 +49,9 @@ TEST_F(BackupWindowTest, StatisticsThenStartThenTheReport)
         EXPECT_FALSE(dlg.isVisible());
     });
     Click(*console, "cmdPublishLib");
-    ASSERT_GE(env.prompter.boxes.size(), 2u);
+    ASSERT_GE(env.prompter.boxes.size(), 3u);
     EXPECT_EQ(env.prompter.boxes[1].text, "Backup current active document library to path " + backup + " ? ");
+    EXPECT_EQ(env.prompter.boxes[2].text, "Backup Library path does not exist! Create it now ?");
     EXPECT_NE(statReport.find("Number of Documents: 2"), std::string::npos);
     EXPECT_EQ(ready, "Ready to backup library to : \n" + backup);
     EXPECT_EQ(done, "Total indexed documents scanned : 2\n"
@@ -85,9 +86,10 @@ TEST_F(BackupWindowTest, ARefusedRunHidesTheProgressBar)
     env.dialogs.steps.push_back([&](QDialog& stat) { Click(stat, "cmdOK"); });
     dlg.Load();
     dlg.show();
+    env.prompter.answers = {MsgAnswer::Yes}; // create the path
     Click(dlg, "Command1");
     EXPECT_EQ(env.prompter.Last().text, "Not enough space - quit backup !");
-    EXPECT_EQ(Label(dlg), "Library backup in progress ...");
+    EXPECT_EQ(Label(dlg), "The backup was refused:\nNot enough space - quit backup !");
     EXPECT_FALSE(Find<QProgressBar>(dlg, "ProgressBar1")->isVisible());
     EXPECT_EQ(TextOf(dlg, "Command1"), "Close");
 }

@@ -76,7 +76,8 @@ TEST_F(ConsoleOnNewLibrary, InitialPasswordLineGoesOnceThePasswordChanges)
 {
     LibAdminMain console(env.ui);
     EXPECT_TRUE(NoticeShown(console));
-    EXPECT_EQ(Find<QLabel>(console, "lbInitialPassword")->text().toStdString(), kInitialPasswordNotice);
+    EXPECT_EQ(Find<QLabel>(console, "lbInitialPassword")->text().toStdString(),
+              "The administrator password is the initial one (quillset): change it under User Account.");
     EXPECT_EQ(Find<QLabel>(console, "lbStatus")->text(), "") << "the status keeps its own texts";
 
     env.dialogs.steps.push_back(Login("quillset"));

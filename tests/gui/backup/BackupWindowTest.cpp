@@ -1,11 +1,14 @@
 #include "gui/app/LibAdminMain.h"
 #include "gui/backup/LibBackup.h"
 #include "gui/library/LibStat.h"
+#include "gui/ui/TextFit.h"
 #include "support/BackupFixture.h"
 #include "support/UiTestEnv.h"
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 class BackupWindowTest : public BackupTestOf<UiTestEnv> {
 protected:
@@ -92,6 +95,29 @@ TEST_F(BackupWindowTest, ARefusedRunHidesTheProgressBar)
     EXPECT_EQ(Label(dlg), "The backup was refused:\nNot enough space - quit backup !");
     EXPECT_FALSE(Find<QProgressBar>(dlg, "ProgressBar1")->isVisible());
     EXPECT_EQ(TextOf(dlg, "Command1"), "Close");
+}
+
+TEST_F(BackupWindowTest, TheBarEndsFullAndTheReportShowsEveryOwedLine)
+{
+    builder.AddDocument(folder, Doc("a.tif"));
+    builder.AddDocument(builder.AddFolder(builder.AddCabinet("Loose")), Doc("outside.tif")); // not walked
+    for (int i = 0; i < 7; ++i) {
+        auto gone = Doc("gone" + std::to_string(i) + ".tif");
+        gone.fileSize.reset();
+        builder.AddDocument(folder, gone);
+    }
+    LibBackup dlg(env.ui, nullptr, Plenty);
+    env.dialogs.steps.push_back([&](QDialog& stat) { Click(stat, "cmdOK"); });
+    dlg.Load();
+    dlg.show();
+    env.prompter.answers = {MsgAnswer::Yes}; // create the path
+    Click(dlg, "Command1");
+    auto* bar = Find<QProgressBar>(dlg, "ProgressBar1");
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(bar->maximum(), 9);
+    EXPECT_NE(Label(dlg).find("gone4.tif"), std::string::npos) << Label(dlg);
+    EXPECT_EQ(Find<QScrollArea>(dlg, "Report")->verticalScrollBar()->maximum(), 0) << "a line is out of sight";
+    EXPECT_TRUE(CutTexts(dlg).isEmpty()) << CutTexts(dlg).join("\n").toStdString();
 }
 
 TEST_F(BackupWindowTest, CommandWithoutBackupPathOrAnsweredNo)

@@ -76,6 +76,7 @@ int main(int argc, char** argv)
         app.state.gsActiveLibPath = app.state.gsCtrlLibPath = lib;
         app.state.gsBackupLibPath = fs::absolute(argv[3]).string();
         LibBackupRun run(app);
+        run.missingPath = MissingBackupPath::Create;
         if (!run.LibBackup(std::stoll(argv[4]))) return 1;
         const BackupTotals& t = run.Totals();
         std::printf("scan %lld modified %lld copy %lld\n", static_cast<long long>(t.scan),

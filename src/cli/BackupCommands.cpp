@@ -5,7 +5,9 @@
 #include "core/backup/BackupManifest.h"
 #include "core/backup/BackupStart.h"
 #include "core/backup/LibBackupRun.h"
+#include "core/common/Text.h"
 #include "core/data/Maintenance.h"
+#include "core/library/BackupPlace.h"
 #include "core/library/LibStatistics.h"
 
 #include <ostream>
@@ -38,10 +40,10 @@ void Owed(CliSession& s, const std::string& backup)
 
 } // namespace
 
-int RunBackup(CliSession& s, const std::string& to)
+int RunBackup(CliSession& s, const BackupArgs& a)
 {
     if (auto refused = s.Open(Commands::kPublishLib, true)) return *refused;
-    const std::optional<std::string> backup = ConfirmBackupPath(s.App(), to);
+    const std::optional<std::string> backup = ConfirmBackupPath(s.App(), a.to);
     if (!backup) return Exit::kFailed;
     s.Result()["backup"] = *backup;
     std::ostream& err = s.Io().err;
@@ -55,13 +57,24 @@ int RunBackup(CliSession& s, const std::string& to)
         if (progress && (scanned % 256 == 0 || scanned == stats.fileCount))
             err << "\rDocuments scanned: " << scanned << " of " << stats.fileCount << std::flush;
     });
+    // Nobody is asked: the option is the answer.
+    run.missingPath = a.createPath ? MissingBackupPath::Create : MissingBackupPath::Refuse;
     const bool ran = run.LibBackup(stats.fileSizeKB);
     if (progress) err << '\n';
     Totals(s, run);
     if (s.Options().json) Owed(s, *backup);
-    if (!ran) return Exit::kFailed;
+    if (!ran) {
+        if (run.Refusal().starts_with(kBackupPathMissing))
+            s.Prompter().Tell("Give --create-backup-path to create it.", MsgIcon::Exclamation);
+        return Exit::kFailed;
+    }
     s.Prompter().Say(run.ReportText());
-    return run.Complete() ? Exit::kDone : Exit::kWarnings;
+    if (run.Complete()) return Exit::kDone;
+    const std::int64_t owed = run.Totals().owed;
+    s.Warn(owed > 0 ? CountOf(owed, "document") + " owed by the backup: the next backup copies " +
+                          (owed == 1 ? "it" : "them") + " first"
+                    : std::string("the backup is incomplete: see the messages above"));
+    return Exit::kWarnings;
 }
 
 int RunCompact(CliSession& s)

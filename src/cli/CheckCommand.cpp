@@ -10,5 +10,5 @@ int RunCheck(CliSession& s, const CheckOptions& options)
         s.App().state.gsActiveLibPath, options,
         [&](const std::string& stage, std::int64_t done, std::int64_t total) { s.StageProgress(stage, done, total); });
     s.EndProgress();
-    return s.Report("check", report, RenderCheckJson, RenderCheckText);
+    return s.Report("check", report, RenderCheckJson, RenderCheckText, "The library was not checked");
 }

@@ -111,6 +111,7 @@ int CliSession::WriteMetrics(int code, double durationSeconds)
 
 int CliSession::Finish(int code)
 {
+    if (code == Exit::kWarnings && !why_.empty()) io_.err << "rezud " << command_ << ": " << why_ << '\n';
     if (!options_.json) return code;
     nlohmann::json report = result_;
     report["command"] = command_;

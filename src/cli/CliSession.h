@@ -7,6 +7,7 @@
 #include "core/app/AppContext.h"
 #include "core/app/CommandRules.h"
 #include "core/common/MetricsFile.h"
+#include "core/common/Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -66,10 +67,15 @@ public:
     void StageProgress(const std::string& stage, std::int64_t done, std::int64_t total);
     void EndProgress();
 
-    // A read-only report, as JSON under `key` or as text; exit 2 when it
-    // could not be made whole, 1 with findings.
+    // Why a run ends with warnings (exit 1), in one line: Finish puts it on
+    // stderr, where a scheduled run's mail shows it.
+    void Warn(std::string why) { why_ = std::move(why); }
+
+    // A read-only report, as JSON under `key` or as text; exit 2, told on
+    // stderr as `notRun` and the first reason, when it could not be made
+    // whole; 1 with findings.
     template <typename Findings, typename Json, typename Text>
-    int Report(const char* key, const Findings& report, Json renderJson, Text renderText)
+    int Report(const char* key, const Findings& report, Json renderJson, Text renderText, const std::string& notRun)
     {
         Count("findings",
               static_cast<double>(std::accumulate(report.counts.begin(), report.counts.end(), std::int64_t{0})));
@@ -77,8 +83,13 @@ public:
             result_[key] = nlohmann::json::parse(renderJson(report, -1));
         else
             prompter_.Say(renderText(report));
-        if (report.Failed()) return Exit::kFailed;
-        return report.HasFindings() ? Exit::kWarnings : Exit::kDone;
+        if (report.Failed()) {
+            prompter_.Tell(notRun + ": " + report.errors.front(), MsgIcon::Critical);
+            return Exit::kFailed;
+        }
+        if (!report.HasFindings()) return Exit::kDone;
+        Warn(CountOf(std::accumulate(report.counts.begin(), report.counts.end(), 0LL), "finding") + ": see the report");
+        return Exit::kWarnings;
     }
 
 private:
@@ -92,6 +103,7 @@ private:
     std::string command_;
     CliPrompter prompter_;
     AppContext app_;
+    std::string why_;
     nlohmann::json result_ = nlohmann::json::object();
     CommandMetrics metrics_;
 };

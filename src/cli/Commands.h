@@ -13,7 +13,11 @@ int RunCreate(CliSession& s, const std::string& dir, const std::optional<std::st
               const std::string& adminPasswordFile);
 int RunDescribe(CliSession& s, const std::optional<std::string>& text);
 int RunStats(CliSession& s);
-int RunBackup(CliSession& s, const std::string& to);
+struct BackupArgs {
+    std::string to; // the configured backup path when empty
+    bool createPath = false;
+};
+int RunBackup(CliSession& s, const BackupArgs& a);
 int RunCompact(CliSession& s);
 int RunResetLocks(CliSession& s);
 

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "core/backup/LibraryRestore.h"
 #include "core/backup/RestoreMismatches.h"
+#include "core/common/Text.h"
 
 #include <ostream>
 
@@ -46,5 +47,10 @@ int RunRestore(CliSession& s, const std::string& backup, const std::string& dir,
     if (select) {
         if (const int code = RunSelect(s, dir, std::nullopt); code != Exit::kDone) return code;
     }
-    return restore.Totals().Whole() ? Exit::kDone : Exit::kWarnings;
+    const RestoreTotals& t = restore.Totals();
+    if (t.Whole()) return Exit::kDone;
+    s.Warn("the library is not as the backup has it: " + CountOf(t.mismatches.count, "mismatch", "mismatches") + ", " +
+           CountOf(t.missing.count, "missing file", "missing files") + ", " +
+           CountOf(t.refused.count, "refused document") + ", " + CountOf(t.unreadable.count, "unreadable file"));
+    return Exit::kWarnings;
 }

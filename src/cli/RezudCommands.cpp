@@ -148,11 +148,14 @@ void AddNightlyCommand(CLI::App& cli, RezudCommand& chosen)
 
 void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
 {
-    auto to = Values<std::string>();
+    auto ba = Values<BackupArgs>();
     CLI::App* backup = Command(cli, chosen, "backup", "Back the active library up, incrementally",
-                               [to] { return Runner([to](CliSession& s) { return RunBackup(s, *to); }); });
-    backup->add_option("--to", *to, "Back up into DIR instead of the configured backup path")
+                               [ba] { return Runner([ba](CliSession& s) { return RunBackup(s, *ba); }); });
+    backup->add_option("--to", ba->to, "Back up into DIR instead of the configured backup path")
         ->transform(AbsolutePath());
+    backup->add_flag("--create-backup-path", ba->createPath,
+                     "Create the backup directory when it does not exist (without it, a missing one, as an "
+                     "unmounted drive leaves, is refused)");
     struct RestoreArgs {
         std::string backup, dir;
         bool select = false;

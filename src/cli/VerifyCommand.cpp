@@ -33,5 +33,5 @@ int RunVerify(CliSession& s, const VerifyArgs& a)
         });
     s.EndProgress();
     s.Count("documents_owed", static_cast<double>(report.Count(VerifyKind::Owed)));
-    return s.Report("verify", report, RenderVerifyJson, RenderVerifyText);
+    return s.Report("verify", report, RenderVerifyJson, RenderVerifyText, "The backup was not verified");
 }

@@ -16,7 +16,7 @@ protected:
 TEST_F(RezudBackupTest, ScheduledRunBacksUpAndExitsZero)
 {
     Unattended();
-    const CliResult r = Rezud({"backup", "--yes"});
+    const CliResult r = Rezud({"backup", "--yes", "--create-backup-path"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "Total indexed documents scanned : 3\n"
@@ -31,6 +31,18 @@ TEST_F(RezudBackupTest, ScheduledRunBacksUpAndExitsZero)
     EXPECT_EQ(j["lastBackup"]["ageDays"], 0);
     EXPECT_EQ(j["lastBackup"]["date"], IniRead(backup + "/Libbackup.ini", "LASTBACKUP", "Date"));
     EXPECT_TRUE(j["lastBackupWarning"].is_null());
+}
+
+TEST_F(RezudBackupTest, AMissingBackupPathIsCreatedOnlyWhenAskedFor)
+{
+    Unattended();
+    const CliResult r = Rezud({"backup", "--yes"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "Backup Library path does not exist: " + backup +
+                         " - quit backup !\nGive --create-backup-path to create it.\n");
+    EXPECT_FALSE(fs::exists(backup));
+    EXPECT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
+    EXPECT_TRUE(fs::exists(backup + "/Libbackup.ini"));
 }
 
 TEST_F(RezudBackupTest, WithoutYesAndWithoutTerminalRefusesBeforeAnything)
@@ -62,7 +74,7 @@ TEST_F(RezudBackupTest, ADocumentThatCannotBeCopiedIsNamedAndExitsOne)
     fs::remove(lib + "/00000001/broken.tif");
     fs::create_directory(lib + "/00000001/broken.tif"); // read fails on the source side
     Unattended();
-    const CliResult r = Rezud({"backup", "--yes", "--json"});
+    const CliResult r = Rezud({"backup", "--yes", "--json", "--create-backup-path"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find(lib + "/00000001/broken.tif"), std::string::npos) << r.err;
     const nlohmann::json j = nlohmann::json::parse(r.out);
@@ -73,6 +85,9 @@ TEST_F(RezudBackupTest, ADocumentThatCannotBeCopiedIsNamedAndExitsOne)
     EXPECT_EQ(j["owed"][0]["id"], id);
     EXPECT_EQ(j["owed"][0]["path"], "00000001/broken.tif");
     EXPECT_EQ(j["owed"][0]["reason"].get<std::string>().rfind("copy failed: ", 0), 0u) << j["owed"][0];
+    // The last line of stderr says why the exit is 1.
+    EXPECT_TRUE(r.err.ends_with("\nrezud backup: 1 document owed by the backup: the next backup copies it first\n"))
+        << r.err;
     EXPECT_FALSE(j["owed"][0]["since"].get<std::string>().empty());
     EXPECT_EQ(j["exit"], 1);
 }
@@ -93,7 +108,7 @@ TEST_F(RezudBackupTest, ToAnotherDirectoryLeavesTheSettingsAsTheyWere)
 {
     Unattended();
     const std::string other = (env.root / "other").string();
-    ASSERT_EQ(Rezud({"backup", "--to", other, "-y"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--to", other, "-y", "--create-backup-path"}).code, 0);
     EXPECT_TRUE(fs::exists(other + "/Libbackup.ini"));
     EXPECT_FALSE(fs::exists(backup));
     EXPECT_EQ(IniRead(env.Ini(), "Lib", "Backpath"), backup);
@@ -122,7 +137,7 @@ TEST_F(RezudBackupTest, RelativePathsAreTheSameLibraryFromAnywhere)
     Unattended();
     const fs::path before = fs::current_path();
     fs::current_path(env.root);
-    const CliResult first = Rezud({"--library", "lib/", "backup", "--to", "./rel", "-y"});
+    const CliResult first = Rezud({"--library", "lib/", "backup", "--to", "./rel", "-y", "--create-backup-path"});
     fs::current_path(env.root / "rel");
     const CliResult second = Rezud({"--library", "../lib", "backup", "--to", ".", "-y"});
     fs::current_path(before);

@@ -47,7 +47,7 @@ TEST_F(RezudProgramTest, ExitCodesAsScriptsReadThem)
     EXPECT_EQ(Shell("backup --password-file '" + pw.string() + "'"), 2);
     EXPECT_NE(Err().find("run it again with --yes"), std::string::npos);
 
-    EXPECT_EQ(Shell("backup --yes", "REZUD_ADMIN_PASSWORD=quillset"), 0) << Err();
+    EXPECT_EQ(Shell("backup --yes --create-backup-path", "REZUD_ADMIN_PASSWORD=quillset"), 0) << Err();
     EXPECT_EQ(Err(), "");
     EXPECT_TRUE(fs::exists(env.root / "backup/Libbackup.ini"));
 

@@ -13,7 +13,7 @@ protected:
         for (int i = 0; i < 3; ++i) AddDocument("", 100 + i);
         env.Configure(lib);
         Unattended();
-        const CliResult backedUp = Rezud({"backup", "--to", backup, "--yes"});
+        const CliResult backedUp = Rezud({"backup", "--to", backup, "--yes", "--create-backup-path"});
         ASSERT_EQ(backedUp.code, 0) << backedUp.err;
         ASSERT_NE(backedUp.out.find("Total files actually copied : 3"), std::string::npos) << backedUp.out;
     }
@@ -51,6 +51,9 @@ TEST_F(RezudRestoreTest, AMismatchIsNamedAndExitsOne)
     EXPECT_EQ(report["restore"]["mismatches"]["names"], nlohmann::json::array({"00000001/DOC1.TIF"}));
     EXPECT_EQ(report["restore"]["mismatches"]["list"], dir + "/restore-mismatches.txt");
     EXPECT_EQ(report["exit"], 1);
+    EXPECT_TRUE(r.err.ends_with("rezud restore: the library is not as the backup has it: 1 mismatch, 0 missing "
+                                "files, 0 refused documents, 0 unreadable files\n"))
+        << r.err;
 }
 
 TEST_F(RezudRestoreTest, RefusesTheActiveLibraryAndANonEmptyDirectoryWithExitTwo)

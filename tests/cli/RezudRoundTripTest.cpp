@@ -34,7 +34,7 @@ protected:
 
 TEST_F(RezudRoundTripTest, ADamagedCopyIsNamedByVerifyAndTheRestoredLibraryChecksClean)
 {
-    ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
     const CliResult whole = Rezud({"verify", "--read-data"});
     EXPECT_EQ(whole.code, 0) << whole.out << whole.err;
 

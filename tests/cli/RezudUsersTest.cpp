@@ -15,6 +15,10 @@ TEST_F(RezudTest, TheLoginGateTakesTheConsolesPasswordFromFileEnvironmentOrTermi
     EXPECT_EQ(wrong.code, 3);
     EXPECT_EQ(wrong.err, "Login unsuccessful, please try again !\n");
     EXPECT_EQ(wrong.err.find("not-it"), std::string::npos);
+    Unattended(std::string(100000, 'p')); // longer than any stored password comes from
+    const CliResult overlong = Rezud({"users", "list"});
+    EXPECT_EQ(overlong.code, 3);
+    EXPECT_EQ(overlong.err, "Login unsuccessful, please try again !\n");
 
     environment.clear();
     WriteFile(env.root / "pw", "quillset\r\n");

@@ -10,7 +10,7 @@ protected:
     {
         for (const char* name : {"a.tif", "b.tif"}) AddDocument(name);
         Unattended();
-        ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+        ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
     }
 };
 
@@ -38,6 +38,7 @@ TEST_F(RezudVerifyTest, FindingsAreNamedAndExitOne)
     EXPECT_EQ(j["whole"], false);
     EXPECT_EQ(j["counts"]["file-missing"], 1);
     EXPECT_EQ(j["findings"][0]["path"], "00000001/a.tif");
+    EXPECT_EQ(json.err, "rezud verify: 1 finding: see the report\n");
     EXPECT_EQ(j["manifestFiles"], 4);
     EXPECT_EQ(j["documents"], 2);
     EXPECT_TRUE(j["readData"].get<std::string>().starts_with("share ")) << j["readData"];
@@ -45,8 +46,13 @@ TEST_F(RezudVerifyTest, FindingsAreNamedAndExitOne)
 
 TEST_F(RezudVerifyTest, NoBackupOrWrongOptionsAreRefused)
 {
-    EXPECT_EQ(Rezud({"verify", (env.root / "nowhere").string()}).code, 2);
-    EXPECT_EQ(Rezud({"verify", lib + "/00000001"}).code, 2); // a directory, but no backup
+    // Nothing verified is never whole, and stderr says why in its first line.
+    for (const std::string& path : {(env.root / "nowhere").string(), lib + "/00000001"}) {
+        const CliResult r = Rezud({"verify", path});
+        EXPECT_EQ(r.code, 2) << path;
+        EXPECT_EQ(r.out.find("whole"), std::string::npos) << r.out;
+        EXPECT_EQ(r.err.rfind("The backup was not verified: ", 0), 0u) << r.err;
+    }
     EXPECT_EQ(Rezud({"verify", "--read-data", "--read-data-subset", "10%"}).code, 64);
     EXPECT_EQ(Rezud({"verify", "--read-data-subset", "0%"}).code, 64);
     IniWrite(env.Ini(), "Lib", "Backpath", "");

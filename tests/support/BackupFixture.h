@@ -38,7 +38,12 @@ protected:
 
     static std::optional<std::uint64_t> Plenty(const std::string&) { return std::uint64_t{1} << 40; }
 
-    bool Run(LibBackupRun& run) { return run.LibBackup(1000); }
+    // The first run creates the backup directory, as a Yes to the question would.
+    bool Run(LibBackupRun& run)
+    {
+        run.missingPath = MissingBackupPath::Create;
+        return run.LibBackup(1000);
+    }
     bool Run()
     {
         LibBackupRun run(*env.app, Plenty);

@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One cabinet, drawer and folder with a few documents and their files.
+// One cabinet, drawer and folder with a few documents and their files, and
+// more whose files are missing: the backup owes them.
 void FillLibrary(const std::string& lib)
 {
     SQLite::Database db(lib + "/00000000/LIB.MDE", SQLite::OPEN_READWRITE);
@@ -25,6 +26,10 @@ void FillLibrary(const std::string& lib)
                 name + "', '00000001', '1', 2, '2026-01-01 10:00:00')");
         std::ofstream(lib + "/00000001/" + name) << std::string(40000 * i, 'x');
     }
+    for (int i = 1; i <= 8; ++i)
+        db.exec("INSERT INTO `images` (`folder-id`, filename, location, internal, `page-count`, `updated-date`) "
+                "VALUES (3, 'MISSING-SCAN-OF-A-LONG-NAMED-LETTER-" +
+                std::to_string(i) + ".TIF', '00000001', '1', 1, '2026-01-01 10:00:00')");
 }
 
 } // namespace

@@ -18,6 +18,10 @@ void Screens::Save(QWidget& w, const std::string& name)
     QApplication::processEvents();
     const fs::path file = out / (name + ".png");
     for (const QString& control : CutTexts(w)) cut << QString::fromStdString(name) + ": " + control;
+    // In the screen's pixels, the frame included.
+    const QSize pixels = w.frameGeometry().size() * w.devicePixelRatioF();
+    if (pixels.width() > kScreenWidth || pixels.height() > kScreenHeight)
+        tooLarge << QString("%1: %2 x %3").arg(QString::fromStdString(name)).arg(pixels.width()).arg(pixels.height());
     if (!w.grab().save(QString::fromStdString(file.string())))
         std::fprintf(stderr, "screens: cannot write %s\n", file.c_str());
     else

@@ -2,6 +2,7 @@
 // Shared pieces of the screens tool: a program directory, a prompter that
 // answers without showing anything, and saving a window to PNG.
 #include "core/app/AppContext.h"
+#include "core/library/BackupPlace.h"
 #include "gui/app/UiContext.h"
 
 #include <QApplication>
@@ -11,12 +12,14 @@
 #include <filesystem>
 #include <string>
 
-// Answers every box without showing it, so rendering never blocks.
+// Answers every box without showing it, so rendering never blocks: No to
+// every question but the one that lets the backup window run.
 class SilentPrompter : public Prompter {
 public:
-    MsgAnswer MsgBox(const std::string&, MsgButtons buttons, MsgIcon, const std::string&) override
+    MsgAnswer MsgBox(const std::string& text, MsgButtons buttons, MsgIcon, const std::string&) override
     {
-        return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+        if (buttons != MsgButtons::YesNo) return MsgAnswer::Ok;
+        return text == kCreateBackupPathQuestion ? MsgAnswer::Yes : MsgAnswer::No;
     }
     std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> BrowseFolder(const FolderRequest&) override { return std::nullopt; }
@@ -33,6 +36,9 @@ public:
     }
 };
 
+inline constexpr int kScreenWidth = 1920;
+inline constexpr int kScreenHeight = 1080;
+
 struct Screens {
     std::filesystem::path out;
     std::filesystem::path programDir;
@@ -41,6 +47,8 @@ struct Screens {
 
     // Controls whose text is cut, as "window: control: text".
     QStringList cut;
+    // Windows larger than a 1920x1080 screen, as "window: width x height".
+    QStringList tooLarge;
 
     // Shows the window, writes it as out/name.png and notes its cut texts.
     void Save(QWidget& w, const std::string& name);

@@ -1,10 +1,12 @@
 // Renders every window of the program offscreen to PNG files, so anyone can
 // look at them without a display, and tells which captions do not fit:
 //   screens OUTDIR [--scale FACTOR] [--point-size POINTS]
-// It exits 1 when a caption is cut.
+// The screen is 1920x1080 pixels; it exits 1 when a caption is cut or a
+// window does not fit that screen.
 #include "Screens.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -45,7 +47,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: screens OUTDIR [--scale FACTOR] [--point-size POINTS]\n");
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A full HD screen: the windows size themselves to its room.
+    QTemporaryDir work;
+    const QString screen = work.filePath("screen.json");
+    if (QFile file(screen); file.open(QIODevice::WriteOnly))
+        file.write(R"({"screens": [{"name": "HD", "width": 1920, "height": 1080}]})");
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.toLocal8Bit());
     // Read once, when the application starts.
     if (options.scale) qputenv("QT_SCALE_FACTOR", options.scale);
     QApplication qapp(argc, argv);
@@ -54,7 +61,6 @@ int main(int argc, char** argv)
         font.setPointSizeF(options.pointSize);
         QApplication::setFont(font);
     }
-    QTemporaryDir work;
     Screens s;
     s.out = fs::absolute(options.out);
     s.programDir = work.path().toStdString();
@@ -74,5 +80,6 @@ int main(int argc, char** argv)
     RenderUserWindows(s);
 
     for (const QString& line : s.cut) std::fprintf(stderr, "cut: %s\n", qPrintable(line));
-    return s.cut.isEmpty() ? 0 : 1;
+    for (const QString& line : s.tooLarge) std::fprintf(stderr, "too large: %s\n", qPrintable(line));
+    return s.cut.isEmpty() && s.tooLarge.isEmpty() ? 0 : 1;
 }

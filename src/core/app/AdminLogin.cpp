@@ -36,7 +36,8 @@ bool CheckAgainstAdminRow(AppContext& app, const std::string& sPassword)
 bool AdminLogin(AppContext& app, const std::string& sPassword)
 {
     CloseConnections closer{app.db};
-    if (CheckAgainstAdminRow(app, sPassword)) return true;
+    // No stored password comes from a longer one: a wrong password, not an error.
+    if (PasswordLength(sPassword) <= kScrambleMaxLength && CheckAgainstAdminRow(app, sPassword)) return true;
     app.prompter.MsgBox(kLoginUnsuccessful, MsgButtons::Ok, MsgIcon::Critical);
     return false;
 }

@@ -8,7 +8,9 @@ LastBackup LastBackupOf(const std::string& backupPath, const std::string& librar
     LastBackup last;
     const std::optional<BackupRecord> record = backupPath.empty() ? std::nullopt : ReadBackupRecord(backupPath);
     // A backup of another library says nothing about this one.
-    if (!record || (!record->from.empty() && !library.empty() && record->from != library)) return last;
+    if (!record) return last;
+    last.otherLibrary = !record->from.empty() && !library.empty() && record->from != library;
+    if (last.otherLibrary) return last;
     const std::optional<std::time_t> when = ParseRecordDate(record->date);
     if (!when || *when == ZeroDate()) return last;
     last.when = when;
@@ -26,6 +28,7 @@ std::string LastBackupLine(const LastBackup& last)
 
 std::optional<std::string> LastBackupWarning(const LastBackup& last)
 {
+    if (last.otherLibrary) return kOtherLibraryWarning;
     if (!last.when) return kNoBackupWarning;
     if (last.days >= kBackupStaleDays) return kBackupStaleWarning;
     return std::nullopt;

@@ -11,11 +11,14 @@ inline constexpr int kBackupStaleDays = 7;
 inline constexpr const char* kBackupStaleWarning = "Warning: the last backup is more than 7 days old - run Backup.";
 inline constexpr const char* kNoBackupWarning =
     "Warning: the backup path holds no backup of this library - run Backup.";
+inline constexpr const char* kOtherLibraryWarning =
+    "Warning: the backup path holds the backup of another library - choose another under Select Active Library.";
 
 struct LastBackup {
     std::optional<std::time_t> when; // none when the backup holds no backup of the library
     std::string date;                // as the record has it
     long long days = 0;              // whole days since, at `now`
+    bool otherLibrary = false;       // the backup path holds another library's backup
 };
 
 // The last backup of `library` into `backupPath`, at `now`.

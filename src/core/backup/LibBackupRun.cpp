@@ -1,4 +1,5 @@
 #include "core/backup/LibBackupRun.h"
+#include "core/common/Text.h"
 
 #include "core/app/AppContext.h"
 #include "core/backup/BackupDates.h"
@@ -15,6 +16,7 @@
 #include "core/common/IniFile.h"
 #include "core/common/Sha256.h"
 #include "core/common/SpareFiles.h"
+#include "core/library/BackupPlace.h"
 #include "core/library/BackupReach.h"
 #include "core/library/DocumentPath.h"
 
@@ -108,13 +110,6 @@ std::string FailureReason(const std::exception_ptr& error)
     }
 }
 
-bool SameDirectory(const std::string& a, const std::string& b)
-{
-    if (a == b) return true;
-    std::error_code ec;
-    return fs::equivalent(a, b, ec) && !ec;
-}
-
 } // namespace
 
 LibBackupRun::LibBackupRun(AppContext& app, FreeSpaceSource freeSpace, Progress progress)
@@ -136,6 +131,7 @@ std::string LibBackupRun::RecordFile() const { return BackupRecordFile(app_.stat
 
 bool LibBackupRun::Refuse(const std::string& text)
 {
+    refusal_ = text;
     app_.prompter.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
     return false;
 }
@@ -151,9 +147,12 @@ bool LibBackupRun::TakeLock()
 bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
 {
     const AppState& s = app_.state;
-    if (SameDirectory(s.gsActiveLibPath, s.gsBackupLibPath))
-        return Refuse("Error: The backup library path can not be the same as the active library path !");
-    if (DirExists(s.gsBackupLibPath)) {
+    if (const std::string refused = BackupPlaceText(PlaceOfBackup(s.gsActiveLibPath, s.gsBackupLibPath));
+        !refused.empty())
+        return Refuse("Error: " + refused);
+    if (!DirExists(s.gsBackupLibPath)) {
+        if (!MayCreateBackupPath()) return false;
+    } else {
         if (!TakeLock()) return false;
         const std::string from = GetIniString(kRecordSection, "FROM", RecordFile());
         if (!from.empty() && from != s.gsActiveLibPath)
@@ -175,6 +174,25 @@ bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
         return Refuse("Not enough space - quit backup !");
     if (!CreateFullPath(s.gsBackupLibPath, app_.prompter)) return Refuse("Problem creating backup path !");
     return TakeLock();
+}
+
+// A missing backup path is most often a drive that is not mounted: made
+// anew, it would take a full copy on whatever disk holds the mount point.
+bool LibBackupRun::MayCreateBackupPath()
+{
+    const std::string missing = kBackupPathMissing + app_.state.gsBackupLibPath + " - quit backup !";
+    switch (missingPath) {
+    case MissingBackupPath::Create:
+        return true;
+    case MissingBackupPath::Refuse:
+        return Refuse(missing);
+    case MissingBackupPath::Ask:
+        break;
+    }
+    if (app_.prompter.MsgBox(kCreateBackupPathQuestion, MsgButtons::YesNo, MsgIcon::Exclamation) == MsgAnswer::Yes)
+        return true;
+    refusal_ = missing; // the person said so; no box to repeat it
+    return false;
 }
 
 // What the walk needs before it writes: leftovers of a run that did not
@@ -500,9 +518,10 @@ void LibBackupRun::Unsafe(const DocumentRow& row)
 void LibBackupRun::ReportUnsafe()
 {
     if (unsafe_ == 0) return;
-    std::string text = std::to_string(unsafe_) +
-                       " documents name a file outside the library or in its control directory, "
-                       "or reached through a link, and are not backed up:";
+    const bool one = unsafe_ == 1;
+    std::string text = CountOf(unsafe_, "document") + (one ? " names" : " name") +
+                       " a file outside the library or in its control directory, or reached through a link, and " +
+                       (one ? "is" : "are") + " not backed up:";
     for (const std::string& name : unsafeNames_) text += "\r\n" + name;
     if (unsafe_ > static_cast<std::int64_t>(kUnsafeNamed)) text += "\r\n...";
     app_.prompter.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);

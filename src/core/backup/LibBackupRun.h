@@ -31,6 +31,13 @@ struct BackupTotals {
     std::int64_t owed = 0;      // documents the backup lacks after the run, of this run or earlier
 };
 
+// What the backup window shows after a run that did not end.
+inline constexpr const char* kBackupRefused = "The backup was refused:\r\n";
+inline constexpr const char* kBackupStopped = "The backup stopped on an error: run Backup again.";
+
+// What a run does with a backup path that does not exist.
+enum class MissingBackupPath { Ask, Create, Refuse };
+
 class LibBackupRun {
 public:
     using Progress = std::function<void(std::int64_t scanned)>;
@@ -54,6 +61,8 @@ public:
     bool CopyLibData(const std::string& sTarget);
 
     const BackupTotals& Totals() const { return totals_; }
+    // Why the checks refused the run; empty when they did not.
+    const std::string& Refusal() const { return refusal_; }
     // After a run that ended: everything due was copied, the databases too.
     bool Complete() const { return complete_; }
     bool CopyAll() const { return m_bCopyAll; }
@@ -68,11 +77,14 @@ public:
     // How an incremental walk reads; replaceable so a test can make its
     // statements cover fewer folders and ids.
     DueRanges dueRanges;
+    // Asks the question the selection window asks, unless told otherwise.
+    MissingBackupPath missingPath = MissingBackupPath::Ask;
 
 private:
     bool Refuse(const std::string& text);
     bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
     bool TakeLock();
+    bool MayCreateBackupPath();
     void Start();
     void BeforeDatabaseWrites();
     void BeginWriting();
@@ -99,6 +111,7 @@ private:
     FreeSpaceSource freeSpace_;
     Progress progress_;
     BackupTotals totals_;
+    std::string refusal_;
     bool m_bCopyAll = false;
     std::time_t m_dLastBackup;
     std::string lastBackupIso_;

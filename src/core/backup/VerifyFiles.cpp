@@ -5,6 +5,7 @@
 #include "core/backup/BackupFiles.h"
 #include "core/backup/HashPool.h"
 #include "core/backup/VerifyRun.h"
+#include "core/common/Text.h"
 
 #include <cerrno>
 #include <memory>
@@ -68,8 +69,7 @@ private:
     bool CompareSize(const std::string& path, std::int64_t size, std::int64_t listed)
     {
         if (size == listed) return true;
-        Add(VerifyKind::SizeDiffers, path,
-            std::to_string(size) + " bytes, the manifest says " + std::to_string(listed));
+        Add(VerifyKind::SizeDiffers, path, CountOf(size, "byte") + ", the manifest says " + std::to_string(listed));
         return false;
     }
 

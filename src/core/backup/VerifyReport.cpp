@@ -1,4 +1,5 @@
 #include "core/backup/VerifyReport.h"
+#include "core/common/Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -53,23 +54,26 @@ std::string Summary(const VerifyReport& r)
     text += "Files of the manifest checked: " + std::to_string(r.manifestFiles) +
             ", documents reached: " + std::to_string(r.documents) + ", no entry yet: " + std::to_string(r.noEntryYet) +
             ", owed: " + std::to_string(r.Count(VerifyKind::Owed)) + "\n";
-    text += "Re-read (" + r.readData + "): " + std::to_string(r.hashed) + " files, " + std::to_string(r.hashedBytes) +
-            " bytes\n";
+    text += "Re-read (" + r.readData + "): " + CountOf(r.hashed, "file") + ", " + CountOf(r.hashedBytes, "byte") + "\n";
     if (r.unusableNames > 0)
-        text += std::to_string(r.unusableNames) + " documents have names no backup can copy (see rezud check).\n";
+        text += CountOf(r.unusableNames, "document") + (r.unusableNames == 1 ? " has a name" : " have names") +
+                " no backup can copy (see rezud check).\n";
     if (r.leftByRun > 0)
-        text += std::to_string(r.leftByRun) +
-                " files and documents are as the interrupted run left them, copied but not yet in the manifest "
+        text += CountOf(r.leftByRun, "file or document", "files and documents") +
+                (r.leftByRun == 1 ? " is" : " are") +
+                " as the interrupted run left them, copied but not yet in the manifest "
                 "or not yet copied: the next run completes them.\n";
     if (r.notDue > 0)
-        text += std::to_string(r.notDue) +
-                " documents without a file in the backup are ones no incremental backup copies "
+        text += CountOf(r.notDue, "document") + " without a file in the backup " +
+                (r.notDue == 1 ? "is one" : "are ones") +
+                " no incremental backup copies "
                 "(code empty, 0 or C, or no update date).\n";
     text += "\n";
-    if (!r.HasFindings()) return text + "No findings: the backup is whole.\n";
+    // A backup is whole only when all of it was verified.
+    if (!r.HasFindings()) return text + (r.Failed() ? "No findings in what was verified.\n" : kVerifyWhole);
     std::int64_t total = 0;
     for (const std::int64_t n : r.counts) total += n;
-    text += std::to_string(total) + " findings:\n";
+    text += CountOf(total, "finding") + ":\n";
     for (std::size_t i = 0; i < kVerifyKinds; ++i)
         if (r.counts[i] > 0) text += "  " + std::string(kKinds[i].title) + ": " + std::to_string(r.counts[i]) + "\n";
     return text;
@@ -143,7 +147,8 @@ std::string RenderVerifyText(const VerifyReport& r)
     for (std::size_t i = 0; i < kVerifyKinds; ++i)
         if (r.counts[i] > 0) text += KindSection(r, static_cast<VerifyKind>(i));
     if (r.findingsOmitted > 0)
-        text += "\n" + std::to_string(r.findingsOmitted) + " further findings are counted above but not listed.\n";
+        text += "\n" + CountOf(r.findingsOmitted, "further finding") + (r.findingsOmitted == 1 ? " is" : " are") +
+                " counted above but not listed.\n";
     if (r.Failed()) {
         text += "\nNot verified, the report is incomplete:\n";
         for (const std::string& e : r.errors) text += "  " + e + "\n";

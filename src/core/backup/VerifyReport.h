@@ -66,6 +66,8 @@ struct VerifyReport {
     bool Failed() const { return !errors.empty(); }
 };
 
+inline constexpr const char* kVerifyWhole = "No findings: the backup is whole.\n";
+
 std::string DescribeVerifyFinding(const VerifyFinding& finding);
 std::string RenderVerifyText(const VerifyReport& report);
 // One JSON object, pretty-printed with `indent` spaces (-1: one line).

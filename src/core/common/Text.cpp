@@ -68,3 +68,8 @@ std::string WithoutTrailingSlash(std::string_view s)
     if (!s.empty() && s.back() == '/') s.remove_suffix(1);
     return std::string(s);
 }
+
+std::string CountOf(long long n, const std::string& noun, const std::string& plural)
+{
+    return std::to_string(n) + " " + (n == 1 ? noun : plural.empty() ? noun + "s" : plural);
+}

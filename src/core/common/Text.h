@@ -14,3 +14,5 @@ std::size_t CharCount(std::string_view s);
 std::string ReplaceAll(std::string s, std::string_view from, std::string_view to);
 // The path without one trailing "/" (only one: "/a//" keeps one).
 std::string WithoutTrailingSlash(std::string_view s);
+// "1 document", "2 documents": the count with its noun, singular or plural.
+std::string CountOf(long long n, const std::string& noun, const std::string& plural = "");

@@ -3,6 +3,7 @@
 // SQLite, into a temporary table of the check's own connection, sorted by
 // location and name; a location's spellings with doubled or trailing
 // slashes are one directory there.
+#include "core/common/Text.h"
 #include "core/data/ReadStretch.h"
 #include "core/library/CheckRun.h"
 #include "core/library/LevelTree.h"
@@ -95,7 +96,7 @@ void ReportUnreached(CheckRun& run, const LevelTree& tree)
                         {folder},
                         {},
                         {},
-                        "folder " + std::to_string(folder) + ", " + std::to_string(documents) + " documents: " + why,
+                        "folder " + std::to_string(folder) + ", " + CountOf(documents, "document") + ": " + why,
                         documents});
     });
 }

@@ -1,4 +1,5 @@
 #include "core/library/CheckReport.h"
+#include "core/common/Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -61,17 +62,18 @@ FindingKind KindAt(std::size_t i) { return static_cast<FindingKind>(i); }
 std::string Headline(const CheckReport& r)
 {
     std::string text = "Library check of " + r.library + " (" + (r.deep ? "integrity_check" : "quick_check") +
-                       ", logins older than " + std::to_string(r.staleDays) + " days)\n";
+                       ", logins older than " + CountOf(r.staleDays, "day") + ")\n";
     text += "Documents: " + std::to_string(r.documents) +
             ", storage directories listed: " + std::to_string(r.storageDirs) + "\n\n";
-    if (!r.HasFindings()) return text + "No findings: the library is clean.\n";
-    text += std::to_string(r.findings.size()) + " findings:\n";
+    if (!r.HasFindings()) return text + (r.Failed() ? "No findings in what was checked.\n" : kCheckClean);
+    text += CountOf(static_cast<long long>(r.findings.size()), "finding") + ":\n";
     for (std::size_t i = 0; i < kFindingKinds; ++i)
         if (r.counts[i] > 0) text += "  " + std::string(kKinds[i].title) + ": " + std::to_string(r.counts[i]) + "\n";
-    if (r.neverBackedUp > 0) text += std::to_string(r.neverBackedUp) + " documents are never backed up.\n";
+    if (r.neverBackedUp > 0)
+        text += CountOf(r.neverBackedUp, "document") + (r.neverBackedUp == 1 ? " is" : " are") + " never backed up.\n";
     if (r.Count(FindingKind::OrphanFile) > 0)
         text += "Files that no document names: " + std::to_string(r.Count(FindingKind::OrphanFile)) + ", " +
-                std::to_string(r.orphanBytes) + " bytes in all.\n";
+                CountOf(r.orphanBytes, "byte") + " in all.\n";
     return text;
 }
 

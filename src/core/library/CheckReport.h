@@ -67,6 +67,7 @@ struct CheckReport {
 
 // One line about one finding, as the text report lists it.
 std::string DescribeFinding(const Finding& finding);
+inline constexpr const char* kCheckClean = "No findings: the library is clean.\n";
 std::string RenderCheckText(const CheckReport& report);
 // One JSON object, pretty-printed with `indent` spaces (-1: one line).
 std::string RenderCheckJson(const CheckReport& report, int indent = 2);

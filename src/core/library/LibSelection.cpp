@@ -4,6 +4,7 @@
 #include "core/common/Commons.h"
 #include "core/common/IniSetting.h"
 #include "core/common/Text.h"
+#include "core/library/BackupPlace.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ void Warn(AppContext& app, const std::string& text) { app.prompter.MsgBox(text, 
 bool BackupPathReady(AppContext& app, const std::string& path)
 {
     if (DirExists(path)) return true;
-    const MsgAnswer answer = app.prompter.MsgBox("Backup Library path does not exist! Create it now ?",
-                                                 MsgButtons::YesNo, MsgIcon::Exclamation);
+    const MsgAnswer answer = app.prompter.MsgBox(kCreateBackupPathQuestion, MsgButtons::YesNo, MsgIcon::Exclamation);
     if (answer != MsgAnswer::Yes) return false;
     if (CreateFullPath(path, app.prompter)) return true;
     app.prompter.MsgBox("Failed to create the directory ! Please check your access right.", MsgButtons::Ok,
@@ -51,6 +51,11 @@ LibPathField SaveLibPaths(AppContext& app, const std::string& sLibPath, const st
     if (!sBackupPath.empty()) {
         if (CharCount(backup) < kMinPathChars) {
             Warn(app, "Invalid Backup Library path !");
+            return LibPathField::BackupPath;
+        }
+        // Before the question: a refused path is never created.
+        if (const std::string refused = BackupPlaceText(PlaceOfBackup(lib, backup)); !refused.empty()) {
+            Warn(app, refused);
             return LibPathField::BackupPath;
         }
         if (!BackupPathReady(app, backup)) return LibPathField::BackupPath;

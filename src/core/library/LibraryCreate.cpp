@@ -176,7 +176,9 @@ bool CreateLibNow(AppContext& app, const std::string& sLibPath)
             // costs its configuration, never the library itself.
             undo.Keep();
             std::string why;
-            if (!WriteSettings(app.state.settings, "Lib", {{"Path", sLibPath}}, &why)) {
+            // Another library's backup path would refuse this one's first
+            // backup only at its end: the new library starts without one.
+            if (!WriteSettings(app.state.settings, "Lib", {{"Path", sLibPath}, {"Backpath", ""}}, &why)) {
                 prompter.MsgBox(SettingsNotWrittenText(sLibPath, app.state.IniPath(), why), MsgButtons::Ok,
                                 MsgIcon::Exclamation);
                 return true;

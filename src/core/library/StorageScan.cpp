@@ -1,4 +1,5 @@
 #include "core/library/StorageScan.h"
+#include "core/common/Text.h"
 
 #include "core/library/CheckRun.h"
 #include "core/library/DocumentPath.h"
@@ -49,7 +50,7 @@ int ReadEntries(int fd, std::vector<Entry>& entries)
     return 0;
 }
 
-std::string Bytes(std::int64_t size) { return std::to_string(size) + " bytes"; }
+std::string Bytes(std::int64_t size) { return CountOf(size, "byte"); }
 
 // What a file that is not a plain file is.
 const char* NotPlain(mode_t mode)

@@ -6,7 +6,7 @@
 inline constexpr const char* kInitialPassword = "quillset";
 // What the console shows while the initial password is in use.
 inline constexpr const char* kInitialPasswordNotice =
-    "The administrator password is the initial one: change it under User Account.";
+    "The administrator password is the initial one (quillset): change it under User Account.";
 
 // True when the administrator account (login "admin", type "U", the first
 // such row) of the library at sLibPath has the initial password. Reads on a

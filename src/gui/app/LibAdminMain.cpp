@@ -69,12 +69,17 @@ LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui
     // Lines of their own, so the status keeps its own texts as they are.
     lbInitialPassword_ = new QLabel(kInitialPasswordNotice, this);
     lbInitialPassword_->setObjectName("lbInitialPassword");
+    lbInitialPassword_->setWordWrap(true);
     lbInitialPassword_->hide();
     layout->addWidget(lbInitialPassword_);
     lbLastBackup_ = new QLabel(this);
     lbLastBackup_->setObjectName("lbLastBackup");
+    lbLastBackup_->setWordWrap(true);
     lbLastBackup_->hide();
     layout->addWidget(lbLastBackup_);
+    // Two columns, in reading order: the console fits a screen at 200 %.
+    commands_ = new QGridLayout;
+    layout->addLayout(commands_);
     Wire();
     Load();
 }
@@ -83,7 +88,8 @@ QPushButton* LibAdminMain::AddCommand(const char* name, const char* caption)
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
-    layout()->addWidget(button);
+    const int placed = commands_->count();
+    commands_->addWidget(button, placed / 2, placed % 2);
     return button;
 }
 

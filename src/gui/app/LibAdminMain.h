@@ -3,6 +3,7 @@
 // button per administrative command.
 #include "gui/app/UiContext.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,6 +45,7 @@ private:
     QLabel* lbStatus_;
     QLabel* lbInitialPassword_;
     QLabel* lbLastBackup_;
+    QGridLayout* commands_;
     QList<QPushButton*> libraryCommands_;
     // The library RefreshLibStatus last showed; empty when none.
     std::string shownLibPath_;

@@ -16,7 +16,7 @@ int Bar(std::int64_t v) { return static_cast<int>(std::min<std::int64_t>(v, INT3
 
 LibBackup::LibBackup(UiContext& ui, QWidget* parent, FreeSpaceSource freeSpace)
     : WalkDialog(parent), ui_(ui), freeSpace_(std::move(freeSpace)), Label1(new QLabel("Label1", this)),
-      ProgressBar1(new QProgressBar(this)), Command1(new QPushButton("Close", this)),
+      Report(new QScrollArea(this)), ProgressBar1(new QProgressBar(this)), Command1(new QPushButton("Close", this)),
       Command2(new QPushButton("Cancel", this))
 {
     setObjectName("LibBackup");
@@ -26,8 +26,14 @@ LibBackup::LibBackup(UiContext& ui, QWidget* parent, FreeSpaceSource freeSpace)
     ProgressBar1->setObjectName("ProgressBar1");
     Command1->setObjectName("Command1");
     Command2->setObjectName("Command2");
+    // The report grows with the documents owed; past the screen it scrolls.
+    Report->setObjectName("Report");
+    Report->setWidget(Label1);
+    Report->setWidgetResizable(true);
+    Report->setFrameShape(QFrame::NoFrame);
+    Report->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
+    layout->addWidget(Report, 1);
     layout->addWidget(ProgressBar1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -95,13 +101,26 @@ void LibBackup::RunBackup()
         ProgressBar1->setValue(Bar(std::min(scanned, m_lnFileCount)));
         QApplication::processEvents();
     });
+    run.missingPath = MissingBackupPath::Ask;
     if (run.LibBackup(m_lnFileSize)) {
-        ProgressBar1->setValue(Bar(std::min(run.Totals().scan, m_lnFileCount)));
-        Label1->setText(Ui(run.ReportText()));
+        // The end of the run, also when the walk reached fewer documents
+        // than the statistics counted.
+        ProgressBar1->setValue(ProgressBar1->maximum());
+        ShowReport(Ui(run.ReportText()));
     } else {
         ProgressBar1->hide();
+        ShowReport(run.Refusal().empty() ? QString(kBackupStopped) : Ui(kBackupRefused + run.Refusal()));
     }
     Command1->setText("Close");
     Command1->setEnabled(true);
     running_ = false;
+}
+
+// The window grows for every line, up to the screen; past it, they scroll.
+void LibBackup::ShowReport(const QString& text)
+{
+    Label1->setText(text);
+    const int rest = height() - Report->height();
+    Report->setMinimumHeight(std::min(Label1->heightForWidth(Label1->width()), ScreenRoom(*this).height() - rest));
+    FitToScreen(*this);
 }

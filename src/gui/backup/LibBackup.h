@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 
 #include <cstdint>
 
@@ -28,10 +29,12 @@ public:
 private:
     void Command1_Click();
     void RunBackup();
+    void ShowReport(const QString& text);
 
     UiContext& ui_;
     FreeSpaceSource freeSpace_;
     QLabel* Label1;
+    QScrollArea* Report;
     QProgressBar* ProgressBar1;
     QPushButton* Command1;
     QPushButton* Command2;

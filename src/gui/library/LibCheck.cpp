@@ -1,6 +1,8 @@
 #include "gui/library/LibCheck.h"
 
+#include "core/common/Text.h"
 #include "core/library/LibraryCheck.h"
+#include "gui/ui/TextFit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,9 +29,12 @@ LibCheck::LibCheck(UiContext& ui, QWidget* parent)
     lstCounts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Text1->setObjectName("Text1");
     Text1->setReadOnly(true);
-    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     cmdCopy->setObjectName("cmdCopy");
     cmdOK->setObjectName("cmdOK");
+    // Enter closes the window, wherever the focus is; copying is a choice.
+    cmdCopy->setAutoDefault(false);
+    cmdOK->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdCopy);
@@ -40,7 +45,8 @@ LibCheck::LibCheck(UiContext& ui, QWidget* parent)
     layout->addWidget(lstCounts, 2);
     layout->addWidget(Text1, 3);
     layout->addLayout(buttons);
-    resize(640, 560);
+    // A report's width at any font, as tall as the screen allows.
+    resize(QSize(CharsWide(this, 90), fontMetrics().height() * 32).boundedTo(ScreenRoom(*this)));
     cmdCopy->setEnabled(false);
     cmdOK->setEnabled(false);
     connect(cmdCopy, &QPushButton::clicked, this, &LibCheck::CopyReport);
@@ -62,11 +68,12 @@ void LibCheck::Start()
     ShowCounts(report);
     Text1->setPlainText(QString::fromStdString(RenderCheckText(report)));
     Label1->setText(report.Failed()        ? "The check is incomplete: see the end of the report."
-                    : report.HasFindings() ? QString("%1 findings").arg(report.findings.size())
+                    : report.HasFindings() ? QString::fromStdString(CountOf(report.findings.size(), "finding"))
                                            : "No findings: the library is clean.");
     ProgressBar1->hide();
     cmdCopy->setEnabled(true);
     cmdOK->setEnabled(true);
+    cmdOK->setFocus();
     running_ = false;
 }
 

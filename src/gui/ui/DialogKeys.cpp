@@ -11,14 +11,20 @@ void PressOnEscape(QAbstractButton* button)
     });
 }
 
-void TurnPagesWithCtrlPage(QTabWidget* tabs)
+void TurnPagesFromAnywhere(QTabWidget* tabs)
 {
-    // Ctrl+Tab is the tab widget's own; it wraps around, and so do these.
+    // The tab widget's own Ctrl+Tab works only with the focus inside it;
+    // these work wherever the focus is in its window, and wrap around.
+    const QKeyCombination next[] = {Qt::ControlModifier | Qt::Key_PageDown, Qt::ControlModifier | Qt::Key_Tab};
+    const QKeyCombination back[] = {Qt::ControlModifier | Qt::Key_PageUp,
+                                    Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Backtab};
     for (const int step : {1, -1}) {
-        const QKeySequence keys(Qt::ControlModifier | (step > 0 ? Qt::Key_PageDown : Qt::Key_PageUp));
-        auto* shortcut = new QShortcut(keys, tabs);
-        QObject::connect(shortcut, &QShortcut::activated, tabs, [tabs, step] {
-            if (tabs->count() > 0) tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
-        });
+        for (const QKeyCombination keys : step > 0 ? next : back) {
+            auto* shortcut = new QShortcut(QKeySequence(keys), tabs);
+            QObject::connect(shortcut, &QShortcut::activated, tabs, [tabs, step] {
+                if (tabs->count() > 0)
+                    tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
+            });
+        }
     }
 }

@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -71,6 +74,29 @@ void Check(const QWidget& w, bool fits, const QString& text, QStringList& cut)
 } // namespace
 
 int CharsWide(const QWidget* widget, int n) { return widget->fontMetrics().averageCharWidth() * n; }
+
+QSize ScreenRoom(const QWidget& window)
+{
+    const QScreen* screen = window.screen();
+    if (!screen) return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // A window not yet shown has no frame: leave room for a title bar.
+    QSize frame = window.frameGeometry().size() - window.geometry().size();
+    if (frame.isEmpty()) frame = QSize(0, window.fontMetrics().height() * 2);
+    return screen->availableGeometry().size() - frame;
+}
+
+void FitToScreen(QWidget& window)
+{
+    window.adjustSize();
+    window.resize(window.size().boundedTo(ScreenRoom(window)));
+    const QScreen* screen = window.screen();
+    if (!screen) return;
+    const QRect room = screen->availableGeometry();
+    QRect placed = window.frameGeometry();
+    placed.moveLeft(std::clamp(placed.left(), room.left(), std::max(room.left(), room.right() - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), room.top(), std::max(room.top(), room.bottom() - placed.height())));
+    window.move(placed.topLeft());
+}
 
 QStringList CutTexts(const QWidget& root)
 {

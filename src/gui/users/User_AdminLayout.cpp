@@ -71,7 +71,7 @@ void User_Admin::BuildControls()
     BuildPasswordPage();
     Tab1->addTab(pic1, "Detail");
     Tab1->addTab(pic2, "Password");
-    TurnPagesWithCtrlPage(Tab1);
+    TurnPagesFromAnywhere(Tab1);
     usbClose = AddButton(this, "usbClose", "Cl&ose");
 
     auto* commands = new QVBoxLayout;

@@ -95,7 +95,7 @@ protected:
         std::vector<std::string> settings = {"REZUD_ADMIN_PASSWORD=" + password, "REZUD_OPS_FILE=" + opsFile,
                                              "REZUD_KILL_AT=" + std::to_string(killAt)};
         if (!aim.empty()) settings.push_back("REZUD_KILL_PATH=" + aim);
-        return RunRezudChild({"--library", lib, "backup", "--to", backup, "--yes"}, settings, delay);
+        return RunRezudChild({"--library", lib, "backup", "--to", backup, "--yes", "--create-backup-path"}, settings, delay);
     }
 
     // A run to the end: its time and number of file operations.
@@ -125,6 +125,7 @@ protected:
     {
         env.prompter.Clear();
         LibBackupRun run(*env.app, Plenty);
+        run.missingPath = MissingBackupPath::Create;
         EXPECT_TRUE(run.LibBackup(1000)) << (env.prompter.boxes.empty() ? "" : env.prompter.Last().text);
         EXPECT_TRUE(run.Complete()) << run.ReportText();
         const auto problems = BackupProblems(lib, backup);
@@ -227,7 +228,7 @@ TEST_F(BackupKillTrials, ARunKilledAtItsFirstWriteHasMarkedItselfUnderWay)
         fs::remove(builder.FileOf(doc));
     }
     LibBackupRun owing(*env.app, Plenty);
-    ASSERT_TRUE(owing.LibBackup(1000));
+    ASSERT_TRUE(Run(owing));
     ASSERT_GT(owing.Totals().owed, 0);
     for (const auto& [file, version] : files) {
         WriteFile(file, version.first);

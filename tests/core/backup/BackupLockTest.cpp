@@ -29,7 +29,7 @@ TEST_F(BackupTest, AClientCanWriteWhileFilesAreCopied)
         ++writes;
         return run.WriteDocument(s, d);
     };
-    ASSERT_TRUE(run.LibBackup(1000));
+    ASSERT_TRUE(Run(run));
     EXPECT_EQ(writes, 3);
     EXPECT_EQ(run.Totals().copy, 3);
     EXPECT_EQ(run.Totals().scan, 7);

@@ -160,6 +160,56 @@ TEST_F(BackupTest, TheLibraryItselfIsRefusedUnderAnySpelling)
     EXPECT_FALSE(fs::exists(lib + "/Libbackup.ini"));
 }
 
+TEST_F(BackupTest, ABackupInsideOrAroundTheLibraryIsRefusedBeforeAnythingIsWritten)
+{
+    builder.AddDocument(folder, Doc("a.tif"));
+    fs::create_directory_symlink(lib, env.root / "link");
+    const std::string inside = "Error: The backup library path can not be inside the active library path !";
+    const std::string around = "Error: The active library path can not be inside the backup library path !";
+    const std::pair<std::string, std::string> cases[] = {
+        {lib + "/backup", inside},
+        {(env.root / "link/deeper/backup").string(), inside},
+        {env.root.string(), around},
+        {env.root.string() + "/", around},
+        {lib + "2", ""}, // a sibling whose name begins alike is apart
+    };
+    for (const auto& [path, refusal] : cases) {
+        env.app->state.gsBackupLibPath = path;
+        env.prompter.Clear();
+        LibBackupRun run(*env.app, Plenty);
+        run.missingPath = MissingBackupPath::Create;
+        EXPECT_EQ(run.LibBackup(1000), refusal.empty()) << path;
+        EXPECT_EQ(run.Refusal(), refusal) << path;
+        if (refusal.empty()) continue;
+        EXPECT_EQ(env.prompter.Last().text, refusal);
+        EXPECT_FALSE(fs::exists(path + "/Libbackup.ini")) << path;
+    }
+    EXPECT_FALSE(fs::exists(lib + "/backup"));
+}
+
+TEST_F(BackupTest, AMissingBackupPathIsCreatedOnlyWhenThePersonOrTheCallerSaysSo)
+{
+    builder.AddDocument(folder, Doc("a.tif"));
+    const std::string missing = "Backup Library path does not exist: " + backup + " - quit backup !";
+    for (const MissingBackupPath how : {MissingBackupPath::Ask, MissingBackupPath::Refuse}) {
+        env.prompter.Clear();
+        env.prompter.answers = {MsgAnswer::No};
+        LibBackupRun run(*env.app, Plenty);
+        run.missingPath = how;
+        EXPECT_FALSE(run.LibBackup(1000));
+        EXPECT_EQ(run.Refusal(), missing);
+        EXPECT_EQ(env.prompter.Last().text,
+                  how == MissingBackupPath::Ask ? "Backup Library path does not exist! Create it now ?" : missing);
+        EXPECT_FALSE(fs::exists(backup));
+    }
+    env.prompter.Clear();
+    env.prompter.answers = {MsgAnswer::Yes};
+    LibBackupRun asked(*env.app, Plenty);
+    ASSERT_TRUE(asked.LibBackup(1000));
+    EXPECT_TRUE(fs::exists(Copied("a.tif")));
+    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{"Backup Library path does not exist! Create it now ?"});
+}
+
 TEST_F(BackupTest, DatabasesAreCopiedOnEveryRunAndAreWhole)
 {
     builder.AddDocument(folder, Doc("a.tif"));
@@ -200,7 +250,7 @@ TEST_F(BackupTest, AFailureThatWouldRepeatEndsTheRunWithOneReport)
     run.copyFile = [](const fs::path&, const fs::path& d) -> PendingCopy {
         throw TargetError("no space", WorkFileFor(d), std::error_code(ENOSPC, std::generic_category()));
     };
-    EXPECT_FALSE(run.LibBackup(1000));
+    EXPECT_FALSE(Run(run));
     EXPECT_EQ(env.prompter.ErrorReports(), 1);
     EXPECT_NE(env.prompter.Last().text.find("LibBackup.LibBackup"), std::string::npos);
     EXPECT_FALSE(fs::exists(backup + "/Libbackup.ini"));
@@ -230,7 +280,7 @@ TEST_F(BackupTest, NotEnoughSpaceOrNoDirectoryIsRefused)
 {
     builder.AddDocument(folder, Doc("a.tif"));
     LibBackupRun full(*env.app, [](const std::string&) { return std::optional<std::uint64_t>(1000); });
-    EXPECT_FALSE(full.LibBackup(1000));
+    EXPECT_FALSE(Run(full));
     EXPECT_EQ(env.prompter.Last().text, "Not enough space - quit backup !");
 
     WriteFile(env.root / "file", "x");

@@ -45,6 +45,7 @@ TEST_F(LastBackupTest, NoneForAnEmptyDirectoryAFirstRunThatFailedOrAnotherLibrar
     EXPECT_EQ(At(made), "Last backup: none");
     Record("/srv/other", "12/07/2026 23:00:01");
     EXPECT_EQ(At(made), "Last backup: none");
+    EXPECT_EQ(WarningAt(made), std::string(kOtherLibraryWarning));
     Record(lib, "12/07/2026 23:00:01");
     EXPECT_EQ(At(made), "Last backup: 12/07/2026 23:00:01, 0 days ago");
 }

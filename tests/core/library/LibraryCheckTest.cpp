@@ -159,7 +159,7 @@ TEST_F(LibraryCheckTest, OneOfEachFindingByKindAndId)
     const std::string text = RenderCheckText(r);
     EXPECT_NE(text.find(std::to_string(expected.size()) + " findings:"), std::string::npos) << text;
     EXPECT_NE(text.find("  File that no document names: 2\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("1 documents are never backed up."), std::string::npos) << text;
+    EXPECT_NE(text.find("1 document is never backed up."), std::string::npos) << text;
     EXPECT_NE(text.find("Files that no document names: 2, 10 bytes in all."), std::string::npos) << text;
     for (const Finding& f : r.findings) EXPECT_NE(text.find("  " + DescribeFinding(f) + "\n"), std::string::npos);
     EXPECT_NE(text.find("document " + std::to_string(missing) + ": " + Path("00000001/gone.tif")), std::string::npos);
@@ -196,8 +196,8 @@ TEST_F(LibraryCheckTest, NeverBackedUpIsWhatTheBackupWalkSkips)
     std::map<std::int64_t, std::string> found;
     for (const Finding& f : r.findings) {
         ASSERT_EQ(f.kind, FindingKind::NeverBackedUp) << DescribeFinding(f);
-        const std::string prefix =
-            "folder " + std::to_string(f.ids.at(0)) + ", " + std::to_string(f.count) + " documents: ";
+        const std::string prefix = "folder " + std::to_string(f.ids.at(0)) + ", " + std::to_string(f.count) +
+                                   (f.count == 1 ? " document: " : " documents: ");
         ASSERT_EQ(f.detail.rfind(prefix, 0), 0u) << f.detail;
         found[f.ids.at(0)] = f.detail.substr(prefix.size());
     }
@@ -210,6 +210,7 @@ TEST_F(LibraryCheckTest, NeverBackedUpIsWhatTheBackupWalkSkips)
     env.app->state.gsBackupLibPath = (env.root / "backup").string();
     fs::create_directories(env.app->state.gsBackupLibPath);
     LibBackupRun run(*env.app, [](const std::string&) { return std::optional<std::uint64_t>(1ull << 40); });
+    run.missingPath = MissingBackupPath::Create;
     ASSERT_TRUE(run.LibBackup(1));
     EXPECT_EQ(run.Totals().scan, r.documents - r.neverBackedUp);
 }

@@ -47,6 +47,7 @@ protected:
 
 TEST_F(CreateTest, WritesTheFilesTheInitialRowsAndThePath)
 {
+    IniWrite(env.Ini(), "Lib", "Backpath", (env.root / "backup-of-another").string());
     const std::string before = Now();
     ASSERT_TRUE(Create(target));
     const std::string after = Now();
@@ -83,6 +84,7 @@ TEST_F(CreateTest, WritesTheFilesTheInitialRowsAndThePath)
     EXPECT_EQ(CountRows(LibDatabaseFile(target), "SELECT count(*) FROM `lib-ctrl`"), 4);
 
     EXPECT_EQ(IniRead(env.Ini(), "Lib", "Path"), target);
+    EXPECT_EQ(IniRead(env.Ini(), "Lib", "Backpath"), "") << "another library's backup path is not carried over";
     EXPECT_EQ(env.app->state.gsActiveLibPath, target);
 }
 

@@ -121,7 +121,7 @@ TEST_F(ConsoleAndRezudTest, BackupLeavesTheSameTreeAndRecord)
     LibAdminMain console(env.ui);
     env.app->state.gsLoginUserID = "1";
     env.app->state.gsLoginUserName = "Administrator";
-    env.prompter.answers = {MsgAnswer::Yes};
+    env.prompter.answers = {MsgAnswer::Yes, MsgAnswer::Yes}; // back up there; create the path
     env.dialogs.steps.push_back(
         [](QDialog& stat) { QTest::mouseClick(Find<QPushButton>(stat, "cmdOK"), Qt::LeftButton); });
     env.dialogs.steps.push_back([](QDialog& run) {
@@ -130,7 +130,7 @@ TEST_F(ConsoleAndRezudTest, BackupLeavesTheSameTreeAndRecord)
     });
     QTest::mouseClick(Find<QPushButton>(console, "cmdPublishLib"), Qt::LeftButton);
 
-    ASSERT_EQ(Rezud({"backup", "--to", twinBackup, "--yes"}), 0);
+    ASSERT_EQ(Rezud({"backup", "--to", twinBackup, "--yes", "--create-backup-path"}), 0);
     const auto ours = Tree(backup), theirs = Tree(twinBackup);
     EXPECT_EQ(ours.size(), theirs.size());
     EXPECT_EQ(ours, theirs);

@@ -76,7 +76,8 @@ TEST_F(ConsoleOnNewLibrary, InitialPasswordLineGoesOnceThePasswordChanges)
 {
     LibAdminMain console(env.ui);
     EXPECT_TRUE(NoticeShown(console));
-    EXPECT_EQ(Find<QLabel>(console, "lbInitialPassword")->text().toStdString(), kInitialPasswordNotice);
+    EXPECT_EQ(Find<QLabel>(console, "lbInitialPassword")->text().toStdString(),
+              "The administrator password is the initial one (quillset): change it under User Account.");
     EXPECT_EQ(Find<QLabel>(console, "lbStatus")->text(), "") << "the status keeps its own texts";
 
     env.dialogs.steps.push_back(Login("quillset"));
@@ -124,4 +125,8 @@ TEST_F(ConsoleOnNewLibrary, TheLastBackupLineShowsOnlyWithABackupPathAndWarnsWhe
     EXPECT_NE(line->text().toStdString().find(", 1 day ago"), std::string::npos) << line->text().toStdString();
     EXPECT_EQ(line->text().toStdString().find("Warning"), std::string::npos);
     EXPECT_EQ(Find<QLabel>(console, "lbStatus")->text(), "") << "the status keeps its own texts";
+
+    IniWrite(backup + "/Libbackup.ini", "LASTBACKUP", "FROM", "/srv/another");
+    console.RefreshLibStatus(lib);
+    EXPECT_EQ(line->text().toStdString(), std::string("Last backup: none\n") + kOtherLibraryWarning);
 }

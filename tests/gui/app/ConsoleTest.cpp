@@ -135,9 +135,8 @@ TEST_F(Console, TheCheckSitsBesideTheElevenCommands)
 {
     LibAdminMain& main = Open();
     std::vector<std::pair<std::string, std::string>> buttons;
-    for (int i = 0; i < main.layout()->count(); ++i)
-        if (auto* b = qobject_cast<QPushButton*>(main.layout()->itemAt(i)->widget()))
-            buttons.emplace_back(b->objectName().toStdString(), b->text().toStdString());
+    for (const QPushButton* b : main.findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly))
+        buttons.emplace_back(b->objectName().toStdString(), b->text().toStdString());
     const std::vector<std::pair<std::string, std::string>> expected = {{"cmdSelectLib", "Select &Active Library"},
                                                                        {"cmdCreateLib", "Create &Document Library"},
                                                                        {"cmdLibDesc", "Library Description"},

@@ -1,11 +1,14 @@
 #include "gui/app/LibAdminMain.h"
 #include "gui/backup/LibBackup.h"
 #include "gui/library/LibStat.h"
+#include "gui/ui/TextFit.h"
 #include "support/BackupFixture.h"
 #include "support/UiTestEnv.h"
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 class BackupWindowTest : public BackupTestOf<UiTestEnv> {
 protected:
@@ -27,7 +30,7 @@ TEST_F(BackupWindowTest, StatisticsThenStartThenTheReport)
     builder.AddDocument(folder, Doc("a.tif"));
     builder.AddDocument(folder, Doc("b.tif"));
     Console();
-    env.prompter.answers = {MsgAnswer::Yes};
+    env.prompter.answers = {MsgAnswer::Yes, MsgAnswer::Yes}; // back up there; create the path
     std::string statReport, ready, done, bar;
     env.dialogs.steps.push_back([&](QDialog& stat) {
         EXPECT_EQ(stat.windowTitle().toStdString(), "Documents Statistics");
@@ -49,8 +52,9 @@ TEST_F(BackupWindowTest, StatisticsThenStartThenTheReport)
         EXPECT_FALSE(dlg.isVisible());
     });
     Click(*console, "cmdPublishLib");
-    ASSERT_GE(env.prompter.boxes.size(), 2u);
+    ASSERT_GE(env.prompter.boxes.size(), 3u);
     EXPECT_EQ(env.prompter.boxes[1].text, "Backup current active document library to path " + backup + " ? ");
+    EXPECT_EQ(env.prompter.boxes[2].text, "Backup Library path does not exist! Create it now ?");
     EXPECT_NE(statReport.find("Number of Documents: 2"), std::string::npos);
     EXPECT_EQ(ready, "Ready to backup library to : \n" + backup);
     EXPECT_EQ(done, "Total indexed documents scanned : 2\n"
@@ -85,11 +89,35 @@ TEST_F(BackupWindowTest, ARefusedRunHidesTheProgressBar)
     env.dialogs.steps.push_back([&](QDialog& stat) { Click(stat, "cmdOK"); });
     dlg.Load();
     dlg.show();
+    env.prompter.answers = {MsgAnswer::Yes}; // create the path
     Click(dlg, "Command1");
     EXPECT_EQ(env.prompter.Last().text, "Not enough space - quit backup !");
-    EXPECT_EQ(Label(dlg), "Library backup in progress ...");
+    EXPECT_EQ(Label(dlg), "The backup was refused:\nNot enough space - quit backup !");
     EXPECT_FALSE(Find<QProgressBar>(dlg, "ProgressBar1")->isVisible());
     EXPECT_EQ(TextOf(dlg, "Command1"), "Close");
+}
+
+TEST_F(BackupWindowTest, TheBarEndsFullAndTheReportShowsEveryOwedLine)
+{
+    builder.AddDocument(folder, Doc("a.tif"));
+    builder.AddDocument(builder.AddFolder(builder.AddCabinet("Loose")), Doc("outside.tif")); // not walked
+    for (int i = 0; i < 7; ++i) {
+        auto gone = Doc("gone" + std::to_string(i) + ".tif");
+        gone.fileSize.reset();
+        builder.AddDocument(folder, gone);
+    }
+    LibBackup dlg(env.ui, nullptr, Plenty);
+    env.dialogs.steps.push_back([&](QDialog& stat) { Click(stat, "cmdOK"); });
+    dlg.Load();
+    dlg.show();
+    env.prompter.answers = {MsgAnswer::Yes}; // create the path
+    Click(dlg, "Command1");
+    auto* bar = Find<QProgressBar>(dlg, "ProgressBar1");
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(bar->maximum(), 9);
+    EXPECT_NE(Label(dlg).find("gone4.tif"), std::string::npos) << Label(dlg);
+    EXPECT_EQ(Find<QScrollArea>(dlg, "Report")->verticalScrollBar()->maximum(), 0) << "a line is out of sight";
+    EXPECT_TRUE(CutTexts(dlg).isEmpty()) << CutTexts(dlg).join("\n").toStdString();
 }
 
 TEST_F(BackupWindowTest, CommandWithoutBackupPathOrAnsweredNo)

@@ -145,6 +145,25 @@ TEST_F(LibSelectTest, MissingBackupPathRefusedOnNo)
     EXPECT_FALSE(fs::exists(env.Ini()));
 }
 
+TEST_F(LibSelectTest, ABackupPathInsideAroundOrOnTheLibraryIsRefusedBeforeTheQuestion)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {lib + "/backup", "The backup library path can not be inside the active library path !"},
+        {env.root.string(), "The active library path can not be inside the backup library path !"},
+        {lib + "/.", "The backup library path can not be the same as the active library path !"},
+    };
+    for (const auto& [backup, refusal] : cases) {
+        env.prompter.Clear();
+        const Outcome outcome = ClickOK(lib, backup);
+        EXPECT_TRUE(outcome.stayedOpen) << backup;
+        EXPECT_EQ(outcome.focus, "tbLibPathBackup");
+        EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{refusal});
+        EXPECT_EQ(env.prompter.Last().icon, MsgIcon::Exclamation);
+    }
+    EXPECT_FALSE(fs::exists(lib + "/backup"));
+    EXPECT_FALSE(fs::exists(env.Ini()));
+}
+
 TEST_F(LibSelectTest, FailedBackupCreationIsToldAndStaysOpen)
 {
     WriteFile(env.root / "file", "x"); // a file where a directory should go

@@ -63,6 +63,13 @@ TEST_F(WindowKeys, UserPagesSwitchWithCtrlTabAndEnterSavesThePageShown)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(tab.currentWidget(), Find<QWidget>(w, "pic1"));
     EXPECT_TRUE(Button(w, "usbSaveDetail").Default());
+    // From outside the pages as well, both ways.
+    auto& combo = *Find<QComboBox>(w, "Combo1");
+    combo.setFocus();
+    QTest::keyClick(&combo, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tab.currentWidget(), Find<QWidget>(w, "pic2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(tab.currentWidget(), Find<QWidget>(w, "pic1"));
 
     name.setFocus();
     name.setText("Bobby");

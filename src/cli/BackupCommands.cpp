@@ -36,7 +36,9 @@ void Owed(CliSession& s, const std::string& backup)
 
 } // namespace
 
-int RunBackup(CliSession& s, const std::string& to)
+// The run sizes its space check by what it will write, so the statistics
+// walk, a second walk over every file, is made only when asked for.
+int RunBackup(CliSession& s, const std::string& to, bool showStats)
 {
     if (auto refused = s.Open(Commands::kPublishLib, true)) return *refused;
     const std::optional<std::string> backup = ConfirmBackupPath(s.App(), to);
@@ -44,7 +46,15 @@ int RunBackup(CliSession& s, const std::string& to)
     s.Result()["backup"] = *backup;
     std::ostream& err = s.Io().err;
     const bool progress = s.ShowsProgress();
-    const StatResult stats = LibStatistics(s.App()).Start();
+    StatResult stats;
+    if (showStats) {
+        stats = LibStatistics(s.App()).Start();
+        s.Result()["statistics"] = {
+            {"documents", stats.fileCount}, {"sizeKB", stats.fileSizeKB}, {"report", TerminalText(stats.report)}};
+        s.Prompter().Say(stats.report);
+    } else {
+        stats.fileCount = LibStatistics(s.App()).GetLibDocCount();
+    }
     if (stats.fileCount == 0) {
         s.Prompter().Say(kNothingToBackup);
         return Exit::kDone;

@@ -13,7 +13,7 @@ int RunCreate(CliSession& s, const std::string& dir, const std::optional<std::st
               const std::string& adminPasswordFile);
 int RunDescribe(CliSession& s, const std::optional<std::string>& text);
 int RunStats(CliSession& s);
-int RunBackup(CliSession& s, const std::string& to);
+int RunBackup(CliSession& s, const std::string& to, bool showStats);
 int RunCompact(CliSession& s);
 int RunResetLocks(CliSession& s);
 

@@ -113,11 +113,17 @@ void AddVerifyCommand(CLI::App& cli, RezudCommand& chosen)
 
 void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
 {
-    auto to = Values<std::string>();
-    CLI::App* backup = Command(cli, chosen, "backup", "Back the active library up, incrementally",
-                               [to] { return Runner([to](CliSession& s) { return RunBackup(s, *to); }); });
-    backup->add_option("--to", *to, "Back up into DIR instead of the configured backup path")
+    struct BackupArgs {
+        std::string to;
+        bool stats = false;
+    };
+    auto ba = Values<BackupArgs>();
+    CLI::App* backup = Command(cli, chosen, "backup", "Back the active library up, incrementally", [ba] {
+        return Runner([ba](CliSession& s) { return RunBackup(s, ba->to, ba->stats); });
+    });
+    backup->add_option("--to", ba->to, "Back up into DIR instead of the configured backup path")
         ->transform(AbsolutePath());
+    backup->add_flag("--stats", ba->stats, "Walk the library for its statistics first and print them");
     struct RestoreArgs {
         std::string backup, dir;
         bool select = false;

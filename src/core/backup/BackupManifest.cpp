@@ -36,8 +36,20 @@ std::string ManifestFile(const std::string& backupDir) { return backupDir + "/" 
 
 std::unique_ptr<BackupManifest> BackupManifest::OpenForWriting(const std::string& backupDir)
 {
+    return Open(backupDir, Connection::Mode::Create);
+}
+
+std::unique_ptr<BackupManifest> BackupManifest::OpenExisting(const std::string& backupDir)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(ManifestFile(backupDir), ec)) return nullptr;
+    return Open(backupDir, Connection::Mode::ReadWrite);
+}
+
+std::unique_ptr<BackupManifest> BackupManifest::Open(const std::string& backupDir, Connection::Mode mode)
+{
     auto db = std::make_unique<Connection>();
-    db->Open(ManifestFile(backupDir), Connection::Mode::Create);
+    db->Open(ManifestFile(backupDir), mode);
     // Each commit is on the disk, journal and all, when it returns. The
     // journal is kept and written over, not deleted at each commit: deleting
     // it makes the disk discard its blocks, and the next commit takes new ones.

@@ -38,6 +38,9 @@ public:
     // The manifest of a backup directory, made when there is none.
     // Throws on failure.
     static std::unique_ptr<BackupManifest> OpenForWriting(const std::string& backupDir);
+    // The manifest of a run, when the directory has one: a commit left half
+    // done by a stopped run is rolled back as it is read. Throws on failure.
+    static std::unique_ptr<BackupManifest> OpenExisting(const std::string& backupDir);
     // The manifest for reading only; null when the directory has none.
     static std::unique_ptr<BackupManifest> OpenForReading(const std::string& backupDir);
     // Ends a batch left open uncommitted: it is rolled back.
@@ -67,6 +70,7 @@ public:
 
 private:
     explicit BackupManifest(std::unique_ptr<Connection> db) : db_(std::move(db)) {}
+    static std::unique_ptr<BackupManifest> Open(const std::string& backupDir, Connection::Mode mode);
     void Change(const std::string& sql, const SqlParams& params);
 
     std::unique_ptr<Connection> db_;

@@ -48,8 +48,9 @@ double Seconds(std::chrono::steady_clock::time_point start)
 
 int Usage()
 {
-    std::cerr << "usage: benchlib generate LIB DOCS | stats LIB | backup LIB BACKUP SIZE_KB | change LIB PERCENT SEED [LIST]"
-                 " | check LIB\n";
+    std::cerr
+        << "usage: benchlib generate LIB DOCS | stats LIB | backup LIB BACKUP SIZE_KB | change LIB PERCENT SEED [LIST]"
+           " | check LIB\n";
     return 2;
 }
 

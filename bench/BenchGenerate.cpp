@@ -111,7 +111,8 @@ void FillLibrary(const std::string& lib, const GenerateOptions& o)
                 static_cast<long long>(cabinetCount));
 }
 
-std::int64_t ChangeDocuments(const std::string& lib, double percent, std::uint32_t seed)
+std::int64_t ChangeDocuments(const std::string& lib, double percent, std::uint32_t seed,
+                             std::vector<std::string>* changed)
 {
     SQLite::Database db(LibDatabaseFile(lib), SQLite::OPEN_READWRITE);
     const std::int64_t total = db.execAndGet("SELECT count(*) FROM images").getInt64();
@@ -127,7 +128,9 @@ std::int64_t ChangeDocuments(const std::string& lib, double percent, std::uint32
         update.bind(1, FormatIsoDate(now));
         update.bind(2, static_cast<int64_t>(pick(rng)));
         if (!update.executeStep()) continue;
-        const fs::path file = fs::path(lib) / update.getColumn(0).getString() / update.getColumn(1).getString();
+        const fs::path relative = fs::path(update.getColumn(0).getString()) / update.getColumn(1).getString();
+        const fs::path file = fs::path(lib) / relative;
+        if (changed) changed->push_back(relative.string());
         const struct timespec times[2] = {{now, 0}, {now, 0}};
         ::utimensat(AT_FDCWD, file.c_str(), times, 0);
         while (update.executeStep()) {

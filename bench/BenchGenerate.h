@@ -2,6 +2,7 @@
 // Fills a library with cabinets, drawers, folders, documents and their files.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct GenerateOptions {
     std::int64_t documents = 200000;
@@ -14,4 +15,6 @@ struct GenerateOptions {
 void FillLibrary(const std::string& lib, const GenerateOptions& options);
 
 // Marks `percent` of the documents as changed now: row date and file time.
-std::int64_t ChangeDocuments(const std::string& lib, double percent, std::uint32_t seed);
+// The changed files' paths below the library go to `changed` when given.
+std::int64_t ChangeDocuments(const std::string& lib, double percent, std::uint32_t seed,
+                             std::vector<std::string>* changed = nullptr);

@@ -2,7 +2,8 @@
 //   benchlib generate LIB DOCUMENTS     create LIB with the program and fill it
 //   benchlib stats LIB                  the statistics walk
 //   benchlib backup LIB BACKUP SIZE_KB  one backup run into BACKUP
-//   benchlib change LIB PERCENT SEED    mark PERCENT % of the documents changed now
+//   benchlib change LIB PERCENT SEED [LIST]  mark PERCENT % of the documents changed now;
+//                                       their paths below LIB, one a line, into LIST
 //   benchlib check LIB                  the library check (its report's counts)
 #include "BenchGenerate.h"
 
@@ -12,9 +13,11 @@
 #include "core/library/LibraryCheck.h"
 #include "core/library/LibraryCreate.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <unistd.h>
 
@@ -45,8 +48,9 @@ double Seconds(std::chrono::steady_clock::time_point start)
 
 int Usage()
 {
-    std::cerr << "usage: benchlib generate LIB DOCS | stats LIB | backup LIB BACKUP SIZE_KB | change LIB PERCENT SEED"
-                 " | check LIB\n";
+    std::cerr
+        << "usage: benchlib generate LIB DOCS | stats LIB | backup LIB BACKUP SIZE_KB | change LIB PERCENT SEED [LIST]"
+           " | check LIB\n";
     return 2;
 }
 
@@ -81,9 +85,18 @@ int main(int argc, char** argv)
         const BackupTotals& t = run.Totals();
         std::printf("scan %lld modified %lld copy %lld\n", static_cast<long long>(t.scan),
                     static_cast<long long>(t.modified), static_cast<long long>(t.copy));
-    } else if (command == "change" && argc == 5) {
-        std::printf("changed %lld\n", static_cast<long long>(ChangeDocuments(
-                                          lib, std::stod(argv[3]), static_cast<std::uint32_t>(std::stoul(argv[4])))));
+    } else if (command == "change" && (argc == 5 || argc == 6)) {
+        std::vector<std::string> changed;
+        const std::int64_t count =
+            ChangeDocuments(lib, std::stod(argv[3]), static_cast<std::uint32_t>(std::stoul(argv[4])), &changed);
+        std::printf("changed %lld\n", static_cast<long long>(count));
+        if (argc == 6) {
+            std::sort(changed.begin(), changed.end());
+            changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+            std::ofstream list(argv[5]);
+            for (const std::string& path : changed) list << path << '\n';
+            if (!list.flush()) return 1;
+        }
     } else if (command == "check" && argc == 3) {
         const CheckReport r = CheckLibrary(lib);
         std::printf("documents %lld findings %zu\n", static_cast<long long>(r.documents), r.findings.size());

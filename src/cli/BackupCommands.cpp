@@ -40,6 +40,8 @@ void Owed(CliSession& s, const std::string& backup)
 
 } // namespace
 
+// The run sizes its space check by what it will write, so the statistics
+// walk, a second walk over every file, is made only when asked for.
 int RunBackup(CliSession& s, const BackupArgs& a)
 {
     if (auto refused = s.Open(Commands::kPublishLib, true)) return *refused;
@@ -48,7 +50,15 @@ int RunBackup(CliSession& s, const BackupArgs& a)
     s.Result()["backup"] = *backup;
     std::ostream& err = s.Io().err;
     const bool progress = s.ShowsProgress();
-    const StatResult stats = LibStatistics(s.App()).Start();
+    StatResult stats;
+    if (a.stats) {
+        stats = LibStatistics(s.App()).Start();
+        s.Result()["statistics"] = {
+            {"documents", stats.fileCount}, {"sizeKB", stats.fileSizeKB}, {"report", TerminalText(stats.report)}};
+        s.Prompter().Say(stats.report);
+    } else {
+        stats.fileCount = LibStatistics(s.App()).GetLibDocCount();
+    }
     if (stats.fileCount == 0) {
         s.Prompter().Say(kNothingToBackup);
         return Exit::kDone;

@@ -16,6 +16,7 @@ int RunStats(CliSession& s);
 struct BackupArgs {
     std::string to; // the configured backup path when empty
     bool createPath = false;
+    bool stats = false; // the statistics walk first, printed
 };
 int RunBackup(CliSession& s, const BackupArgs& a);
 int RunCompact(CliSession& s);

@@ -156,6 +156,7 @@ void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
     backup->add_flag("--create-backup-path", ba->createPath,
                      "Create the backup directory when it does not exist (without it, a missing one, as an "
                      "unmounted drive leaves, is refused)");
+    backup->add_flag("--stats", ba->stats, "Walk the library for its statistics first and print them");
     struct RestoreArgs {
         std::string backup, dir;
         bool select = false;

@@ -45,6 +45,18 @@ TEST_F(RezudBackupTest, AMissingBackupPathIsCreatedOnlyWhenAskedFor)
     EXPECT_TRUE(fs::exists(backup + "/Libbackup.ini"));
 }
 
+// The statistics walk, a second walk over every file, only when asked for:
+// its report comes before the run's.
+TEST_F(RezudBackupTest, TheStatisticsArePrintedOnlyWhenAskedFor)
+{
+    Unattended();
+    const CliResult r = Rezud({"backup", "--yes", "--stats", "--create-backup-path"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto stats = r.out.find("Number of Documents: 3\n");
+    ASSERT_NE(stats, std::string::npos) << r.out;
+    EXPECT_LT(stats, r.out.find("Total indexed documents scanned : 3"));
+}
+
 TEST_F(RezudBackupTest, WithoutYesAndWithoutTerminalRefusesBeforeAnything)
 {
     Unattended();

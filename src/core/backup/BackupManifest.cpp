@@ -14,8 +14,10 @@ namespace {
 // Changes a transaction holds, and room for the pages they touch: the
 // entries land all over the file (keyed by path), and a transaction whose
 // pages did not fit would spill them early, flushing the journal each time.
-constexpr int kBatch = 4096;
-constexpr const char* kCacheForBatch = "PRAGMA cache_size=-20480"; // KiB: a page a change, and the tree above
+// The batch bounds a run's memory whatever the library's size: a 1 % run
+// of a million documents enters 10,000 copies, in batches of this many.
+constexpr int kBatch = 2048;
+constexpr const char* kCacheForBatch = "PRAGMA cache_size=-10240"; // KiB: a page a change, and the tree above
 constexpr int kPage = 4096;
 
 constexpr const char* kSchema[] = {
@@ -44,8 +46,20 @@ std::string ManifestFile(const std::string& backupDir) { return backupDir + "/" 
 
 std::unique_ptr<BackupManifest> BackupManifest::OpenForWriting(const std::string& backupDir)
 {
+    return Open(backupDir, Connection::Mode::Create);
+}
+
+std::unique_ptr<BackupManifest> BackupManifest::OpenExisting(const std::string& backupDir)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(ManifestFile(backupDir), ec)) return nullptr;
+    return Open(backupDir, Connection::Mode::ReadWrite);
+}
+
+std::unique_ptr<BackupManifest> BackupManifest::Open(const std::string& backupDir, Connection::Mode mode)
+{
     auto db = std::make_unique<Connection>();
-    db->Open(ManifestFile(backupDir), Connection::Mode::Create);
+    db->Open(ManifestFile(backupDir), mode);
     // Each commit is on the disk, journal and all, when it returns. The
     // journal is kept and written over, not deleted at each commit: deleting
     // it makes the disk discard its blocks, and the next commit takes new ones.

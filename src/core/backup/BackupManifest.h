@@ -51,6 +51,9 @@ public:
     // The manifest of a backup directory, made when there is none.
     // Throws on failure.
     static std::unique_ptr<BackupManifest> OpenForWriting(const std::string& backupDir);
+    // The manifest of a run, when the directory has one: a commit left half
+    // done by a stopped run is rolled back as it is read. Throws on failure.
+    static std::unique_ptr<BackupManifest> OpenExisting(const std::string& backupDir);
     // The manifest for reading only; null when the directory has none. A
     // commit a run did not end is rolled back in a private copy, which is
     // read then. Throws on failure.
@@ -91,6 +94,7 @@ public:
 
 private:
     BackupManifest(std::unique_ptr<Connection> db, std::string file, std::unique_ptr<RolledBackCopy> copy);
+    static std::unique_ptr<BackupManifest> Open(const std::string& backupDir, Connection::Mode mode);
     void Change(const std::string& sql, const SqlParams& params);
 
     std::unique_ptr<RolledBackCopy> copy_; // ends after the connection

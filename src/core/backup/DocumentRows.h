@@ -15,6 +15,9 @@ class ResultSet;
 inline constexpr const char* kDueWhenChangedSql =
     "(`internal` IS NOT NULL AND `internal` NOT IN ('0','C') AND `updated-date` IS NOT NULL)";
 
+// One document's row, by id.
+inline constexpr const char* kOneDocumentSql = "SELECT id, `filename`, `location` FROM `images` WHERE id=?";
+
 struct DocumentRow {
     std::int64_t id = 0;
     std::string location, filename;

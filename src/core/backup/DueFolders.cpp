@@ -16,11 +16,11 @@ constexpr const char* kNextId = "SELECT min(id) AS id FROM `images` WHERE id >= 
 
 // The date first: with little changed, most rows fail it and the codes
 // are never read.
-std::string DueInRange()
+std::string DueInRange(bool everyRow)
 {
     return std::string("SELECT `folder-id` AS f, id, `filename`, `location` FROM `images` "
-                       "WHERE id >= ?1 AND id < ?2 AND `updated-date` > ?3 AND ") +
-           kDueWhenChangedSql + " ORDER BY id";
+                       "WHERE id >= ?1 AND id < ?2") +
+           (everyRow ? "" : std::string(" AND `updated-date` > ?3 AND ") + kDueWhenChangedSql) + " ORDER BY id";
 }
 
 } // namespace
@@ -45,13 +45,14 @@ std::unordered_map<std::int64_t, std::int64_t> ReadFolderCounts(const std::strin
 // Range by range of ids, each range starting at the next id there is, so
 // gaps in the ids cost one lookup each. The first ranges are short, so the
 // first copies start at once.
-void ForEachDueRange(Database& db, const std::string& sinceIso, std::int64_t idsPerStatement,
+void ForEachDueRange(Database& db, const DueQuery& query, std::int64_t idsPerStatement,
                      const std::function<void(const std::vector<DueRow>&)>& visit)
 {
-    const std::string due = DueInRange();
+    const bool everyRow = query.sinceIso.empty();
+    const std::string due = DueInRange(everyRow);
     std::vector<DueRow> rows;
     std::int64_t span = std::min(kFirstIds, idsPerStatement);
-    for (std::int64_t from = INT64_MIN;;) {
+    for (std::int64_t from = query.fromId;;) {
         {
             ResultSet next = Required(db.QueryExe(kNextId, "R", {from}));
             if (next["id"].IsNull()) return;
@@ -61,7 +62,8 @@ void ForEachDueRange(Database& db, const std::string& sinceIso, std::int64_t ids
         span = std::min(span * 2, idsPerStatement);
         rows.clear();
         {
-            ResultSet rs = Required(db.QueryExe(due, "R", {from, to, sinceIso}));
+            ResultSet rs = Required(everyRow ? db.QueryExe(due, "R", {from, to})
+                                             : db.QueryExe(due, "R", {from, to, query.sinceIso}));
             for (; !rs.Eof(); rs.MoveNext()) rows.push_back({rs["f"].Int(), DocumentRowOf(rs)});
         }
         if (!rows.empty()) visit(rows);

@@ -8,6 +8,7 @@
 // handed over only after its statement has ended.
 #include "core/backup/DocumentRows.h"
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,6 +26,7 @@ struct DueRow {
 struct DueRanges {
     std::int64_t folders = 512; // folders to a count statement
     std::int64_t ids = 16384;   // ids to a change statement
+    std::int64_t held = 16384;  // due rows held from the space check to the copies
 };
 
 // Documents by `folder-id`; a folder missing holds none. Reads through a
@@ -33,8 +35,14 @@ struct DueRanges {
 std::unordered_map<std::int64_t, std::int64_t> ReadFolderCounts(const std::string& libDatabaseFile,
                                                                 std::int64_t foldersPerStatement);
 
-// Hands over the rows changed since `sinceIso` that pass the change test, a
-// range of ids at a time, in order of id. Throws when a statement fails
-// (reported already).
-void ForEachDueRange(Database& db, const std::string& sinceIso, std::int64_t idsPerStatement,
+// Which rows a run reads: those changed since a date that pass the change
+// test, or every row when it copies everything; from a first id on.
+struct DueQuery {
+    std::string sinceIso; // empty: every row
+    std::int64_t fromId = INT64_MIN;
+};
+
+// Hands over the rows of the query, a range of ids at a time, in order of
+// id. Throws when a statement fails (reported already).
+void ForEachDueRange(Database& db, const DueQuery& query, std::int64_t idsPerStatement,
                      const std::function<void(const std::vector<DueRow>&)>& visit);

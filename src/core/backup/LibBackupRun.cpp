@@ -54,7 +54,6 @@ constexpr std::int64_t kOwedNamed = 5;
 // How often the copies installed by the last flushes are entered.
 constexpr auto kEntering = std::chrono::milliseconds(2);
 
-constexpr const char* kOneDocument = "SELECT id, `filename`, `location` FROM `images` WHERE id=?";
 constexpr const char* kAllDocuments =
     "SELECT id, `filename`, `location` FROM `images` WHERE `folder-id`=? ORDER BY id ";
 // Errors of writing the backup that every further file would meet as well;
@@ -144,7 +143,7 @@ bool LibBackupRun::TakeLock()
     return lock_ ? true : Refuse("Another backup is running into this backup directory - quit backup !");
 }
 
-bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
+bool LibBackupRun::Checks(std::string& previousDate)
 {
     const AppState& s = app_.state;
     if (const std::string refused = BackupPlaceText(PlaceOfBackup(s.gsActiveLibPath, s.gsBackupLibPath));
@@ -170,7 +169,7 @@ bool LibBackupRun::Checks(std::int64_t nStatFileSize, std::string& previousDate)
             m_bCopyAll = false;
         }
     }
-    if (!IsEnoughSpace(s.gsBackupLibPath, nStatFileSize, app_.prompter, freeSpace_))
+    if (!IsEnoughSpace(s.gsBackupLibPath, KilobytesDue(), app_.prompter, freeSpace_))
         return Refuse("Not enough space - quit backup !");
     if (!CreateFullPath(s.gsBackupLibPath, app_.prompter)) return Refuse("Problem creating backup path !");
     return TakeLock();
@@ -193,6 +192,22 @@ bool LibBackupRun::MayCreateBackupPath()
         return true;
     refusal_ = missing; // the person said so; no box to repeat it
     return false;
+}
+
+// Room for what the run will write, read before it writes anything: the
+// walk finds the folders it reaches, then the files due in them are read.
+// The documents each folder holds are counted meanwhile.
+std::int64_t LibBackupRun::KilobytesDue()
+{
+    const AppState& s = app_.state;
+    if (!m_bCopyAll)
+        counting_ =
+            std::async(std::launch::async, ReadFolderCounts, LibDatabaseFile(s.gsActiveLibPath), dueRanges.folders);
+    ResultSet top = Required(app_.db.QueryExe(kBackupTopNodesSql));
+    for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
+    due_ = ReadDueSet(app_.db, {s.gsActiveLibPath, s.gsBackupLibPath, &reached_, m_bCopyAll, lastBackupIso_,
+                                m_dLastBackup, dueRanges});
+    return KilobytesOf(due_.bytes);
 }
 
 // What the walk needs before it writes: leftovers of a run that did not
@@ -287,17 +302,17 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
     return Trapped(
         app_.prompter, "LibBackup.LibBackup(nStatFileSize)",
         [&] {
+            // Changes made while the run reads, after their own visit, are
+            // picked up next time: the record gets the time before it reads.
+            const std::time_t walkStart = std::time(nullptr) - 1;
             std::string previousDate;
-            if (!Checks(nStatFileSize, previousDate)) {
+            totals_ = {};
+            reached_.clear();
+            copying_ = false;
+            if (!Checks(previousDate)) {
                 lock_.reset();
                 return false;
             }
-            totals_ = {};
-            reached_.clear();
-            // Changes made while the walk runs, after their own visit, are
-            // picked up next time: the record gets the start of the walk.
-            const std::time_t walkStart = std::time(nullptr) - 1;
-            ResultSet top = Required(app_.db.QueryExe(kBackupTopNodesSql));
             Start();
             // The databases are copied while the walk runs: a snapshot of the
             // walk's start, as the record's date is.
@@ -305,13 +320,10 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
                 std::async(std::launch::async, CopyDatabases, app_.state.gsActiveLibPath, app_.state.gsBackupLibPath,
                            libStamp_, ctrlStamp_, [this] { BeforeDatabaseWrites(); });
             PayOwed();
-            // The counting runs beside the walk, which needs it only once
-            // the first changed files are on their way.
-            if (!m_bCopyAll)
-                counting_ = std::async(std::launch::async, ReadFolderCounts,
-                                       LibDatabaseFile(app_.state.gsActiveLibPath), dueRanges.folders);
-            for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
-            if (!m_bCopyAll) CopyChanged();
+            if (m_bCopyAll)
+                CopyAllReached();
+            else
+                CopyChanged();
             Collect(pool_->Drain());
             pool_.reset();
             const bool recorded = Finish(walkStart, previousDate);
@@ -413,11 +425,19 @@ void LibBackupRun::Scanned(std::int64_t count)
     if (progress_) progress_(totals_.scan);
 }
 
-// Copying everything reads and copies the folder's documents now; an
-// incremental walk only counts them and notes the folder as reached.
+// Copying everything walks the tree again and copies each folder's
+// documents; before that, and in an incremental run, the walk only notes
+// the folders it reaches.
+void LibBackupRun::CopyAllReached()
+{
+    copying_ = true;
+    ResultSet top = Required(app_.db.QueryExe(kBackupTopNodesSql));
+    for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
+}
+
 void LibBackupRun::BackupFolder(std::int64_t folderId)
 {
-    if (!m_bCopyAll) {
+    if (!copying_) {
         reached_.insert(folderId);
         return;
     }
@@ -428,17 +448,18 @@ void LibBackupRun::BackupFolder(std::int64_t folderId)
     }
 }
 
-// The documents whose rows pass the change test, in the folders the walk
-// reached, as they are read: the first copies start while the rest are
-// still being looked for.
+// The changed documents of the folders the walk reached, as the space
+// check found them; past those it held, read again range by range.
 void LibBackupRun::CopyChanged()
 {
-    ForEachDueRange(app_.db, lastBackupIso_, dueRanges.ids, [&](const std::vector<DueRow>& rows) {
+    for (const DueDocument& due : due_.held) BackupDocument(due.row, false, &due.source);
+    due_.held = {};
+    CountReached();
+    if (!due_.resumeAt) return;
+    ForEachDueRange(app_.db, {lastBackupIso_, *due_.resumeAt}, dueRanges.ids, [&](const std::vector<DueRow>& rows) {
         for (const DueRow& due : rows)
             if (reached_.contains(due.folder)) BackupDocument(due.row);
-        CountReached();
     });
-    CountReached();
 }
 
 // The documents of the folders the walk reached, once the counting is done.
@@ -456,7 +477,7 @@ void LibBackupRun::CountReached()
 // change test already and its file time decides. A row without a file name
 // has a missing file; one whose file is out of reach can never be copied,
 // so it is reported but does not hold the date back.
-void LibBackupRun::BackupDocument(const DocumentRow& row, bool owed)
+void LibBackupRun::BackupDocument(const DocumentRow& row, bool owed, const SourceState* known)
 {
     const std::int64_t id = row.id;
     if (!owed && ledger_->WasOwed(id)) return; // copied first, before the walk
@@ -469,12 +490,12 @@ void LibBackupRun::BackupDocument(const DocumentRow& row, bool owed)
     if (filename.empty()) return skipMissing ? void() : Owe(id, path, "file missing: the row names no file");
     if (!IsSafeDocumentPath(location, filename) || !dirs_->SourceReachable(location)) return Unsafe(row);
     const std::string source = s.gsActiveLibPath + "/" + path;
-    struct stat st {};
-    if (::lstat(source.c_str(), &st) != 0)
-        return skipMissing ? void() : Owe(id, path, std::string("file missing: ") + std::strerror(errno));
-    if (S_ISLNK(st.st_mode)) return Unsafe(row);
+    const SourceState st = known ? *known : ReadSourceState(source);
+    if (st.error != 0)
+        return skipMissing ? void() : Owe(id, path, std::string("file missing: ") + std::strerror(st.error));
+    if (st.link) return Unsafe(row);
     if (!m_bCopyAll && !owed) {
-        if (st.st_mtime <= m_dLastBackup) return;
+        if (st.mtime <= m_dLastBackup) return;
         ++totals_.modified;
     }
     const std::string target = s.gsBackupLibPath + "/" + location;
@@ -495,7 +516,7 @@ void LibBackupRun::BackupDocument(const DocumentRow& row, bool owed)
 void LibBackupRun::PayOwed()
 {
     ledger_->ForEachOwedAtStart([&](const OwedDocument& d) {
-        ResultSet row = Required(app_.db.QueryExe(kOneDocument, "R", {d.id}));
+        ResultSet row = Required(app_.db.QueryExe(kOneDocumentSql, "R", {d.id}));
         if (row.Eof())
             ToManifest([&] { ledger_->Forget(d.id); });
         else

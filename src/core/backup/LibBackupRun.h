@@ -7,6 +7,7 @@
 #include "core/backup/CopyPool.h"
 #include "core/backup/DatabaseCopy.h"
 #include "core/backup/DueFolders.h"
+#include "core/backup/DueSet.h"
 #include "core/backup/IsLogic.h"
 
 #include <cstdint>
@@ -49,8 +50,11 @@ public:
     LibBackupRun(const LibBackupRun&) = delete;
     LibBackupRun& operator=(const LibBackupRun&) = delete;
 
-    // The run; false when a check refused it or an error stopped it.
-    bool LibBackup(std::int64_t nStatFileSize);
+    // The run; false when a check refused it or an error stopped it. The
+    // space check asks for room for what the run will write; the
+    // statistics' size, when there are statistics, is what an error report
+    // names.
+    bool LibBackup(std::int64_t nStatFileSize = 0);
     // The three-line report; then what the backup owes, when it owes any.
     std::string ReportText() const;
 
@@ -82,7 +86,9 @@ public:
 
 private:
     bool Refuse(const std::string& text);
-    bool Checks(std::int64_t nStatFileSize, std::string& previousDate);
+    bool Checks(std::string& previousDate);
+    std::int64_t KilobytesDue();
+    void CopyAllReached();
     bool TakeLock();
     bool MayCreateBackupPath();
     void Start();
@@ -101,7 +107,7 @@ private:
     void Unsafe(const DocumentRow& row);
     void ReportUnsafe();
     bool WriteRecord(const std::string& date);
-    void BackupDocument(const DocumentRow& row, bool owed = false);
+    void BackupDocument(const DocumentRow& row, bool owed = false, const SourceState* known = nullptr);
     void PayOwed();
     void Owe(std::int64_t document, const std::string& path, const std::string& reason);
     void RecordDatabases();
@@ -128,7 +134,9 @@ private:
     std::unique_ptr<class DocumentDirs> dirs_;   // during the walk
     // Documents by folder, read beside an incremental walk.
     std::future<std::unordered_map<std::int64_t, std::int64_t>> counting_;
-    std::unordered_set<std::int64_t> reached_;     // folders an incremental walk reached
+    std::unordered_set<std::int64_t> reached_;     // folders the walk reaches
+    bool copying_ = false;                         // the walk copies what it reaches
+    DueSet due_;                                   // from the space check to the copies
     std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
     std::vector<BackupLock::Spare> unadopted_;     // kept by an earlier run, until the first copy
     std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies

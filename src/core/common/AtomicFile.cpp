@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::size_t kPage = 4096;
 // Files larger than a page image are read and written in these.
-constexpr std::size_t kLargeBuffer = std::size_t{1} << 20;
+constexpr std::size_t kPourBuffer = std::size_t{1} << 18;
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 
@@ -160,14 +160,16 @@ using Reader = std::function<std::size_t(char*, std::size_t, std::int64_t)>;
 
 // Writes what `read` gives from offset `from` on, until it gives nothing,
 // each byte passing through `sha` on its way; the offset reached.
+// The buffer is on the stack: one on the heap of each copying thread would
+// stay there after its first large file, a megabyte a thread.
 std::int64_t Pour(const Reader& read, std::int64_t from, WorkFile& out, Sha256& sha)
 {
-    std::vector<char> buffer(kLargeBuffer);
+    alignas(kPage) char buffer[kPourBuffer];
     for (std::int64_t at = from;;) {
-        const std::size_t n = read(buffer.data(), buffer.size(), at);
+        const std::size_t n = read(buffer, sizeof buffer, at);
         if (n == 0) return at;
-        sha.Update(buffer.data(), n);
-        out.WriteAll(buffer.data(), n);
+        sha.Update(buffer, n);
+        out.WriteAll(buffer, n);
         at += static_cast<std::int64_t>(n);
     }
 }

@@ -236,7 +236,7 @@ TEST_F(BackupFaultTest, AManifestThatCannotReachTheDiskLeavesTheRecordAsItWas)
         EXPECT_EQ(Record("DATE"), "01/01/2020 00:00:00") << std::strerror(err);
         EXPECT_EQ(env.prompter.ErrorReports(), 1);
 
-        ASSERT_TRUE(Run());
+        ASSERT_TRUE(Run()) << env.prompter.Last().text;
         EXPECT_NE(Record("DATE"), "01/01/2020 00:00:00");
         const auto entry = BackupManifest::OpenForReading(backup)->Entry("00000001/" + docs[0].filename);
         ASSERT_TRUE(entry);

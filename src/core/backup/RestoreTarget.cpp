@@ -54,11 +54,17 @@ std::string RestoreRefusal(const std::string& backup, const std::string& dir, co
     // The control directory is read through no link, as every other one.
     if (fs::is_symlink(ControlDir(backup), ec) || !IsPlainFile(LibDatabaseFile(backup))) return kNoLibraryCopy + backup;
     if (Beneath(dir, backup)) return kRestoreIntoBackup + dir;
+    return TargetRefusal(dir, activeLib, [&] { return IsOwnRestore(dir, backup); });
+}
+
+std::string TargetRefusal(const std::string& dir, const std::string& activeLib, const std::function<bool()>& own)
+{
+    std::error_code ec;
     const fs::file_status status = fs::status(dir, ec);
     if (!fs::exists(status)) return {};
     if (!fs::is_directory(status)) return kRestoreIntoFile + dir;
     if (!activeLib.empty() && SamePath(dir, activeLib)) return kRestoreIntoActive + dir;
-    if (IsOwnRestore(dir, backup)) return {};
+    if (own()) return {};
     if (IsPlainFile(RestoreMarkerFile(dir))) return kRestoreIntoOther + dir;
     if (fs::exists(LibDatabaseFile(dir), ec)) return kRestoreIntoLibrary + dir;
     if (!fs::is_empty(dir, ec) || ec) return kRestoreIntoNonEmpty + dir;
@@ -73,10 +79,17 @@ bool IsOwnRestore(const std::string& dir, const std::string& backup)
     return !from.empty() && SamePath(from, backup);
 }
 
-void MarkRestore(const std::string& dir, const std::string& backup)
+void MarkRestore(const std::string& dir, const std::string& backup) { MarkRestore(dir, "FROM", backup); }
+
+std::string RestoreMark(const std::string& dir, const std::string& key)
+{
+    return IniRead(RestoreMarkerFile(dir), kMarkerSection, key);
+}
+
+void MarkRestore(const std::string& dir, const std::string& key, const std::string& value)
 {
     std::string why;
-    if (!IniWriteKeys(RestoreMarkerFile(dir), kMarkerSection, {{"FROM", backup}}, &why))
+    if (!IniWrite(RestoreMarkerFile(dir), kMarkerSection, key, value, &why))
         throw TargetError("cannot mark restore: " + why, RestoreMarkerFile(dir),
                           std::make_error_code(std::errc::io_error));
 }

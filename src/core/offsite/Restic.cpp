@@ -1,0 +1,46 @@
+#include "core/offsite/Restic.h"
+
+#include "core/offsite/ChildProcess.h"
+
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+ResticRun Restic::Run(const std::vector<std::string>& args, const ResticMessage& onMessage) const
+{
+    ChildEnvironment env;
+    env.unset = {"RESTIC_PASSWORD", "RESTIC_PASSWORD_COMMAND", "RESTIC_REPOSITORY_FILE", "RESTIC_PASSWORD_FILE",
+                 "RESTIC_REPOSITORY"};
+    if (!config_.repository.empty()) env.set.emplace_back("RESTIC_REPOSITORY", config_.repository);
+    if (!config_.passwordFile.empty()) env.set.emplace_back("RESTIC_PASSWORD_FILE", config_.passwordFile);
+    std::vector<std::string> all{"--json"};
+    all.insert(all.end(), args.begin(), args.end());
+    const ChildOutcome outcome = RunChild(config_.restic, all, env, [&](const std::string& line) {
+        if (!onMessage || line.empty() || (line.front() != '{' && line.front() != '[')) return;
+        nlohmann::json message = nlohmann::json::parse(line, nullptr, false);
+        if (!message.is_discarded()) onMessage(message);
+    });
+    ResticRun run;
+    run.exitCode = outcome.exitCode;
+    if (outcome.exitCode != 0)
+        run.reason = outcome.signal ? "restic was ended by signal " + std::to_string(outcome.signal) + "."
+                                    : ResticReason(outcome.err);
+    return run;
+}
+
+std::string ResticReason(const std::string& errorOutput)
+{
+    std::istringstream lines(errorOutput);
+    std::string fatal, last;
+    for (std::string line; std::getline(lines, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (line.empty()) continue;
+        if (line.starts_with("Fatal: ") && fatal.empty()) fatal = line.substr(7);
+        last = line;
+    }
+    std::string reason = fatal.empty() ? last : fatal;
+    if (reason.empty()) return "restic failed without saying why.";
+    reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+    if (reason.back() != '.') reason += '.';
+    return reason;
+}

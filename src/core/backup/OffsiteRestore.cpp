@@ -36,7 +36,7 @@ bool PlainAbsolute(const std::string& path)
 
 } // namespace
 
-OffsiteRestore::OffsiteRestore(Prompter& prompter, OffsiteSnapshot snapshot, std::string dir, Fetch fetch)
+OffsiteRestore::OffsiteRestore(Prompter& prompter, RestoredSnapshot snapshot, std::string dir, Fetch fetch)
     : prompter_(prompter), snapshot_(std::move(snapshot)), dir_(std::move(dir)), work_(dir_ + "/" + kOffsiteWorkName),
       backup_(work_ + snapshot_.path), fetch_(std::move(fetch))
 {
@@ -69,16 +69,25 @@ bool OffsiteRestore::Run(const std::string& activeLib)
                 MarkRestore(dir_, backup_);
                 MarkRestore(dir_, kSnapshotKey, snapshot_.id);
             }
-            if (RestoreMark(dir_, kFetchedKey).empty()) {
-                // What a stopped fetch left is not known to be whole.
-                fs::remove_all(work_);
-                fs::create_directory(work_);
-                if (const std::string why = fetch_(work_); !why.empty()) return Refuse(why);
-                Fetched();
-            }
+            if (const std::string why = FetchOnce(); !why.empty()) return Refuse(why);
             return Restore(activeLib);
         },
         std::vector<ReportValue>{snapshot_.id, dir_});
+}
+
+// What a stopped fetch left is not known to be whole. Without the work
+// copy, the restore stopped after its check: its files are fetched again,
+// to be found in place. Empty when fetched, else why not.
+std::string OffsiteRestore::FetchOnce()
+{
+    const bool fetched = !RestoreMark(dir_, kFetchedKey).empty();
+    if (fetched && fs::is_directory(fs::symlink_status(work_))) return {};
+    if (fetched) MarkRestore(dir_, kFetchedKey, "");
+    fs::remove_all(work_);
+    fs::create_directory(work_);
+    if (std::string why = fetch_(work_); !why.empty()) return why;
+    Fetched();
+    return {};
 }
 
 // The fetched files on the disk before the mark says so.

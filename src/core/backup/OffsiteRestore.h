@@ -18,7 +18,7 @@ class Prompter;
 inline constexpr const char* kOffsiteWorkName = ".rezud-offsite";
 inline constexpr const char* kNoSnapshotBackup = "The snapshot holds no backup directory at ";
 
-struct OffsiteSnapshot {
+struct RestoredSnapshot {
     std::string id;   // the whole id
     std::string path; // the backup directory's absolute path in the snapshot
 };
@@ -29,7 +29,7 @@ public:
     // snapshot; empty when done, else why not, in one sentence.
     using Fetch = std::function<std::string(const std::string& into)>;
 
-    OffsiteRestore(Prompter& prompter, OffsiteSnapshot snapshot, std::string dir, Fetch fetch);
+    OffsiteRestore(Prompter& prompter, RestoredSnapshot snapshot, std::string dir, Fetch fetch);
 
     // The restore, with every refusal and failure told; false then.
     // `activeLib` is the configured library, never restored into.
@@ -46,10 +46,11 @@ private:
     bool Refuse(const std::string& text);
     bool Own() const;
     bool Restore(const std::string& activeLib);
+    std::string FetchOnce();
     void Fetched();
 
     Prompter& prompter_;
-    OffsiteSnapshot snapshot_;
+    RestoredSnapshot snapshot_;
     std::string dir_, work_, backup_;
     Fetch fetch_;
     RestoreTotals totals_;

@@ -1,8 +1,11 @@
 // rezud restore: a new library from a backup.
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
+#include "core/backup/BackupStart.h"
+#include "core/backup/BackupVerify.h"
 #include "core/backup/LibraryRestore.h"
 #include "core/backup/RestoreMismatches.h"
+#include "core/offsite/OffsiteSnapshots.h"
 #include "core/offsite/SnapshotFetch.h"
 
 #include <ostream>
@@ -46,12 +49,14 @@ int Ended(CliSession& s, bool ran, const RestoreTotals& totals, const std::strin
     return totals.Whole() ? Exit::kDone : Exit::kWarnings;
 }
 
-// The newest snapshot of the active library, else of the configured
-// backup's library, else of any.
+// "latest" is the newest snapshot of the active library, else of the
+// configured backup's library, else of any library.
 std::string LatestFilter(CliSession& s)
 {
-    (void)s;
-    return "rezud";
+    std::string library = s.App().state.gsActiveLibPath;
+    if (library.empty())
+        if (const auto record = ReadBackupRecord(ConfiguredBackupPath(s.App().state.IniPath()))) library = record->from;
+    return library.empty() ? std::string(kRezudTag) : LibraryFilter(library);
 }
 
 int RunFromOffsite(CliSession& s, const RestoreArgs& a)

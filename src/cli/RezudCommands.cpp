@@ -2,6 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
+#include "cli/OffsiteCommands.h"
 #include "core/backup/VerifySubset.h"
 #include "core/library/LibraryCheck.h"
 
@@ -190,4 +191,5 @@ void AddCommands(CLI::App& cli, RezudCommand& chosen)
     AddLibraryCommands(cli, chosen);
     AddFileCommands(cli, chosen);
     AddUserCommands(cli, chosen);
+    AddOffsiteCommands(cli, chosen);
 }

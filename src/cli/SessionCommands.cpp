@@ -5,6 +5,7 @@
 #include "core/backup/LastBackup.h"
 #include "core/library/LibSelection.h"
 #include "core/library/Library.h"
+#include "core/offsite/LastOffsite.h"
 #include "core/users/ActiveList.h"
 #include "core/users/UserMaintenance.h"
 
@@ -70,6 +71,20 @@ int RunSettings(CliSession& s, const std::optional<std::string>& mode, const std
 
 namespace {
 
+void ShowLastOffsite(CliSession& s, const std::string& backupPath)
+{
+    const LastOffsite last = LastOffsiteOf(backupPath, std::time(nullptr));
+    s.Result()["lastOffsite"] = last.push ? nlohmann::json{{"date", last.date},
+                                                           {"backupDate", last.push->recordDate},
+                                                           {"snapshot", last.push->snapshot},
+                                                           {"ageDays", last.days}}
+                                          : nlohmann::json(nullptr);
+    s.Prompter().Say(LastOffsiteLine(last));
+    const std::optional<std::string> warning = LastOffsiteWarning(last);
+    s.Result()["lastOffsiteWarning"] = warning ? nlohmann::json(*warning) : nlohmann::json(nullptr);
+    if (warning) s.Prompter().Say(*warning);
+}
+
 void ShowLastBackup(CliSession& s, const std::string& backupPath, const std::string& library)
 {
     const LastBackup last = LastBackupOf(backupPath, library, std::time(nullptr));
@@ -80,6 +95,7 @@ void ShowLastBackup(CliSession& s, const std::string& backupPath, const std::str
     const std::optional<std::string> warning = LastBackupWarning(last);
     s.Result()["lastBackupWarning"] = warning ? nlohmann::json(*warning) : nlohmann::json(nullptr);
     if (warning) s.Prompter().Say(*warning);
+    ShowLastOffsite(s, backupPath);
 }
 
 } // namespace

@@ -26,6 +26,17 @@ constexpr const char* kUnfinished = "unfinished\n";
 
 bool IsLeftover(const std::string& name) { return SpareFiles::IsSpareName(name) || IsWorkFileName(name); }
 
+std::string ReadAll(int fd, const std::string& file)
+{
+    std::string text;
+    char buffer[65536];
+    for (ssize_t n; (n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) != 0;) {
+        if (n < 0) Fail("cannot read backup lock", file);
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
 } // namespace
 
 std::string BackupLock::FileName(const std::string& backupDir) { return backupDir + "/Libbackup.lock"; }
@@ -51,12 +62,7 @@ std::unique_ptr<BackupLock> BackupLock::Take(const std::string& backupDir)
 // is a run that did not end.
 void BackupLock::Read()
 {
-    std::string text;
-    char buffer[65536];
-    for (ssize_t n; (n = ::pread(fd_, buffer, sizeof buffer, static_cast<off_t>(text.size()))) != 0;) {
-        if (n < 0) Fail("cannot read backup lock", file_);
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
+    const std::string text = ReadAll(fd_, file_);
     unfinished_ = !text.starts_with(kFinished);
     if (unfinished_) return;
     std::istringstream lines(text.substr(std::strlen(kFinished)));
@@ -107,7 +113,7 @@ std::unique_ptr<BackupReadLock> BackupReadLock::Take(const std::string& backupDi
     // Read only, so a backup on a read-only medium can be read too.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
-        if (errno == ENOENT) return std::unique_ptr<BackupReadLock>(new BackupReadLock(-1));
+        if (errno == ENOENT) return std::unique_ptr<BackupReadLock>(new BackupReadLock(file, -1));
         throw std::filesystem::filesystem_error("cannot open backup lock", file,
                                                 std::error_code(errno, std::generic_category()));
     }
@@ -118,8 +124,10 @@ std::unique_ptr<BackupReadLock> BackupReadLock::Take(const std::string& backupDi
         throw std::filesystem::filesystem_error("cannot lock backup", file,
                                                 std::error_code(err, std::generic_category()));
     }
-    return std::unique_ptr<BackupReadLock>(new BackupReadLock(fd));
+    return std::unique_ptr<BackupReadLock>(new BackupReadLock(file, fd));
 }
+
+bool BackupReadLock::LastRunUnfinished() const { return fd_ >= 0 && !ReadAll(fd_, file_).starts_with(kFinished); }
 
 BackupReadLock::~BackupReadLock()
 {

@@ -62,7 +62,12 @@ public:
     BackupReadLock(const BackupReadLock&) = delete;
     BackupReadLock& operator=(const BackupReadLock&) = delete;
 
+    // True when the last run that held the lock did not end: the backup
+    // may hold its leftovers and half its changes. Throws when unreadable.
+    bool LastRunUnfinished() const;
+
 private:
-    explicit BackupReadLock(int fd) : fd_(fd) {}
+    BackupReadLock(std::string file, int fd) : file_(std::move(file)), fd_(fd) {}
+    std::string file_;
     int fd_; // -1 when there is no lock file
 };

@@ -18,6 +18,9 @@ constexpr const char* kSchema[] = {
     "mtime_ns INTEGER NOT NULL, sha256 TEXT NOT NULL, written TEXT NOT NULL) WITHOUT ROWID",
     "CREATE TABLE IF NOT EXISTS owed (id INTEGER PRIMARY KEY, path TEXT NOT NULL, reason TEXT NOT NULL, "
     "since TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS offsite_pushes (id INTEGER PRIMARY KEY AUTOINCREMENT, snapshot TEXT NOT NULL, "
+    "time TEXT NOT NULL, record_date TEXT NOT NULL, files_new INTEGER NOT NULL, files_changed INTEGER NOT NULL, "
+    "bytes_added INTEGER NOT NULL, verified INTEGER NOT NULL)",
 };
 
 ManifestEntry EntryOf(const ResultSet& rs)
@@ -148,6 +151,27 @@ void BackupManifest::ForEachOwed(const std::function<void(const OwedDocument&)>&
 std::int64_t BackupManifest::EntryCount() { return db_->Query("SELECT count(*) AS n FROM files", {})["n"].Int(); }
 
 std::int64_t BackupManifest::OwedCount() { return db_->Query("SELECT count(*) AS n FROM owed", {})["n"].Int(); }
+
+void BackupManifest::RecordPush(const OffsitePush& p)
+{
+    Commit();
+    Change("INSERT INTO offsite_pushes (snapshot, time, record_date, files_new, files_changed, bytes_added, verified) "
+           "VALUES (?,?,?,?,?,?,?)",
+           {p.snapshot, p.time.empty() ? Now() : p.time, p.recordDate, p.filesNew, p.filesChanged, p.bytesAdded,
+            std::int64_t{p.verified}});
+    Commit();
+}
+
+std::optional<OffsitePush> BackupManifest::LastPush()
+{
+    // A manifest of an older run has no such table.
+    if (db_->Query("SELECT name FROM sqlite_master WHERE name='offsite_pushes'", {}).Eof()) return std::nullopt;
+    ResultSet rs = db_->Query("SELECT * FROM offsite_pushes ORDER BY id DESC LIMIT 1", {});
+    if (rs.Eof()) return std::nullopt;
+    return OffsitePush{rs["snapshot"].Text(),    rs["time"].Text(),         rs["record_date"].Text(),
+                       rs["files_new"].Int(),    rs["files_changed"].Int(), rs["bytes_added"].Int(),
+                       rs["verified"].Int() != 0};
+}
 
 std::string BackupManifest::Now()
 {

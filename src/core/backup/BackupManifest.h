@@ -33,6 +33,17 @@ struct OwedDocument {
     std::string since;   // first owed, "yyyy-mm-ddThh:mm:ssZ"
 };
 
+// A copy of the backup handed to the offsite repository.
+struct OffsitePush {
+    std::string snapshot;   // restic's snapshot id
+    std::string time;       // when, "yyyy-mm-ddThh:mm:ssZ"
+    std::string recordDate; // the record's date the snapshot holds
+    std::int64_t filesNew = 0;
+    std::int64_t filesChanged = 0;
+    std::int64_t bytesAdded = 0;
+    bool verified = false; // the backup verified whole before it was pushed
+};
+
 class BackupManifest {
 public:
     // The manifest of a backup directory, made when there is none.
@@ -61,6 +72,11 @@ public:
     std::vector<OwedDocument> FirstOwed(std::int64_t limit);
     std::int64_t EntryCount();
     std::int64_t OwedCount();
+
+    // Commits the push at once, on the disk when it returns.
+    void RecordPush(const OffsitePush& push);
+    // The last push booked; none when there was none.
+    std::optional<OffsitePush> LastPush();
 
     // "yyyy-mm-ddThh:mm:ssZ" of now, as the manifest writes its times.
     static std::string Now();

@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSnapshotKey = "SNAPSHOT";
 constexpr const char* kFetchedKey = "FETCHED";
 
 // An absolute path with no "." or ".." in it: below the work directory.
@@ -49,10 +48,7 @@ bool OffsiteRestore::Refuse(const std::string& text)
 }
 
 // The unfinished restore of this very snapshot.
-bool OffsiteRestore::Own() const
-{
-    return IsOwnRestore(dir_, backup_) && RestoreMark(dir_, kSnapshotKey) == snapshot_.id;
-}
+bool OffsiteRestore::Own() const { return IsOwnRestore(dir_, backup_) && MarkedSnapshot(dir_) == snapshot_.id; }
 
 bool OffsiteRestore::Run(const std::string& activeLib)
 {
@@ -65,10 +61,7 @@ bool OffsiteRestore::Run(const std::string& activeLib)
             const auto held = RestoreLock::Take(dir_);
             if (!held) return Refuse(kRestoreRunning + dir_);
             if (const std::string r = refusal(); !r.empty()) return Refuse(r);
-            if (!Own()) {
-                MarkRestore(dir_, backup_);
-                MarkRestore(dir_, kSnapshotKey, snapshot_.id);
-            }
+            if (!Own()) MarkRestore(dir_, backup_, snapshot_.id);
             if (const std::string why = FetchOnce(); !why.empty()) return Refuse(why);
             return Restore(activeLib);
         },
@@ -82,23 +75,22 @@ std::string OffsiteRestore::FetchOnce()
 {
     const bool fetched = !RestoreMark(dir_, kFetchedKey).empty();
     if (fetched && fs::is_directory(fs::symlink_status(work_))) return {};
-    if (fetched) MarkRestore(dir_, kFetchedKey, "");
+    if (fetched) SetRestoreMark(dir_, kFetchedKey, "");
     fs::remove_all(work_);
     fs::create_directory(work_);
-    if (std::string why = fetch_(work_); !why.empty()) return why;
-    Fetched();
-    return {};
-}
-
-// The fetched files on the disk before the mark says so.
-void OffsiteRestore::Fetched()
-{
+    // Opened before the fetch writes: the flush then reports every
+    // write-back error of the fetch's files.
     const int fd = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) Fail("cannot open work directory", work_, errno);
-    const int err = FileSystemFlush::SyncFileSystem(fd);
-    ::close(fd);
-    if (err != 0) Fail("cannot flush work directory", work_, err);
-    MarkRestore(dir_, kFetchedKey, "1");
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (std::string why = fetch_(work_); !why.empty()) return why;
+    // On the disk before the mark says so.
+    if (const int err = FileSystemFlush::SyncFileSystem(fd); err != 0) Fail("cannot flush work directory", work_, err);
+    SetRestoreMark(dir_, kFetchedKey, "1");
+    return {};
 }
 
 bool OffsiteRestore::Restore(const std::string& activeLib)

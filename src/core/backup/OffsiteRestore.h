@@ -47,7 +47,6 @@ private:
     bool Own() const;
     bool Restore(const std::string& activeLib);
     std::string FetchOnce();
-    void Fetched();
 
     Prompter& prompter_;
     RestoredSnapshot snapshot_;

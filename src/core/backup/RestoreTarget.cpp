@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kMarkerSection = "RESTORE";
+constexpr const char* kSnapshotKey = "SNAPSHOT";
 
 bool SamePath(const std::string& a, const std::string& b)
 {
@@ -79,14 +80,24 @@ bool IsOwnRestore(const std::string& dir, const std::string& backup)
     return !from.empty() && SamePath(from, backup);
 }
 
-void MarkRestore(const std::string& dir, const std::string& backup) { MarkRestore(dir, "FROM", backup); }
+void MarkRestore(const std::string& dir, const std::string& backup, const std::string& snapshot)
+{
+    std::vector<std::pair<std::string, std::string>> keys{{"FROM", backup}};
+    if (!snapshot.empty()) keys.emplace_back(kSnapshotKey, snapshot);
+    std::string why;
+    if (!IniWriteKeys(RestoreMarkerFile(dir), kMarkerSection, keys, &why))
+        throw TargetError("cannot mark restore: " + why, RestoreMarkerFile(dir),
+                          std::make_error_code(std::errc::io_error));
+}
+
+std::string MarkedSnapshot(const std::string& dir) { return RestoreMark(dir, kSnapshotKey); }
 
 std::string RestoreMark(const std::string& dir, const std::string& key)
 {
     return IniRead(RestoreMarkerFile(dir), kMarkerSection, key);
 }
 
-void MarkRestore(const std::string& dir, const std::string& key, const std::string& value)
+void SetRestoreMark(const std::string& dir, const std::string& key, const std::string& value)
 {
     std::string why;
     if (!IniWrite(RestoreMarkerFile(dir), kMarkerSection, key, value, &why))

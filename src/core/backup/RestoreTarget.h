@@ -34,9 +34,11 @@ std::string RestoreMarkerFile(const std::string& dir);
 bool IsOwnRestore(const std::string& dir, const std::string& backup);
 // Marks the restore in `dir` before anything else is written there. Throws
 // TargetError.
-void MarkRestore(const std::string& dir, const std::string& backup);
+// `snapshot`: the offsite snapshot the backup was fetched from, if any.
+void MarkRestore(const std::string& dir, const std::string& backup, const std::string& snapshot = {});
+std::string MarkedSnapshot(const std::string& dir);
 // Another key of the marker, and its value (empty when it has none).
-void MarkRestore(const std::string& dir, const std::string& key, const std::string& value);
+void SetRestoreMark(const std::string& dir, const std::string& key, const std::string& value);
 std::string RestoreMark(const std::string& dir, const std::string& key);
 // Ends the restore: the marker goes, flushed. Throws TargetError.
 void UnmarkRestore(const std::string& dir);

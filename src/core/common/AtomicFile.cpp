@@ -20,7 +20,6 @@ namespace {
 constexpr std::size_t kPage = 4096;
 // Files larger than a page image are read and written in these.
 constexpr std::size_t kLargeBuffer = std::size_t{1} << 20;
-constexpr std::string_view kWorkSuffix = ".rztmp";
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 class SpareFiles;
 
@@ -34,6 +35,8 @@ struct PendingCopy {
     bool moved = false;
 };
 
+// The end of a work file's name.
+inline constexpr std::string_view kWorkSuffix = ".rztmp";
 // Name of the work file used beside `target` (hidden, so listings skip it).
 std::filesystem::path WorkFileFor(const std::filesystem::path& target);
 // Whether a file name is one that WorkFileFor gives.

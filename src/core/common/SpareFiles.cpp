@@ -12,8 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kSparePrefix = ".rzspare-";
-
 // Only what a copy of this program would be: a plain file of this user,
 // readable by no more than 0644 allows, with no other name.
 bool Reusable(const struct stat& st, uid_t user)

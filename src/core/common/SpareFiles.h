@@ -17,10 +17,14 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include <sys/stat.h>
+
+// The start of a spare's name.
+inline constexpr std::string_view kSparePrefix = ".rzspare-";
 
 class SpareFiles {
 public:

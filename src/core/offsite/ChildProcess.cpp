@@ -78,14 +78,30 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     ::_exit(127);
 }
 
-// Reads both pipes to their ends: lines of `out` to `onLine`, `err` kept.
-void Drain(int out, int err, const LineHandler& onLine, std::string& errText)
+struct Handlers {
+    const LineHandler& onLine;
+    const LineHandler& onErrLine;
+    const std::function<bool()>& stop;
+};
+
+// Passes on the whole lines gathered in `pending`.
+void Lines(std::string& pending, const LineHandler& handler)
 {
-    std::string pending;
+    for (std::size_t nl; (nl = pending.find('\n')) != std::string::npos; pending.erase(0, nl + 1))
+        if (handler) handler(pending.substr(0, nl));
+}
+
+// Reads both pipes to their ends: lines to the handlers, the error output
+// kept. False when `stop` said to stop.
+bool Drain(int out, int err, const Handlers& h, std::string& errText)
+{
+    std::string pending, pendingErr;
     pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
     char buffer[65536];
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        if (::poll(fds, 2, -1) < 0) {
+        if (h.stop && h.stop()) return false;
+        const int ready = ::poll(fds, 2, 250);
+        if (ready < 0) {
             if (errno == EINTR) continue;
             Fail("cannot wait for restic's output", errno);
         }
@@ -101,14 +117,16 @@ void Drain(int out, int err, const LineHandler& onLine, std::string& errText)
             if (&p == &fds[1]) {
                 errText.append(buffer, static_cast<std::size_t>(n));
                 if (errText.size() > kErrKept) errText.erase(0, errText.size() - kErrKept);
+                pendingErr.append(buffer, static_cast<std::size_t>(n));
+                Lines(pendingErr, h.onErrLine);
                 continue;
             }
             pending.append(buffer, static_cast<std::size_t>(n));
-            for (std::size_t nl; (nl = pending.find('\n')) != std::string::npos; pending.erase(0, nl + 1))
-                if (onLine) onLine(pending.substr(0, nl));
+            Lines(pending, h.onLine);
         }
     }
-    if (!pending.empty() && onLine) onLine(pending);
+    if (!pending.empty() && h.onLine) h.onLine(pending);
+    return true;
 }
 
 ChildOutcome Wait(pid_t pid)
@@ -125,7 +143,7 @@ ChildOutcome Wait(pid_t pid)
 } // namespace
 
 ChildOutcome RunChild(const std::string& program, const std::vector<std::string>& args, const ChildEnvironment& env,
-                      const LineHandler& onLine)
+                      const LineHandler& onLine, const LineHandler& onErrLine, const std::function<bool()>& stop)
 {
     std::vector<std::string> argTexts{program};
     argTexts.insert(argTexts.end(), args.begin(), args.end());
@@ -146,7 +164,7 @@ ChildOutcome RunChild(const std::string& program, const std::vector<std::string>
     reportWrite.Close();
     std::string errText;
     try {
-        Drain(outRead.fd, errRead.fd, onLine, errText);
+        if (!Drain(outRead.fd, errRead.fd, {onLine, onErrLine, stop}, errText)) ::kill(pid, SIGKILL);
     } catch (...) {
         ::kill(pid, SIGKILL);
         Wait(pid);

@@ -22,10 +22,13 @@ struct ChildOutcome {
 using LineHandler = std::function<void(const std::string& line)>;
 
 // Runs `program` (a path) with `args` and this process's environment
-// changed as `env` says; each line of its standard output goes to `onLine`.
+// changed as `env` says; each line of its standard output goes to `onLine`,
+// each of its error output to `onErrLine`. When `stop` (asked at each line
+// and every quarter second) says so, the child is killed.
 // Throws AppError (with the errno) when it cannot be started or read.
 ChildOutcome RunChild(const std::string& program, const std::vector<std::string>& args, const ChildEnvironment& env,
-                      const LineHandler& onLine);
+                      const LineHandler& onLine, const LineHandler& onErrLine = {},
+                      const std::function<bool()>& stop = {});
 
 // The executable `name` on `path` (a PATH value), or empty.
 std::string FindOnPath(const std::string& name, const std::string& path);

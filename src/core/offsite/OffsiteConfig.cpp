@@ -45,6 +45,7 @@ OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, c
         return setup;
     }
     config.keep = *keep;
+    config.giveUpSeconds = given.giveUpSeconds;
     config.repository = FirstOf(given.repo, env, "RESTIC_REPOSITORY", iniFile, "Repository");
     if (config.repository.empty() && needRepo) {
         setup.problem = "No offsite repository is set: give --repo, set RESTIC_REPOSITORY, "

@@ -16,6 +16,7 @@ struct OffsiteOptions {
     std::string restic;
     std::string repo;
     std::string passwordFile;
+    int giveUpSeconds = 0;
 };
 
 struct OffsiteConfig {
@@ -23,6 +24,9 @@ struct OffsiteConfig {
     std::string repository;        // as restic takes it: a path, rest:URL, sftp:..., s3:...
     std::string passwordFile;      // the file restic reads the password from
     std::vector<std::string> keep; // the retention options of forget
+    // How long restic may retry a repository that stopped answering before
+    // it is ended; 0 leaves it to restic's own retries (minutes).
+    int giveUpSeconds = 0;
 };
 
 using EnvLookup = std::function<std::optional<std::string>(const std::string& name)>;

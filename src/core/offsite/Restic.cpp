@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
+#include <optional>
 #include <sstream>
 
 ResticRun Restic::Run(const std::vector<std::string>& args, const ResticMessage& onMessage) const
@@ -15,17 +17,45 @@ ResticRun Restic::Run(const std::vector<std::string>& args, const ResticMessage&
     if (!config_.passwordFile.empty()) env.set.emplace_back("RESTIC_PASSWORD_FILE", config_.passwordFile);
     std::vector<std::string> all{"--json"};
     all.insert(all.end(), args.begin(), args.end());
-    const ChildOutcome outcome = RunChild(config_.restic, all, env, [&](const std::string& line) {
-        if (!onMessage || line.empty() || (line.front() != '{' && line.front() != '[')) return;
-        nlohmann::json message = nlohmann::json::parse(line, nullptr, false);
-        if (!message.is_discarded()) onMessage(message);
-    });
+    // restic retries a repository that stopped answering, saying so each time.
+    std::optional<std::chrono::steady_clock::time_point> retrying;
+    std::string lastRetry;
+    const auto onErrLine = [&](const std::string& line) {
+        if (line.find("retrying after") == std::string::npos) return;
+        if (!retrying) retrying = std::chrono::steady_clock::now();
+        lastRetry = line;
+    };
+    const auto giveUp = [&] {
+        return config_.giveUpSeconds > 0 && retrying &&
+               std::chrono::steady_clock::now() - *retrying > std::chrono::seconds(config_.giveUpSeconds);
+    };
+    const ChildOutcome outcome = RunChild(
+        config_.restic, all, env,
+        [&](const std::string& line) {
+            if (!onMessage || line.empty() || (line.front() != '{' && line.front() != '[')) return;
+            nlohmann::json message = nlohmann::json::parse(line, nullptr, false);
+            if (!message.is_discarded()) onMessage(message);
+        },
+        onErrLine, giveUp);
     ResticRun run;
     run.exitCode = outcome.exitCode;
-    if (outcome.exitCode != 0)
+    run.errorOutput = outcome.err;
+    if (outcome.exitCode == 0) return run;
+    if (giveUp())
+        run.reason = "The repository did not answer for " + std::to_string(config_.giveUpSeconds) + " seconds (" +
+                     lastRetry.substr(lastRetry.rfind(": ") + 2) + ").";
+    else
         run.reason = outcome.signal ? "restic was ended by signal " + std::to_string(outcome.signal) + "."
                                     : ResticReason(outcome.err);
     return run;
+}
+
+ResticRun Restic::RunUnlocking(const std::vector<std::string>& args, const ResticMessage& onMessage) const
+{
+    ResticRun run = Run(args, onMessage);
+    if (run.Done() || run.errorOutput.find("already locked") == std::string::npos) return run;
+    if (!Run({"unlock"}).Done()) return run;
+    return Run(args, onMessage);
 }
 
 std::string ResticReason(const std::string& errorOutput)

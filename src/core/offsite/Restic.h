@@ -14,7 +14,8 @@
 
 struct ResticRun {
     int exitCode = -1;
-    std::string reason; // restic's own reason for a failure, in one sentence
+    std::string reason;      // restic's own reason for a failure, in one sentence
+    std::string errorOutput; // all it wrote there, the last 64 KiB
     bool Done() const { return exitCode == 0; }
 };
 
@@ -28,6 +29,10 @@ public:
     // restic --json with `args`; each JSON value it prints goes to `onMessage`
     // (other lines are skipped). Throws AppError when it cannot be run.
     ResticRun Run(const std::vector<std::string>& args, const ResticMessage& onMessage = {}) const;
+    // The same, but when the repository was locked, restic's unlock (which
+    // removes only the stale locks: of a dead process of this host, or
+    // too old) and one more try. A live lock stays and the run fails.
+    ResticRun RunUnlocking(const std::vector<std::string>& args, const ResticMessage& onMessage = {}) const;
 
 private:
     OffsiteConfig config_;

@@ -1,12 +1,12 @@
 #include "core/offsite/SnapshotFetch.h"
 
+#include "core/offsite/OffsiteSnapshots.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 
 namespace {
-
-constexpr const char* kRezud = "rezud";
 
 bool HasTag(const nlohmann::json& snapshot, const std::string& tag)
 {
@@ -22,7 +22,7 @@ SnapshotFound FindSnapshot(const Restic& restic, const std::string& wanted, cons
     if (wanted == "latest") args.insert(args.end(), {"--tag", tagFilter});
     args.push_back(wanted);
     nlohmann::json found = nlohmann::json::array();
-    const ResticRun run = restic.Run(args, [&](const nlohmann::json& message) {
+    const ResticRun run = restic.RunUnlocking(args, [&](const nlohmann::json& message) {
         if (message.is_array()) found = message;
     });
     if (!run.Done()) return {std::nullopt, run.reason};
@@ -30,7 +30,7 @@ SnapshotFound FindSnapshot(const Restic& restic, const std::string& wanted, cons
     if (found.size() != 1 || !found[0].is_object()) return {std::nullopt, kNoSuchSnapshot + wanted};
     const nlohmann::json& s = found[0];
     const nlohmann::json paths = s.value("paths", nlohmann::json::array());
-    if (!HasTag(s, kRezud) || paths.size() != 1 || !paths[0].is_string())
+    if (!HasTag(s, kRezudTag) || paths.size() != 1 || !paths[0].is_string())
         return {std::nullopt, kNoSuchSnapshot + wanted};
     return {RestoredSnapshot{s.value("id", std::string()), paths[0].get<std::string>()}, {}};
 }
@@ -38,7 +38,7 @@ SnapshotFound FindSnapshot(const Restic& restic, const std::string& wanted, cons
 OffsiteRestore::Fetch FetchSnapshot(const Restic& restic, const std::string& id)
 {
     return [&restic, id](const std::string& into) {
-        const ResticRun run = restic.Run({"restore", id, "--target", into});
+        const ResticRun run = restic.RunUnlocking({"restore", id, "--target", into});
         return run.Done() ? std::string() : kNotFetched + run.reason;
     };
 }

@@ -5,6 +5,7 @@
 #include "core/base/MyErrHandler.h"
 #include "core/library/LibSelection.h"
 #include "core/library/Library.h"
+#include "core/offsite/LastOffsite.h"
 #include "core/users/InitialPassword.h"
 #include "gui/app/ConsoleCommands.h"
 
@@ -162,6 +163,9 @@ void LibAdminMain::ShowLastBackup()
     const LastBackup last = LastBackupOf(backupPath, shownLibPath_, std::time(nullptr));
     std::string text = LastBackupLine(last);
     if (const auto warning = LastBackupWarning(last)) text += "\n" + *warning;
+    const LastOffsite offsite = LastOffsiteOf(backupPath, std::time(nullptr));
+    text += "\n" + LastOffsiteLine(offsite);
+    if (const auto warning = LastOffsiteWarning(offsite)) text += "\n" + *warning;
     lbLastBackup_->setText(QString::fromStdString(text));
 }
 

@@ -160,8 +160,14 @@ TEST_F(OffsiteRestoreTest, AFailedFetchIsToldAndAnotherSnapshotsRestoreIsNeverGo
         return std::string();
     }));
     EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kNoSnapshotBackup + backup});
-    env.prompter.Clear();
+    // A fetch whose flush fails is not taken: the next run fetches again.
     fs::remove_all(dir);
+    faults::FailFlushes(EIO);
+    EXPECT_FALSE(Restore(Fetch()));
+    faults::Clear();
+    EXPECT_EQ(env.prompter.ErrorReports(), 1);
+    env.prompter.Clear();
     ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_EQ(fetches, 2);
     SameAsBackup();
 }

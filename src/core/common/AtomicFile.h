@@ -29,9 +29,9 @@ struct PendingCopy {
     std::filesystem::path work, target;
     CopiedContent content;
     std::int64_t tag = 0; // the caller's, carried along
-    // The work file is the source itself, moved into place rather than
-    // copied: it is never deleted, so a failed move leaves it to be moved
-    // again.
+    // The work file is the source itself, on the disk already, moved into
+    // place rather than copied: it is never deleted, so a failed move
+    // leaves it to be moved again.
     bool moved = false;
 };
 
@@ -59,7 +59,8 @@ CopiedContent CopyFileAtomic(const std::filesystem::path& source, const std::fil
 PendingCopy WriteCopy(const std::filesystem::path& source, const std::filesystem::path& target, SpareFiles& spares);
 // The first half of a move into place on the same file system, to take
 // the target's name through InstallCopy: the source's content read through
-// the digest, and its time. The source must be a plain file, not a link.
+// the digest, and its time. The source must be a plain file, not a link,
+// and on the disk already.
 // Throws on failure.
 PendingCopy ReadForMove(const std::filesystem::path& source, const std::filesystem::path& target);
 // The second half, once the work file is on the disk: it takes the

@@ -1,6 +1,8 @@
 #pragma once
 // The commands of rezud; each returns its exit code. The options each takes
 // are filled by the argument parser (Rezud.cpp).
+#include "core/offsite/OffsiteConfig.h"
+
 #include <optional>
 #include <string>
 
@@ -53,7 +55,13 @@ int RunSessionsList(CliSession& s);
 int RunSessionsRemove(CliSession& s, const std::string& login);
 
 int RunCheck(CliSession& s, const CheckOptions& options);
-int RunRestore(CliSession& s, const std::string& backup, const std::string& dir, bool select);
+struct RestoreArgs {
+    std::string backup, dir;
+    bool select = false;
+    std::string snapshot; // --from-offsite: a snapshot id or "latest"; no BACKUP then
+    OffsiteOptions offsite;
+};
+int RunRestore(CliSession& s, const RestoreArgs& a);
 
 struct VerifyArgs {
     std::string backup; // the configured backup path when empty

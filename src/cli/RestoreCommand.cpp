@@ -1,9 +1,13 @@
 // rezud restore: a new library from a backup.
 #include "cli/CliSession.h"
 #include "cli/Commands.h"
+#include "core/backup/BackupStart.h"
+#include "core/backup/BackupVerify.h"
 #include "core/backup/LibraryRestore.h"
 #include "core/backup/RestoreMismatches.h"
 #include "core/common/Text.h"
+#include "core/offsite/OffsiteSnapshots.h"
+#include "core/offsite/SnapshotFetch.h"
 
 #include <ostream>
 
@@ -27,30 +31,73 @@ void Totals(CliSession& s, const RestoreTotals& t, const std::string& backup, co
     r["unreadable"] = Named(t.unreadable);
 }
 
+std::function<void(std::int64_t)> Progress(CliSession& s)
+{
+    if (!s.ShowsProgress()) return {};
+    return [&s](std::int64_t done) {
+        if (done % 256 == 0) s.Io().err << "\rFiles restored: " << done << std::flush;
+    };
+}
+
+// The restore's report, the selection asked for, and the exit code.
+int Ended(CliSession& s, bool ran, const RestoreTotals& totals, const std::string& report, const RestoreArgs& a)
+{
+    if (!ran) return Exit::kFailed;
+    s.Prompter().Say(report);
+    if (a.select) {
+        if (const int code = RunSelect(s, a.dir, std::nullopt); code != Exit::kDone) return code;
+    }
+    if (totals.Whole()) return Exit::kDone;
+    s.Warn("the library is not as the backup has it: " + CountOf(totals.mismatches.count, "mismatch", "mismatches") +
+           ", " + CountOf(totals.missing.count, "missing file", "missing files") + ", " +
+           CountOf(totals.refused.count, "refused document") + ", " + CountOf(totals.unreadable.count, "unreadable file"));
+    return Exit::kWarnings;
+}
+
+// "latest" is the newest snapshot of the active library, else of the
+// configured backup's library, else of any library.
+std::string LatestFilter(CliSession& s)
+{
+    std::string library = s.App().state.gsActiveLibPath;
+    if (library.empty())
+        if (const auto record = ReadBackupRecord(ConfiguredBackupPath(s.App().state.settings))) library = record->from;
+    return library.empty() ? std::string(kRezudTag) : LibraryFilter(library);
+}
+
+int RunFromOffsite(CliSession& s, const RestoreArgs& a)
+{
+    const OffsiteSetup setup = ResolveOffsite(a.offsite, s.Io().env, s.App().state.settings);
+    if (!setup.config) {
+        s.Prompter().Tell(setup.problem, MsgIcon::Critical);
+        return Exit::kFailed;
+    }
+    const Restic restic(*setup.config);
+    const SnapshotFound found = FindSnapshot(restic, a.snapshot, LatestFilter(s));
+    if (!found.snapshot) {
+        s.Prompter().Tell(found.problem, MsgIcon::Critical);
+        return Exit::kFailed;
+    }
+    s.Result()["snapshot"] = found.snapshot->id;
+    if (s.ShowsProgress()) s.Io().err << "Fetching snapshot " << found.snapshot->id.substr(0, 8) << " ..." << std::endl;
+    OffsiteRestore restore(s.Prompter(), *found.snapshot, a.dir, FetchSnapshot(restic, found.snapshot->id));
+    restore.onDone = Progress(s);
+    const bool ran = restore.Run(s.App().state.gsActiveLibPath);
+    if (s.ShowsProgress()) s.Io().err << '\n';
+    Totals(s, restore.Totals(), "snapshot " + found.snapshot->id, a.dir);
+    return Ended(s, ran, restore.Totals(), restore.ReportText(), a);
+}
+
 } // namespace
 
-int RunRestore(CliSession& s, const std::string& backup, const std::string& dir, bool select)
+int RunRestore(CliSession& s, const RestoreArgs& a)
 {
     // The active library, of --library or of the settings file, is never restored into.
     s.LoadLibrary(false);
-    std::ostream& err = s.Io().err;
-    const bool progress = s.ShowsProgress();
-    LibraryRestore restore(s.Prompter(), backup, dir);
-    restore.onDone = [&](std::int64_t done) {
-        if (progress && done % 256 == 0) err << "\rFiles restored: " << done << std::flush;
-    };
+    if (!a.snapshot.empty()) return RunFromOffsite(s, a);
+    LibraryRestore restore(s.Prompter(), a.backup, a.dir);
+    restore.onDone = Progress(s);
     const bool ran = restore.Run(s.App().state.gsActiveLibPath);
-    if (progress) err << '\n';
-    Totals(s, restore.Totals(), backup, dir);
-    if (!ran) return Exit::kFailed;
-    s.Prompter().Say(restore.ReportText());
-    if (select) {
-        if (const int code = RunSelect(s, dir, std::nullopt); code != Exit::kDone) return code;
-    }
-    const RestoreTotals& t = restore.Totals();
-    if (t.Whole()) return Exit::kDone;
-    s.Warn("the library is not as the backup has it: " + CountOf(t.mismatches.count, "mismatch", "mismatches") + ", " +
-           CountOf(t.missing.count, "missing file", "missing files") + ", " +
-           CountOf(t.refused.count, "refused document") + ", " + CountOf(t.unreadable.count, "unreadable file"));
-    return Exit::kWarnings;
+    if (s.ShowsProgress()) s.Io().err << '\n';
+    Totals(s, restore.Totals(), a.backup, a.dir);
+    return Ended(s, ran, restore.Totals(), restore.ReportText(), a);
 }

@@ -157,20 +157,35 @@ void AddFileCommands(CLI::App& cli, RezudCommand& chosen)
                      "Create the backup directory when it does not exist (without it, a missing one, as an "
                      "unmounted drive leaves, is refused)");
     backup->add_flag("--stats", ba->stats, "Walk the library for its statistics first and print them");
-    struct RestoreArgs {
-        std::string backup, dir;
-        bool select = false;
-    };
     auto re = Values<RestoreArgs>();
-    CLI::App* restore = Command(cli, chosen, "restore", "Restore BACKUP as a new library in DIR", [re] {
-        return Runner([re](CliSession& s) { return RunRestore(s, re->backup, re->dir, re->select); });
-    });
-    restore->footer("DIR must be new or empty; the same command run again after a stop goes on where it stopped.\n"
-                    "Every file is checked against the backup's manifest while it is copied; a file unlike it is\n"
-                    "restored all the same and listed in DIR/restore-mismatches.txt.\n");
-    restore->add_option("BACKUP", re->backup, "The backup directory")->required()->transform(AbsolutePath());
-    restore->add_option("DIR", re->dir, "Where the library goes")->required()->transform(AbsolutePath());
+    CLI::App* restore = cli.add_subcommand(
+        "restore", "Restore BACKUP, or a snapshot of the offsite repository, as a new library in DIR");
+    restore->footer(
+        "DIR must be new or empty; the same command run again after a stop goes on where it stopped.\n"
+        "Every file is checked against the backup's manifest while it is copied; a file unlike it is\n"
+        "restored all the same and listed in DIR/restore-mismatches.txt.\n"
+        "restore --from-offsite SNAPSHOT DIR: restic restores the snapshot (an id, or latest: the newest of\n"
+        "the active library, else of the configured backup's library) into DIR/.rezud-offsite, and its files\n"
+        "are checked and moved into place; the repository as for offsite.\n");
+    restore->add_option("BACKUP", re->backup, "The backup directory")->transform(AbsolutePath());
+    restore->add_option("DIR", re->dir, "Where the library goes")->transform(AbsolutePath());
     restore->add_flag("--select", re->select, "Then make DIR the active library, as select does");
+    CLI::Option* offsite =
+        restore->add_option("--from-offsite", re->snapshot, "Restore this snapshot (or latest) instead of BACKUP")
+            ->type_name("SNAPSHOT");
+    restore->add_option("--restic", re->offsite.restic, "The restic program (default: restic on PATH)")->needs(offsite);
+    restore->add_option("--repo", re->offsite.repo, "The restic repository")->needs(offsite);
+    restore->add_option("--repo-password-file", re->offsite.passwordFile, "The file holding its password")
+        ->needs(offsite);
+    restore->callback([&chosen, re] {
+        // With a snapshot, the one path given is DIR.
+        if (!re->snapshot.empty() && re->dir.empty()) std::swap(re->backup, re->dir);
+        if (re->dir.empty()) throw CLI::RequiredError("DIR");
+        if (!re->snapshot.empty() && !re->backup.empty())
+            throw CLI::ValidationError("BACKUP", "--from-offsite takes DIR alone");
+        if (re->snapshot.empty() && re->backup.empty()) throw CLI::RequiredError("BACKUP");
+        chosen = {"restore", [re](CliSession& s) { return RunRestore(s, *re); }};
+    });
     AddVerifyCommand(cli, chosen);
     AddNightlyCommand(cli, chosen);
     Command(cli, chosen, "compact", "Compact and repair both databases", [] { return Runner(RunCompact); });

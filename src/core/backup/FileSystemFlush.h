@@ -4,7 +4,9 @@
 // done. A helper thread flushes the file system once a batch of written
 // copies has gathered; a second one installs a batch only when its flush
 // succeeded, while the first flushes the next batch. The walk goes on
-// meanwhile.
+// meanwhile. Files moved into place are on the disk already: a batch of
+// them is installed without a flush, and only the last flush covers their
+// names.
 //
 // The flushes use one descriptor per file system, opened before the first
 // write there, so each write-back error of the run is reported to exactly

@@ -44,10 +44,13 @@ bool AlreadyThere(const std::string& target, const struct stat& source)
 
 } // namespace
 
-LibraryRestore::LibraryRestore(Prompter& prompter, std::string backup, std::string dir)
-    : copyFile([this](const fs::path& s, const fs::path& t) { return WriteCopy(s, t, *spares_); }), prompter_(prompter),
-      backup_(std::move(backup)), dir_(std::move(dir))
+LibraryRestore::LibraryRestore(Prompter& prompter, std::string backup, std::string dir, Files files)
+    : prompter_(prompter), backup_(std::move(backup)), dir_(std::move(dir)), files_(files)
 {
+    if (files_ == Files::Moved)
+        copyFile = ReadForMove;
+    else
+        copyFile = [this](const fs::path& s, const fs::path& t) { return WriteCopy(s, t, *spares_); };
 }
 
 // The members end in the order the restore needs: copies, installs, spares.
@@ -61,10 +64,10 @@ bool LibraryRestore::Refuse(const std::string& text)
     return false;
 }
 
-bool LibraryRestore::Run(const std::string& activeLib)
+bool LibraryRestore::Run(const std::string& activeLib, bool dirLocked)
 {
     // Told before anything is made; checked again under the lock.
-    if (const std::string refusal = RestoreRefusal(backup_, dir_, activeLib); !refusal.empty()) return Refuse(refusal);
+    if (const std::string refusal = Refusal(activeLib); !refusal.empty()) return Refuse(refusal);
     return Trapped(
         prompter_, "LibraryRestore.Run(backup,dir)",
         [&] {
@@ -72,14 +75,15 @@ bool LibraryRestore::Run(const std::string& activeLib)
             // other restore writes where this one does.
             const auto lock = BackupReadLock::Take(backup_);
             if (!lock) return Refuse(kRestoreBackupBusy);
-            const auto held = RestoreLock::Take(dir_);
-            if (!held) return Refuse(kRestoreRunning + dir_);
-            if (const std::string refusal = RestoreRefusal(backup_, dir_, activeLib); !refusal.empty())
-                return Refuse(refusal);
+            std::unique_ptr<RestoreLock> held;
+            if (!dirLocked && !(held = RestoreLock::Take(dir_))) return Refuse(kRestoreRunning + dir_);
+            if (const std::string refusal = Refusal(activeLib); !refusal.empty()) return Refuse(refusal);
             Start();
             CopyFiles();
             End();
             if (!Checked()) return false;
+            manifest_.reset(); // nothing of the backup stays open
+            if (onChecked) onChecked();
             UnmarkRestore(dir_);
             return true;
         },
@@ -116,19 +120,41 @@ void LibraryRestore::End()
     if (mismatches_) totals_.mismatches = mismatches_->Listed();
 }
 
+// Moved files go in after the rows were read: the database copy read goes
+// last, and one moved by a stopped run is read in the library.
 void LibraryRestore::CopyFiles()
 {
-    CopyFile("00000000", "LIB.MDE", "00000000/LIB.MDE");
-    CopyFile("00000000", "CTRL.MDE", "00000000/CTRL.MDE");
-    Connection lib;
-    lib.Open(LibDatabaseFile(backup_), Connection::Mode::ReadOnly);
-    ForEachDocumentRow(lib, [&](const DocumentRow& row) {
-        if (!IsSafeDocumentPath(row.location, row.filename)) return totals_.refused.Add(row.Named());
-        CopyFile(row.location, row.filename, row.Named(), row.dueWhenChanged);
-    });
+    const bool moved = files_ == Files::Moved;
+    if (!moved) CopyDatabases();
+    {
+        Connection lib;
+        lib.Open(LibDatabaseFile(DatabasesMoved() ? dir_ : backup_), Connection::Mode::ReadOnly);
+        ForEachDocumentRow(lib, [&](const DocumentRow& row) {
+            if (!IsSafeDocumentPath(row.location, row.filename)) return totals_.refused.Add(row.Named());
+            CopyFile(row.location, row.filename, row.Named(), row.dueWhenChanged);
+        });
+    }
+    if (moved) CopyDatabases();
     Collect(pool_->Drain());
     flush_->Finish();
     CollectInstalled();
+}
+
+void LibraryRestore::CopyDatabases()
+{
+    CopyFile("00000000", "LIB.MDE", "00000000/LIB.MDE");
+    CopyFile("00000000", "CTRL.MDE", "00000000/CTRL.MDE");
+}
+
+bool LibraryRestore::DatabasesMoved() const
+{
+    return files_ == Files::Moved && !IsPlainFile(LibDatabaseFile(backup_)) && IsPlainFile(LibDatabaseFile(dir_));
+}
+
+std::string LibraryRestore::Refusal(const std::string& activeLib) const
+{
+    if (DatabasesMoved() && IsOwnRestore(dir_, backup_)) return TargetRefusal(dir_, activeLib, [] { return true; });
+    return RestoreRefusal(backup_, dir_, activeLib);
 }
 
 // The backup's file is read only when it is a plain file reached through
@@ -141,18 +167,24 @@ void LibraryRestore::CopyFile(const std::string& location, const std::string& fi
     const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
     struct stat st {};
     if (::lstat(source.c_str(), &st) != 0) {
+        if (errno == ENOENT && files_ == Files::Moved && IsPlainFile(target)) return Skipped(relative);
         if (errno == ENOENT || errno == ENOTDIR) return (due ? totals_.missing : totals_.notDue).Add(named);
         return totals_.unreadable.Add(named + ": " + std::strerror(errno));
     }
     if (!S_ISREG(st.st_mode)) return totals_.refused.Add(named);
-    if (AlreadyThere(target, st)) {
-        ++totals_.skipped;
-        if (!Expected(relative)) ++totals_.unchecked;
-        return Done();
-    }
+    if (AlreadyThere(target, st)) return Skipped(relative);
     if (!dirs_->TargetReady(location)) return totals_.refused.Add(named);
     Collect(pool_->Submit({source, target}));
     CollectInstalled();
+}
+
+// Restored by a stopped run: checked then, its mismatch listed before it
+// took its name.
+void LibraryRestore::Skipped(const std::string& relative)
+{
+    ++totals_.skipped;
+    if (!Expected(relative)) ++totals_.unchecked;
+    Done();
 }
 
 // The file the check expects: one that CopyFile copies.

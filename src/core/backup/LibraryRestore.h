@@ -31,7 +31,11 @@ inline constexpr const char* kRestoreCheckFailed =
 
 class LibraryRestore {
 public:
-    LibraryRestore(Prompter& prompter, std::string backup, std::string dir);
+    // Moved: the backup is a work copy on the restore directory's file
+    // system, whose files take their names in the library by rename; one
+    // found under its name already was moved by a stopped run.
+    enum class Files { Copied, Moved };
+    LibraryRestore(Prompter& prompter, std::string backup, std::string dir, Files files = Files::Copied);
     ~LibraryRestore();
     // The copy routine holds on to the restore.
     LibraryRestore(const LibraryRestore&) = delete;
@@ -39,7 +43,8 @@ public:
 
     // The restore, with every refusal and failure told; false then.
     // `activeLib` is the configured library, never restored into.
-    bool Run(const std::string& activeLib);
+    // `dirLocked`: the caller holds the restore directory's lock.
+    bool Run(const std::string& activeLib, bool dirLocked = false);
     const RestoreTotals& Totals() const { return totals_; }
     std::string ReportText() const;
 
@@ -49,14 +54,20 @@ public:
     // Told on this thread of every file restored or found restored already,
     // with their number so far; a test stops the run here.
     std::function<void(std::int64_t done)> onDone;
+    // Called once the result passed its check, before the restore ends.
+    std::function<void()> onChecked;
 
 private:
     bool Refuse(const std::string& text);
+    std::string Refusal(const std::string& activeLib) const;
+    void CopyDatabases();
+    bool DatabasesMoved() const;
     void Start();
     void End();
     void CopyFiles();
     // `due`: the backup copies the file by its rules, so lacking it counts.
     void CopyFile(const std::string& location, const std::string& filename, const std::string& named, bool due = true);
+    void Skipped(const std::string& relative);
     bool Reachable(const DocumentRow& row);
     std::optional<ManifestEntry> Expected(const std::string& relative);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
@@ -67,6 +78,7 @@ private:
 
     Prompter& prompter_;
     std::string backup_, dir_;
+    Files files_;
     RestoreTotals totals_;
     std::int64_t done_ = 0;
     std::unique_ptr<BackupManifest> manifest_;      // null when the backup has none

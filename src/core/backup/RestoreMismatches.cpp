@@ -39,10 +39,19 @@ RestoreMismatches::~RestoreMismatches()
     if (fd_ >= 0) ::close(fd_);
 }
 
+// A new list's name is flushed with the directory.
 void RestoreMismatches::Open()
 {
+    const bool made = !IsPlainFile(file_);
     fd_ = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd_ < 0) Fail("cannot open mismatch list", file_);
+    if (!made) return;
+    const int dir = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool flushed = dir >= 0 && ::fsync(dir) == 0;
+    const int err = errno;
+    if (dir >= 0) ::close(dir);
+    errno = err;
+    if (!flushed) Fail("cannot flush restore directory", dir_);
 }
 
 void RestoreMismatches::Add(const std::string& path)
@@ -55,5 +64,8 @@ void RestoreMismatches::Add(const std::string& path)
         if (n < 0) Fail("cannot write mismatch list", file_);
         done += static_cast<std::size_t>(n);
     }
+    // On the disk before the file may take its name: a moved file waits
+    // for no flush.
+    if (::fdatasync(fd_) != 0) Fail("cannot flush mismatch list", file_);
     listed_.Add(path);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The list of restored files whose content differs from what the backup's
 // manifest says was written, restore-mismatches.txt in the restored
-// library: one path a line, relative to it. A line is added before its
-// file takes its name, so the flush that lets the file take it has put the
-// line on the disk: a restore that goes on after a stop never loses one.
+// library: one path a line, relative to it. A line is added, and flushed,
+// before its file takes its name: a restore that goes on after a stop
+// never loses one.
 #include "core/backup/RestoreTotals.h"
 
 #include <string>

@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kMarkerSection = "RESTORE";
+constexpr const char* kSnapshotKey = "SNAPSHOT";
 
 bool SamePath(const std::string& a, const std::string& b)
 {
@@ -54,11 +55,17 @@ std::string RestoreRefusal(const std::string& backup, const std::string& dir, co
     // The control directory is read through no link, as every other one.
     if (fs::is_symlink(ControlDir(backup), ec) || !IsPlainFile(LibDatabaseFile(backup))) return kNoLibraryCopy + backup;
     if (Beneath(dir, backup)) return kRestoreIntoBackup + dir;
+    return TargetRefusal(dir, activeLib, [&] { return IsOwnRestore(dir, backup); });
+}
+
+std::string TargetRefusal(const std::string& dir, const std::string& activeLib, const std::function<bool()>& own)
+{
+    std::error_code ec;
     const fs::file_status status = fs::status(dir, ec);
     if (!fs::exists(status)) return {};
     if (!fs::is_directory(status)) return kRestoreIntoFile + dir;
     if (!activeLib.empty() && SamePath(dir, activeLib)) return kRestoreIntoActive + dir;
-    if (IsOwnRestore(dir, backup)) return {};
+    if (own()) return {};
     if (IsPlainFile(RestoreMarkerFile(dir))) return kRestoreIntoOther + dir;
     if (fs::exists(LibDatabaseFile(dir), ec)) return kRestoreIntoLibrary + dir;
     if (!fs::is_empty(dir, ec) || ec) return kRestoreIntoNonEmpty + dir;
@@ -73,10 +80,27 @@ bool IsOwnRestore(const std::string& dir, const std::string& backup)
     return !from.empty() && SamePath(from, backup);
 }
 
-void MarkRestore(const std::string& dir, const std::string& backup)
+void MarkRestore(const std::string& dir, const std::string& backup, const std::string& snapshot)
+{
+    std::vector<std::pair<std::string, std::string>> keys{{"FROM", backup}};
+    if (!snapshot.empty()) keys.emplace_back(kSnapshotKey, snapshot);
+    std::string why;
+    if (!IniWriteKeys(RestoreMarkerFile(dir), kMarkerSection, keys, &why))
+        throw TargetError("cannot mark restore: " + why, RestoreMarkerFile(dir),
+                          std::make_error_code(std::errc::io_error));
+}
+
+std::string MarkedSnapshot(const std::string& dir) { return RestoreMark(dir, kSnapshotKey); }
+
+std::string RestoreMark(const std::string& dir, const std::string& key)
+{
+    return IniRead(RestoreMarkerFile(dir), kMarkerSection, key);
+}
+
+void SetRestoreMark(const std::string& dir, const std::string& key, const std::string& value)
 {
     std::string why;
-    if (!IniWriteKeys(RestoreMarkerFile(dir), kMarkerSection, {{"FROM", backup}}, &why))
+    if (!IniWrite(RestoreMarkerFile(dir), kMarkerSection, key, value, &why))
         throw TargetError("cannot mark restore: " + why, RestoreMarkerFile(dir),
                           std::make_error_code(std::errc::io_error));
 }

@@ -4,6 +4,7 @@
 // before anything else and removed only once the result is checked, makes
 // it this backup's restore in progress, which the same restore may go on
 // with after it was stopped.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,13 +24,22 @@ inline constexpr const char* kRestoreRunning = "Another restore is running into 
 // `activeLib` is the configured library, empty when there is none.
 std::string RestoreRefusal(const std::string& backup, const std::string& dir, const std::string& activeLib);
 
+// Why `dir` cannot take a restore; empty when it can. `own` tells whether
+// it holds the unfinished restore to go on with.
+std::string TargetRefusal(const std::string& dir, const std::string& activeLib, const std::function<bool()>& own);
+
 // The marker file of a restore directory.
 std::string RestoreMarkerFile(const std::string& dir);
 // Whether `dir` holds a restore of `backup` that has not ended.
 bool IsOwnRestore(const std::string& dir, const std::string& backup);
 // Marks the restore in `dir` before anything else is written there. Throws
 // TargetError.
-void MarkRestore(const std::string& dir, const std::string& backup);
+// `snapshot`: the offsite snapshot the backup was fetched from, if any.
+void MarkRestore(const std::string& dir, const std::string& backup, const std::string& snapshot = {});
+std::string MarkedSnapshot(const std::string& dir);
+// Another key of the marker, and its value (empty when it has none).
+void SetRestoreMark(const std::string& dir, const std::string& key, const std::string& value);
+std::string RestoreMark(const std::string& dir, const std::string& key);
 // Ends the restore: the marker goes, flushed. Throws TargetError.
 void UnmarkRestore(const std::string& dir);
 

@@ -122,8 +122,11 @@ private:
 // a run of many replacements leaves the writeback to one flush. A spare
 // written over in another directory is swapped from there: the old content
 // takes the spare's name.
-void Install(const fs::path& work, const fs::path& target, SpareFiles* spares)
+void Install(const fs::path& work, const fs::path& target, SpareFiles* spares, bool moved = false)
 {
+    const auto drop = [&] {
+        if (!moved) ::unlink(work.c_str());
+    };
     struct stat old {};
     if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
@@ -136,13 +139,13 @@ void Install(const fs::path& work, const fs::path& target, SpareFiles* spares)
         }
         if (errno != ENOENT && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
             const std::error_code err = LastError();
-            ::unlink(work.c_str());
+            drop();
             throw TargetError("cannot replace file", target, err);
         }
     }
     if (::rename(work.c_str(), target.c_str()) != 0) {
         const std::error_code err = LastError();
-        ::unlink(work.c_str());
+        drop();
         throw TargetError("cannot replace file", target, err);
     }
 }
@@ -310,6 +313,20 @@ fs::path WriteWorkFile(const fs::path& target, const Reader& read, CopiedContent
     return work.Close();
 }
 
-void InstallCopy(const PendingCopy& copy, SpareFiles& spares) { Install(copy.work, copy.target, &spares); }
+PendingCopy ReadForMove(const fs::path& source, const fs::path& target)
+{
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0) ThrowErrno("cannot read file attributes", source);
+    const FileDigest digest = DigestOfFile(source);
+    PendingCopy move{source, target, {digest.size, 0, digest.sha256}};
+    move.content.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    move.moved = true;
+    return move;
+}
 
-void DiscardCopy(const PendingCopy& copy) noexcept { ::unlink(copy.work.c_str()); }
+void InstallCopy(const PendingCopy& copy, SpareFiles& spares) { Install(copy.work, copy.target, &spares, copy.moved); }
+
+void DiscardCopy(const PendingCopy& copy) noexcept
+{
+    if (!copy.moved) ::unlink(copy.work.c_str());
+}

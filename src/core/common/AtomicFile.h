@@ -29,6 +29,10 @@ struct PendingCopy {
     std::filesystem::path work, target;
     CopiedContent content;
     std::int64_t tag = 0; // the caller's, carried along
+    // The work file is the source itself, on the disk already, moved into
+    // place rather than copied: it is never deleted, so a failed move
+    // leaves it to be moved again.
+    bool moved = false;
 };
 
 // The end of a work file's name.
@@ -61,6 +65,12 @@ CopiedContent CopyFileAtomic(const std::filesystem::path& source, const std::fil
 // flushed. The source must be a plain file, not a link. Throws on failure,
 // TargetError when writing failed; nothing is left behind then.
 PendingCopy WriteCopy(const std::filesystem::path& source, const std::filesystem::path& target, SpareFiles& spares);
+// The first half of a move into place on the same file system, to take
+// the target's name through InstallCopy: the source's content read through
+// the digest, and its time. The source must be a plain file, not a link,
+// and on the disk already.
+// Throws on failure.
+PendingCopy ReadForMove(const std::filesystem::path& source, const std::filesystem::path& target);
 // The second half, once the work file is on the disk: it takes the
 // target's name, and the replaced content becomes a spare. Throws
 // TargetError; the work file is deleted then.
@@ -73,5 +83,6 @@ std::filesystem::path WriteWorkFile(const std::filesystem::path& target,
                                     const std::function<std::size_t(char*, std::size_t, std::int64_t)>& read,
                                     CopiedContent& written);
 
-// Deletes the work file of a copy that will not be installed.
+// Deletes the work file of a copy that will not be installed; a moved
+// file stays where it is.
 void DiscardCopy(const PendingCopy& copy) noexcept;

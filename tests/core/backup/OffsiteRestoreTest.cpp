@@ -1,0 +1,173 @@
+// A library from a fetched snapshot: its files moved into place, checked
+// against the manifest, and a restore stopped at any point goes on.
+#include "core/backup/OffsiteRestore.h"
+#include "FaultShim.h"
+#include "RestoreFixture.h"
+#include "core/backup/RestoreTarget.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class OffsiteRestoreTest : public RestoreTest {
+protected:
+    int fetches = 0;
+    std::map<std::string, ino_t> fetched; // inodes of the fetched files
+
+    void TearDown() override { faults::Clear(); }
+
+    // The snapshot of the backup as restic restores it: below the work
+    // directory, under the backup's own path.
+    OffsiteRestore::Fetch Fetch(const std::function<void(const std::string&)>& after = {})
+    {
+        return [this, after](const std::string& into) {
+            ++fetches;
+            const std::string copy = into + backup;
+            fs::create_directories(fs::path(copy).parent_path());
+            if (std::system(("cp -a '" + backup + "' '" + copy + "'").c_str()) != 0) return std::string("cp failed");
+            for (const auto& [path, content] : Files(copy)) fetched[path] = Stat(copy + "/" + path).st_ino;
+            if (after) after(copy);
+            return std::string();
+        };
+    }
+    bool Restore(OffsiteRestore::Fetch fetch, const std::string& id = "0123456789ab",
+                 const std::function<void(OffsiteRestore&)>& setUp = {})
+    {
+        OffsiteRestore restore(env.prompter, {id, backup}, dir, std::move(fetch));
+        if (setUp) setUp(restore);
+        const bool ok = restore.Run("");
+        totals = restore.Totals();
+        return ok;
+    }
+    void SameAsBackup()
+    {
+        for (const auto& d : docs)
+            EXPECT_TRUE(ReadFile(dir + "/00000001/" + d.filename) == ReadFile(builder.FileOf(d))) << d.filename;
+        for (const char* db : {"/00000000/LIB.MDE", "/00000000/CTRL.MDE"})
+            EXPECT_EQ(ReadFile(dir + db), ReadFile(backup + db)) << db;
+        EXPECT_EQ(Hidden(dir), std::vector<std::string>{});
+    }
+};
+
+} // namespace
+
+TEST_F(OffsiteRestoreTest, TheFetchedFilesAreMovedIntoPlaceCheckedAndTheWorkDirectoryGoes)
+{
+    BackedUp(30);
+    // Damaged on its way: moved all the same, and told.
+    ASSERT_TRUE(Restore(Fetch([](const std::string& copy) { WriteFile(copy + "/00000001/00000001-3.tif", "x"); })))
+        << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_EQ(totals.restored, 32);
+    EXPECT_EQ(totals.mismatches.names, std::vector<std::string>{"00000001/00000001-3.tif"});
+    EXPECT_EQ(totals.unchecked, 0);
+    docs.erase(docs.begin() + 3);
+    SameAsBackup();
+    EXPECT_EQ(ReadFile(dir + "/restore-mismatches.txt"), "00000001/00000001-3.tif\n");
+    // Not copied: the very files fetched took their names.
+    for (const char* file : {"00000001/00000001-7.tif", "00000000/LIB.MDE"})
+        EXPECT_EQ(Stat(dir + "/" + file).st_ino, fetched.at(file)) << file;
+    EXPECT_FALSE(fs::exists(dir + "/Libbackup.ini"));
+}
+
+// Stopped while fetching, the fetch starts over; stopped while moving, the
+// moves go on from the fetched files that are left.
+TEST_F(OffsiteRestoreTest, ARestoreStoppedAnywhereGoesOnAndEndsWhole)
+{
+    BackedUp(150);
+    struct Case {
+        const char* stop;
+        int fetchesAfter;
+    };
+    for (const Case c : {Case{"fetching", 1}, Case{"moving", 0}}) {
+        SCOPED_TRACE(c.stop);
+        fs::remove_all(dir);
+        const bool whileFetching = std::string(c.stop) == "fetching";
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Restore(Fetch([&](const std::string& copy) {
+                        if (whileFetching) fs::remove(copy + "/00000001/00000001-9.tif"), ::_exit(0);
+                    }),
+                    "0123456789ab", [](OffsiteRestore& r) {
+                        // Moves after the first 20 are slow: the stop comes while they are under way.
+                        r.readForMove = [read = r.readForMove, n = std::make_shared<std::atomic<int>>(0)](
+                                            const fs::path& s, const fs::path& t) {
+                            if (++*n > 20) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                            return read(s, t);
+                        };
+                        r.onDone = [](std::int64_t done) {
+                            if (done >= 20) ::_exit(0);
+                        };
+                    });
+            ::_exit(3);
+        }
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        fetches = 0;
+        env.prompter.Clear();
+        ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
+        EXPECT_EQ(fetches, c.fetchesAfter);
+        EXPECT_EQ(totals.restored + totals.skipped, 152);
+        if (whileFetching)
+            EXPECT_EQ(totals.skipped, 0);
+        else
+            EXPECT_TRUE(totals.skipped >= 20 && totals.skipped < 152) << totals.skipped;
+        EXPECT_TRUE(totals.Whole());
+        SameAsBackup();
+    }
+}
+
+// A move that fails leaves the fetched file where it was, for the next run.
+TEST_F(OffsiteRestoreTest, AFailedMoveLosesNoFetchedFile)
+{
+    BackedUp(40);
+    faults::FailBelow(faults::Op::Rename, dir + "/00000001", EIO, 5);
+    EXPECT_FALSE(Restore(Fetch()));
+    faults::Clear();
+    EXPECT_EQ(env.prompter.ErrorReports(), 1);
+    env.prompter.Clear();
+    ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_EQ(fetches, 1);
+    EXPECT_TRUE(totals.Whole());
+    EXPECT_EQ(totals.restored + totals.skipped, 42);
+    SameAsBackup();
+}
+
+TEST_F(OffsiteRestoreTest, AFailedFetchIsToldAndAnotherSnapshotsRestoreIsNeverGoneOnWith)
+{
+    BackedUp(3);
+    EXPECT_FALSE(Restore([](const std::string&) { return std::string("Fatal: wrong password"); }));
+    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{"Fatal: wrong password"});
+    env.prompter.Clear();
+    EXPECT_FALSE(Restore(Fetch(), "fedcba987654"));
+    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kRestoreIntoOther + dir});
+    EXPECT_EQ(fetches, 0);
+    env.prompter.Clear();
+    // A snapshot that is no backup of rezud's.
+    EXPECT_FALSE(Restore([](const std::string& into) {
+        fs::create_directories(into + "/elsewhere");
+        return std::string();
+    }));
+    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kNoSnapshotBackup + backup});
+    // A fetch whose flush fails is not taken: the next run fetches again.
+    fs::remove_all(dir);
+    faults::FailFlushes(EIO);
+    EXPECT_FALSE(Restore(Fetch()));
+    faults::Clear();
+    EXPECT_EQ(env.prompter.ErrorReports(), 1);
+    env.prompter.Clear();
+    ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_EQ(fetches, 2);
+    SameAsBackup();
+}

@@ -1,6 +1,7 @@
 #include "cli/CliSession.h"
 
 #include "core/app/AdminLogin.h"
+#include "core/backup/VerifyHistory.h"
 #include "core/common/Commons.h"
 #include "core/library/Library.h"
 
@@ -30,6 +31,7 @@ CliSession::CliSession(CliIo& io, const std::filesystem::path& programDir, const
     : io_(io), options_(options), command_(std::move(command)), prompter_(io, options.yes, options.json),
       app_(programDir, prompter_)
 {
+    app_.state.stateDir = UserStateDir(io.env);
 }
 
 bool CliSession::LoadLibrary(bool tell)

@@ -1,5 +1,6 @@
 // RezudIzid: the administrator's console of a Vellarch document library.
 #include "core/app/AppContext.h"
+#include "core/backup/VerifyHistory.h"
 #include "core/base/MyErrHandler.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/ui/QtPrompter.h"
@@ -35,6 +36,10 @@ int main(int argc, char** argv)
     int code = 1;
     Trapped(prompter, "RezudIzid.main", [&] {
         AppContext app(QCoreApplication::applicationDirPath().toStdString(), prompter);
+        app.state.stateDir = UserStateDir([](const std::string& name) -> std::optional<std::string> {
+            const char* value = std::getenv(name.c_str());
+            return value ? std::optional<std::string>(value) : std::nullopt;
+        });
         DialogRunner dialogs;
         UiContext ui{app, dialogs};
         LibAdminMain console(ui);

@@ -72,6 +72,7 @@ int main(int argc, char** argv)
     RenderLibSelect(s);
     RenderAdminPass(s);
     RenderUserWindows(s);
+    RenderVerifyRestore(s);
 
     for (const QString& line : s.cut) std::fprintf(stderr, "cut: %s\n", qPrintable(line));
     return s.cut.isEmpty() ? 0 : 1;

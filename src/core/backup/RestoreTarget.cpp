@@ -85,11 +85,7 @@ void UnmarkRestore(const std::string& dir)
 {
     const std::string marker = RestoreMarkerFile(dir);
     if (::unlink(marker.c_str()) != 0 && errno != ENOENT) Fail("cannot remove restore marker", marker, errno);
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) Fail("cannot open restore directory", dir, errno);
-    const int flushed = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    if (flushed != 0) Fail("cannot flush restore directory", dir, flushed);
+    FlushDirectory(dir);
 }
 
 std::unique_ptr<RestoreLock> RestoreLock::Take(const std::string& dir)

@@ -15,6 +15,9 @@ struct AppState {
     // The user's home directory, where the default library goes; empty means
     // $HOME. Tests point it into their own folder.
     std::filesystem::path homeDir;
+    // Where this user's own records are kept (the last verify of each
+    // backup); nothing is kept when empty. Tests point it into their folder.
+    std::filesystem::path stateDir;
 
     std::string IniPath() const { return (programDir / "Vellarch.ini").string(); }
     std::string TemplatePath(const std::string& name) const { return (programDir / name).string(); }

@@ -251,12 +251,26 @@ fs::path WorkFileFor(const fs::path& target)
 
 bool IsWorkFileName(const std::string& name) { return name.starts_with(".") && name.ends_with(kWorkSuffix); }
 
+void FlushDirectory(const fs::path& dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) ThrowTarget("cannot open directory", dir);
+    if (::fsync(fd) != 0) {
+        const std::error_code err = LastError();
+        ::close(fd);
+        throw TargetError("cannot flush directory", dir, err);
+    }
+    ::close(fd);
+}
+
 void WriteFileAtomic(const fs::path& target, const std::string& content)
 {
     WorkFile work(WorkFileFor(target), false, 0);
     work.WriteAll(content.data(), content.size());
     work.Flush();
     Install(work.Close(), target, nullptr);
+    // The new name is on the disk only once its directory is.
+    FlushDirectory(target.parent_path().empty() ? fs::path(".") : target.parent_path());
 }
 
 CopiedContent CopyFileAtomic(const fs::path& source, const fs::path& target, bool keepTime)

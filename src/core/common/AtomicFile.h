@@ -35,7 +35,12 @@ std::filesystem::path WorkFileFor(const std::filesystem::path& target);
 // Whether a file name is one that WorkFileFor gives.
 bool IsWorkFileName(const std::string& name);
 
-// Writes `content` to `target` atomically, flushed first; throws on failure.
+// Puts the names in `dir` on the disk (fsync of the directory). Throws
+// TargetError.
+void FlushDirectory(const std::filesystem::path& dir);
+
+// Writes `content` to `target` atomically: the file flushed, renamed over
+// the old one, and its directory flushed. Throws on failure.
 void WriteFileAtomic(const std::filesystem::path& target, const std::string& content);
 
 // Copies `source` over `target` atomically and flushed, keeping the

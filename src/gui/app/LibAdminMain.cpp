@@ -1,7 +1,7 @@
 #include "gui/app/LibAdminMain.h"
 
 #include "core/app/CommandRules.h"
-#include "core/backup/LastBackup.h"
+#include "core/backup/BackupHealth.h"
 #include "core/base/MyErrHandler.h"
 #include "core/library/LibSelection.h"
 #include "core/library/Library.h"
@@ -74,6 +74,13 @@ LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui
     lbLastBackup_->setObjectName("lbLastBackup");
     lbLastBackup_->hide();
     layout->addWidget(lbLastBackup_);
+    for (QLabel** line : {&lbBackupOwed_, &lbLastVerify_}) {
+        *line = new QLabel(this);
+        (*line)->hide();
+        layout->addWidget(*line);
+    }
+    lbBackupOwed_->setObjectName("lbBackupOwed");
+    lbLastVerify_->setObjectName("lbLastVerify");
     Wire();
     Load();
 }
@@ -106,6 +113,8 @@ void LibAdminMain::Wire()
         {Commands::kResetUser, "&Reset Active User List", RunResetUser},
         {Commands::kMiscSetting, "Misc &Settting", RunMiscSetting},
         {Commands::kCheckLib, "Chec&k Library", RunCheckLib},
+        {Commands::kVerifyBackup, "&Verify Backup", RunVerifyBackup},
+        {Commands::kRestoreLib, "R&estore Library", RunRestoreLib},
     };
     for (const Command& c : commands) {
         QPushButton* button = AddCommand(c.rule.name, c.caption);
@@ -153,16 +162,20 @@ void LibAdminMain::RefreshLibStatus(const std::string& sLibPath)
 }
 
 // When a backup path is set: the last backup of the shown library, and a
-// warning when there is none or it is old.
+// warning when there is none or it is old; the documents it owes and its
+// last verify, when there are any.
 void LibAdminMain::ShowLastBackup()
 {
     const std::string backupPath = shownLibPath_.empty() ? std::string() : ReadLibPaths(App()).backupPath;
-    lbLastBackup_->setVisible(!backupPath.empty());
-    if (backupPath.empty()) return;
-    const LastBackup last = LastBackupOf(backupPath, shownLibPath_, std::time(nullptr));
-    std::string text = LastBackupLine(last);
-    if (const auto warning = LastBackupWarning(last)) text += "\n" + *warning;
-    lbLastBackup_->setText(QString::fromStdString(text));
+    const BackupHealth health =
+        backupPath.empty() ? BackupHealth{}
+                           : BackupHealthOf(App().state.stateDir, backupPath, shownLibPath_, std::time(nullptr));
+    const std::pair<QLabel*, const std::string&> lines[] = {
+        {lbLastBackup_, health.lastBackup}, {lbBackupOwed_, health.owed}, {lbLastVerify_, health.lastVerify}};
+    for (const auto& [label, text] : lines) {
+        label->setText(QString::fromStdString(text));
+        label->setVisible(!text.empty());
+    }
 }
 
 void LibAdminMain::ShowInitialPasswordNotice()

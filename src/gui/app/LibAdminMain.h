@@ -44,6 +44,8 @@ private:
     QLabel* lbStatus_;
     QLabel* lbInitialPassword_;
     QLabel* lbLastBackup_;
+    QLabel* lbBackupOwed_;
+    QLabel* lbLastVerify_;
     QList<QPushButton*> libraryCommands_;
     // The library RefreshLibStatus last showed; empty when none.
     std::string shownLibPath_;

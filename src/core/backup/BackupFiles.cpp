@@ -13,9 +13,9 @@ namespace {
 
 BackupFileState Failed(int error)
 {
-    if (error == ENOENT || error == ENOTDIR) return {BackupFileState::Is::Missing, 0, {}};
-    if (error == ELOOP) return {BackupFileState::Is::NotPlain, 0, {}};
-    return {BackupFileState::Is::Unreadable, 0, std::strerror(error)};
+    if (error == ENOENT || error == ENOTDIR) return {BackupFileState::Is::Missing, 0, {}, 0};
+    if (error == ELOOP) return {BackupFileState::Is::NotPlain, 0, {}, 0};
+    return {BackupFileState::Is::Unreadable, 0, std::strerror(error), 0};
 }
 
 } // namespace
@@ -41,8 +41,11 @@ BackupFileState BackupFiles::Look(const std::string& relative)
     if (dirFd_ < 0) return Failed(dirError_);
     struct stat st {};
     if (::fstatat(dirFd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Failed(errno);
-    if (!S_ISREG(st.st_mode)) return {BackupFileState::Is::NotPlain, 0, {}};
-    return {BackupFileState::Is::Plain, st.st_size, {}};
+    if (!S_ISREG(st.st_mode)) return {BackupFileState::Is::NotPlain, 0, {}, 0};
+    return {BackupFileState::Is::Plain,
+            st.st_size,
+            {},
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 bool IsBackupPath(const std::string& relative)

@@ -10,7 +10,8 @@ struct BackupFileState {
     enum class Is { Plain, Missing, NotPlain, Unreadable };
     Is is = Is::Missing;
     std::int64_t size = 0;
-    std::string error; // what failed, when Unreadable
+    std::string error;        // what failed, when Unreadable
+    std::int64_t mtimeNs = 0; // modification time, nanoseconds since 1970, when Plain
 };
 
 class BackupFiles {

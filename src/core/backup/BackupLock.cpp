@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -68,24 +69,44 @@ BackupLock::BackupLock(std::string file, int fd) : file_(std::move(file)), fd_(f
 
 BackupLock::~BackupLock() { ::close(fd_); }
 
-void BackupLock::Mark(const std::string& state, bool flush)
+void BackupLock::Mark(const std::string& state)
 {
     const auto size = static_cast<ssize_t>(state.size());
     if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, state.data(), state.size(), 0) != size)
         Fail("cannot write backup lock", file_);
-    if (flush && ::fdatasync(fd_) != 0) Fail("cannot flush backup lock", file_);
+    if (::fdatasync(fd_) != 0) Fail("cannot flush backup lock", file_);
 }
 
 // Flushed, so that after a crash the mark is there whenever the run's
 // files are.
-void BackupLock::Begin() { Mark(kUnfinished, true); }
+void BackupLock::Begin() { Mark(kUnfinished); }
 
-// Not flushed: lost, it costs the next run one search for leftovers.
+// Flushed: a verify after a power cut must not take a run that ended for
+// one that did not.
 void BackupLock::End(const std::vector<Spare>& kept)
 {
     std::string state = kFinished;
     for (const Spare& s : kept) state += std::to_string(s.size) + "\t" + s.path + "\n";
-    Mark(state, false);
+    Mark(state);
+}
+
+bool LastRunInterrupted(const std::string& backupDir)
+{
+    const std::string file = BackupLock::FileName(backupDir);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno == ENOENT) return false;
+    if (fd < 0) Fail("cannot open backup lock", file);
+    char start[16];
+    const ssize_t n = ::pread(fd, start, sizeof start, 0);
+    const int err = errno;
+    ::close(fd);
+    if (n < 0) {
+        errno = err;
+        Fail("cannot read backup lock", file);
+    }
+    // Empty, it was made by a run that never began, or cut while a run that
+    // ended marked it.
+    return std::string_view(start, static_cast<std::size_t>(n)).starts_with(kUnfinished);
 }
 
 void RemoveLeftovers(const std::string& backupDir)

@@ -30,15 +30,15 @@ public:
     const std::vector<Spare>& KeptSpares() const { return kept_; }
     // Marks the run as under way, on the disk, before it writes anything.
     void Begin();
-    // Marks the run as ended: its work files are gone, and the spares it
-    // keeps for the next run are these.
+    // Marks the run as ended, on the disk: its work files are gone, and the
+    // spares it keeps for the next run are these.
     void End(const std::vector<Spare>& kept);
 
     static std::string FileName(const std::string& backupDir);
 
 private:
     BackupLock(std::string file, int fd);
-    void Mark(const std::string& state, bool flush);
+    void Mark(const std::string& state); // flushed
     void Read();
 
     std::string file_;
@@ -46,6 +46,11 @@ private:
     bool unfinished_ = true;
     std::vector<Spare> kept_;
 };
+
+// Whether the lock says a run began writing and did not end, read without
+// taking it: false when no run has begun, or the last one ended. Throws
+// when the lock file cannot be read.
+bool LastRunInterrupted(const std::string& backupDir);
 
 // Deletes the spare and work files of earlier runs anywhere in the backup,
 // without following links.

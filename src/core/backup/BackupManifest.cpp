@@ -1,5 +1,10 @@
 #include "core/backup/BackupManifest.h"
 
+#include "core/backup/BackupLock.h"
+#include "core/backup/RolledBackCopy.h"
+#include "core/base/AppError.h"
+
+#include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -45,19 +50,34 @@ std::unique_ptr<BackupManifest> BackupManifest::OpenForWriting(const std::string
     db->Execute("PRAGMA journal_mode=PERSIST", {});
     db->Execute(kCacheForBatch, {});
     for (const char* sql : kSchema) db->Execute(sql, {});
-    return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db)));
+    return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db), ManifestFile(backupDir), nullptr));
+}
+
+BackupManifest::BackupManifest(std::unique_ptr<Connection> db, std::string file, std::unique_ptr<RolledBackCopy> copy)
+    : copy_(std::move(copy)), db_(std::move(db)), file_(std::move(file))
+{
 }
 
 std::unique_ptr<BackupManifest> BackupManifest::OpenForReading(const std::string& backupDir)
 {
+    const std::string file = ManifestFile(backupDir);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(ManifestFile(backupDir), ec)) return nullptr;
+    if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
+    // A commit cut off is rolled back in a private copy, taken while no
+    // run can begin: the reader writes nothing into the backup.
+    std::unique_ptr<RolledBackCopy> copy;
+    if (HasHotJournal(file)) {
+        const auto lock = BackupReadLock::Take(backupDir);
+        if (!lock) throw AppError(EBUSY, "a backup run is working in " + backupDir);
+        copy = RolledBackCopy::Make(file);
+    }
     auto db = std::make_unique<Connection>();
-    db->Open(ManifestFile(backupDir), Connection::Mode::ReadOnly);
+    db->Open(copy ? copy->File() : file, copy ? Connection::Mode::ReadWrite : Connection::Mode::ReadOnly);
     // One snapshot for the whole reading: a lookup a file does not take
     // the file's lock again, nor read its pages anew.
     db->Execute("BEGIN", {});
-    return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db)));
+    const std::string read = copy ? copy->File() : file;
+    return std::unique_ptr<BackupManifest>(new BackupManifest(std::move(db), read, std::move(copy)));
 }
 
 BackupManifest::~BackupManifest()

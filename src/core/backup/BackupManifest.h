@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+class RolledBackCopy;
+
 inline constexpr const char* kManifestName = "Libbackup.manifest";
 std::string ManifestFile(const std::string& backupDir);
 
@@ -38,7 +40,9 @@ public:
     // The manifest of a backup directory, made when there is none.
     // Throws on failure.
     static std::unique_ptr<BackupManifest> OpenForWriting(const std::string& backupDir);
-    // The manifest for reading only; null when the directory has none.
+    // The manifest for reading only; null when the directory has none. A
+    // commit a run did not end is rolled back in a private copy, which is
+    // read then. Throws on failure.
     static std::unique_ptr<BackupManifest> OpenForReading(const std::string& backupDir);
     // Ends a batch left open uncommitted: it is rolled back.
     ~BackupManifest();
@@ -65,10 +69,16 @@ public:
     // "yyyy-mm-ddThh:mm:ssZ" of now, as the manifest writes its times.
     static std::string Now();
 
+    // The file read: the manifest, or the private copy where a commit cut
+    // off was rolled back.
+    const std::string& File() const { return file_; }
+
 private:
-    explicit BackupManifest(std::unique_ptr<Connection> db) : db_(std::move(db)) {}
+    BackupManifest(std::unique_ptr<Connection> db, std::string file, std::unique_ptr<RolledBackCopy> copy);
     void Change(const std::string& sql, const SqlParams& params);
 
+    std::unique_ptr<RolledBackCopy> copy_; // ends after the connection
     std::unique_ptr<Connection> db_;
+    std::string file_;
     int batched_ = 0; // changes in the open batch; none open when 0
 };

@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr const char* kLibCopy = "00000000/LIB.MDE";
+
 // Runs one part; a part that fails leaves its error in the report and the
 // others still run.
 template <typename Part>
@@ -41,9 +43,10 @@ void VerifyRecord(VerifyRun& run)
             {VerifyKind::RecordBad, 0, kBackupRecordName, "its date \"" + record->date + "\" cannot be read"});
 }
 
-// Opens `relative` for reading only; false, with a finding, when it is
-// missing or damaged. Other failures throw.
-bool OpenCopy(VerifyRun& run, Connection& connection, const std::string& relative)
+// Opens `relative` for reading only with `open`; false, with a finding,
+// when it is missing or damaged. Other failures throw.
+template <typename Open>
+bool OpenCopy(VerifyRun& run, const std::string& relative, Open open)
 {
     auto damaged = [&](const std::string& detail) {
         run.report.Add({VerifyKind::DatabaseDamaged, 0, relative, detail});
@@ -55,7 +58,7 @@ bool OpenCopy(VerifyRun& run, Connection& connection, const std::string& relativ
     // SQLite takes an empty file for an empty database.
     if (state.is == BackupFileState::Is::Plain && state.size == 0) return damaged("the copy is empty");
     try {
-        connection.Open(run.backup + "/" + relative, Connection::Mode::ReadOnly);
+        open();
     } catch (...) {
         const ErrorInfo e = CurrentError();
         if (!IsDamage(e)) throw;
@@ -68,7 +71,8 @@ bool OpenCopy(VerifyRun& run, Connection& connection, const std::string& relativ
 bool VerifyDatabase(VerifyRun& run, Connection& connection, const std::string& name)
 {
     const std::string relative = "00000000/" + name;
-    if (!OpenCopy(run, connection, relative)) return false;
+    if (!OpenCopy(run, relative, [&] { connection.Open(run.backup + "/" + relative, Connection::Mode::ReadOnly); }))
+        return false;
     run.Progress("Checking " + name, 0, 0);
     const std::string damage = DamageFound(connection, true);
     if (damage.empty()) return true;
@@ -87,8 +91,7 @@ void ListOwed(VerifyRun& run)
 // there; a check of its own first would read it twice.
 void OpenManifest(VerifyRun& run)
 {
-    Connection probe;
-    if (OpenCopy(run, probe, kManifestName)) run.manifest = BackupManifest::OpenForReading(run.backup);
+    OpenCopy(run, kManifestName, [&] { run.manifest = BackupManifest::OpenForReading(run.backup); });
 }
 
 // A part reading the manifest: damage met there is a finding about it.
@@ -113,6 +116,24 @@ bool RunWorking(const std::string& dir)
     } catch (const std::exception&) {
         return false; // a lock file that cannot be read locks nothing out
     }
+}
+
+// A run that did not end is told first: what it left half done explains
+// what the rest of the report leaves out.
+void VerifyLastRun(VerifyRun& run)
+{
+    if (!LastRunInterrupted(run.backup)) return;
+    run.interrupted = true;
+    run.report.Add({VerifyKind::RunInterrupted, 0, "Libbackup.lock", "a backup run was interrupted: run Backup again"});
+}
+
+// Whether the LIB.MDE copy is the interrupted run's: then its documents
+// that run had not reached yet have no file, and are no damage.
+bool LibCopyByRun(const VerifyRun& run)
+{
+    if (!run.interrupted) return false;
+    const std::optional<ManifestEntry> entry = run.manifest->Entry(kLibCopy);
+    return !entry || ByInterruptedRun(run, BackupFiles(run.backup).Look(kLibCopy), entry->mtimeNs);
 }
 
 bool IsBackup(const std::string& dir)
@@ -144,7 +165,8 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
         return report;
     }
     report.reached = true;
-    VerifyRun run{backupDir, options, progress, report, {}, {}, {}};
+    VerifyRun run{backupDir, options, progress, report, {}, {}, {}, false, false};
+    RunPart(report, "Backup lock", [&] { VerifyLastRun(run); });
     RunPart(report, "Backup record", [&] { VerifyRecord(run); });
     RunPart(report, "CTRL.MDE copy", [&] {
         Connection ctrl;
@@ -156,14 +178,17 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
     // The LIB.MDE copy and its documents wait mostly for SQLite, the files
     // of the manifest for the file system: they run side by side.
     VerifyReport documents, files;
-    VerifyRun lib{backupDir, options, {}, documents, {}, {}, run.manifest ? ManifestFile(backupDir) : ""};
+    bool libByRun = run.interrupted; // without a manifest nothing tells
+    if (run.manifest) RunManifestPart(report, "Manifest", [&] { libByRun = LibCopyByRun(run); });
+    const std::string attach = run.manifest ? run.manifest->File() : "";
+    VerifyRun lib{backupDir, options, {}, documents, {}, {}, attach, run.interrupted, libByRun};
     std::future<void> libDone = std::async(std::launch::async, [&] {
         bool sound = false;
         RunPart(documents, "LIB.MDE copy", [&] { sound = VerifyDatabase(lib, lib.lib, "LIB.MDE"); });
         // The copy passed its check: damage met now is the attached manifest's.
         if (sound) RunManifestPart(documents, "Documents", [&] { VerifyDocuments(lib); });
     });
-    VerifyRun manifest{backupDir, options, progress, files, {}, std::move(run.manifest), {}};
+    VerifyRun manifest{backupDir, options, progress, files, {}, std::move(run.manifest), {}, run.interrupted, false};
     if (manifest.manifest) RunManifestPart(files, "Files of the manifest", [&] { VerifyManifestFiles(manifest); });
     libDone.get();
     report.Merge(std::move(documents));

@@ -16,10 +16,11 @@
 class HashPool {
 public:
     struct Job {
-        std::string path;    // relative to the backup directory
-        std::int64_t size;   // what the manifest says it holds
-        std::string sha256;  //
-        std::string written; // and when it was written
+        std::string path;     // relative to the backup directory
+        std::int64_t size;    // what the manifest says it holds
+        std::string sha256;   //
+        std::string written;  // and when it was written
+        std::int64_t mtimeNs; // and the time it was written with
     };
     struct Outcome {
         Job job;

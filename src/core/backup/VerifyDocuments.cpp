@@ -57,6 +57,10 @@ public:
                 ++run_.report.notDue;
                 break;
             }
+            if (run_.libByRun) {
+                ++run_.report.leftByRun;
+                break;
+            }
             run_.report.Add({VerifyKind::DocumentMissing, id, path, "no file in the backup"});
             break;
         case BackupFileState::Is::NotPlain:

@@ -28,7 +28,7 @@ public:
         if (!IsBackupPath(entry.path))
             return Add(VerifyKind::FileUnreadable, entry.path, "the manifest names a path outside the backup");
         if (pool_ && run_.options.readData.Takes(entry.sha256)) {
-            batch_.push_back({entry.path, entry.size, entry.sha256, entry.written});
+            batch_.push_back({entry.path, entry.size, entry.sha256, entry.written, entry.mtimeNs});
             if (batch_.size() == kBatch) Take(pool_->Submit(std::exchange(batch_, {})));
             return;
         }
@@ -41,6 +41,10 @@ public:
         case BackupFileState::Is::Unreadable:
             return Add(VerifyKind::FileUnreadable, entry.path, state.error);
         case BackupFileState::Is::Plain:
+            if (state.size != entry.size && ByInterruptedRun(run_, state, entry.mtimeNs)) {
+                ++run_.report.leftByRun;
+                return;
+            }
             CompareSize(entry.path, state.size, entry.size);
             return;
         }
@@ -81,6 +85,11 @@ private:
             if (o.error != 0) continue;
             ++run_.report.hashed;
             run_.report.hashedBytes += o.read.size;
+            const bool differs = o.read.size != o.job.size || o.read.sha256 != o.job.sha256;
+            if (differs && ByInterruptedRun(run_, files_.Look(o.job.path), o.job.mtimeNs)) {
+                ++run_.report.leftByRun;
+                continue;
+            }
             if (CompareSize(o.job.path, o.read.size, o.job.size) && o.read.sha256 != o.job.sha256)
                 Add(VerifyKind::ContentDiffers, o.job.path,
                     "SHA-256 " + o.read.sha256 + ", the manifest says " + o.job.sha256);

@@ -12,6 +12,9 @@ struct KindText {
 
 // In the order of VerifyKind.
 constexpr KindText kKinds[kVerifyKinds] = {
+    {"run-interrupted", "Backup run interrupted",
+     "Run Backup again into this directory: it finishes what the interrupted run left. Until then the copies "
+     "that run made are not in the manifest, and the record may be older than they are."},
     {"record-bad", "Backup record missing or unreadable",
      "Run the backup again into this directory: a run that ends writes the record."},
     {"database-damaged", "Database copy missing or failing its check",
@@ -54,6 +57,10 @@ std::string Summary(const VerifyReport& r)
             " bytes\n";
     if (r.unusableNames > 0)
         text += std::to_string(r.unusableNames) + " documents have names no backup can copy (see rezud check).\n";
+    if (r.leftByRun > 0)
+        text += std::to_string(r.leftByRun) +
+                " files and documents are as the interrupted run left them, copied but not yet in the manifest "
+                "or not yet copied: the next run completes them.\n";
     if (r.notDue > 0)
         text += std::to_string(r.notDue) +
                 " documents without a file in the backup are ones no incremental backup copies "
@@ -116,6 +123,7 @@ void VerifyReport::Merge(VerifyReport&& part)
     noEntryYet += part.noEntryYet;
     unusableNames += part.unusableNames;
     notDue += part.notDue;
+    leftByRun += part.leftByRun;
     hashed += part.hashed;
     hashedBytes += part.hashedBytes;
     if (part.readData != "none") readData = part.readData;
@@ -161,6 +169,7 @@ std::string RenderVerifyJson(const VerifyReport& r, int indent)
                                       {"owed", r.Count(VerifyKind::Owed)},
                                       {"unusableNames", r.unusableNames},
                                       {"notDue", r.notDue},
+                                      {"leftByRun", r.leftByRun},
                                       {"hashed", r.hashed},
                                       {"hashedBytes", r.hashedBytes},
                                       {"counts", counts},

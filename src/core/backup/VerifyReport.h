@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+// In the order a report tells them: what explains the rest comes first.
 enum class VerifyKind {
+    RunInterrupted,
     RecordBad,
     DatabaseDamaged,
     DocumentMissing,
@@ -18,7 +20,7 @@ enum class VerifyKind {
     ContentDiffers,
     Owed,
 };
-inline constexpr std::size_t kVerifyKinds = 9;
+inline constexpr std::size_t kVerifyKinds = 10;
 inline constexpr std::size_t kVerifyFindingsKept = 10000;
 
 // The kind's name in JSON ("file-missing"), its heading in the text report
@@ -53,6 +55,7 @@ struct VerifyReport {
     std::int64_t noEntryYet = 0;    // of those, files there but not in the manifest
     std::int64_t unusableNames = 0; // documents whose names no backup can copy
     std::int64_t notDue = 0;        // documents no incremental run copies, without a file: no finding
+    std::int64_t leftByRun = 0;     // copies and documents an interrupted run left half done: no finding
     std::int64_t hashed = 0;        // files re-read and their digest compared
     std::int64_t hashedBytes = 0;
 

@@ -255,12 +255,16 @@ void FlushDirectory(const fs::path& dir)
 {
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) ThrowTarget("cannot open directory", dir);
-    if (::fsync(fd) != 0) {
-        const std::error_code err = LastError();
-        ::close(fd);
-        throw TargetError("cannot flush directory", dir, err);
-    }
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
+    if (err != 0 && err != EINVAL)
+        throw TargetError("cannot flush directory", dir, std::error_code(err, std::generic_category()));
+}
+
+void FlushDirectoryOf(const fs::path& path)
+{
+    const fs::path dir = path.parent_path();
+    FlushDirectory(dir.empty() ? fs::path(".") : dir);
 }
 
 void WriteFileAtomic(const fs::path& target, const std::string& content)
@@ -269,8 +273,7 @@ void WriteFileAtomic(const fs::path& target, const std::string& content)
     work.WriteAll(content.data(), content.size());
     work.Flush();
     Install(work.Close(), target, nullptr);
-    // The new name is on the disk only once its directory is.
-    FlushDirectory(target.parent_path().empty() ? fs::path(".") : target.parent_path());
+    FlushDirectoryOf(target);
 }
 
 CopiedContent CopyFileAtomic(const fs::path& source, const fs::path& target, bool keepTime)
@@ -281,6 +284,7 @@ CopiedContent CopyFileAtomic(const fs::path& source, const fs::path& target, boo
     if (!keepTime) content.mtimeNs = 0;
     work.Flush();
     Install(work.Close(), target, nullptr);
+    FlushDirectoryOf(target);
     return content;
 }
 

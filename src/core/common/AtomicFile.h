@@ -35,17 +35,20 @@ std::filesystem::path WorkFileFor(const std::filesystem::path& target);
 // Whether a file name is one that WorkFileFor gives.
 bool IsWorkFileName(const std::string& name);
 
-// Puts the names in `dir` on the disk (fsync of the directory). Throws
-// TargetError.
+// Flushes the directory `dir` itself, so the names made, replaced or
+// removed in it are on the disk; a file system that cannot flush a
+// directory is taken as one that needs no flush. Throws TargetError.
 void FlushDirectory(const std::filesystem::path& dir);
+// Flushes the directory holding `path`, so the name `path` is on the disk.
+void FlushDirectoryOf(const std::filesystem::path& path);
 
-// Writes `content` to `target` atomically: the file flushed, renamed over
-// the old one, and its directory flushed. Throws on failure.
+// Writes `content` to `target` atomically, flushed first and its name
+// flushed after; on the disk when it returns. Throws on failure.
 void WriteFileAtomic(const std::filesystem::path& target, const std::string& content);
 
-// Copies `source` over `target` atomically and flushed, keeping the
-// source's modification time when `keepTime`. Throws on failure; the old
-// target stays whole until the rename. What was written.
+// Copies `source` over `target` atomically and flushed, name and all,
+// keeping the source's modification time when `keepTime`. Throws on
+// failure; the old target stays whole until the rename. What was written.
 CopiedContent CopyFileAtomic(const std::filesystem::path& source, const std::filesystem::path& target,
                              bool keepTime = true);
 

@@ -1,6 +1,7 @@
 #include "core/common/Commons.h"
 
 #include "core/base/Prompter.h"
+#include "core/common/AtomicFile.h"
 #include "core/common/IniFile.h"
 #include "core/common/Text.h"
 
@@ -59,6 +60,16 @@ void ShowCreateFailure(const std::string& path, Prompter& prompter)
                     MsgButtons::Ok, MsgIcon::Critical);
 }
 
+bool Flushed(const fs::path& made)
+{
+    try {
+        FlushDirectoryOf(made);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 } // namespace
 
 std::string GetIniString(const std::string& section, const std::string& key, const std::string& iniFile)
@@ -88,7 +99,8 @@ bool CreateFullPath(const std::string& path, Prompter& prompter)
             const fs::path prefix = parts.drive + dir.substr(0, i);
             std::error_code ec;
             if (fs::exists(prefix, ec)) continue;
-            if (!fs::create_directory(prefix, ec) || ec) {
+            // A directory made counts once its name is on the disk.
+            if (!fs::create_directory(prefix, ec) || ec || !Flushed(prefix)) {
                 ShowCreateFailure(path, prompter);
                 return false;
             }

@@ -18,8 +18,9 @@ struct DrivePath {
 };
 DrivePath SplitDrivePath(const std::string& path);
 
-// Creates every missing directory along the path; true when the path exists
-// afterwards. Tells the user when a directory cannot be created.
+// Creates every missing directory along the path, each name flushed; true
+// when the path exists afterwards. Tells the user when a directory cannot
+// be created.
 bool CreateFullPath(const std::string& path, Prompter& prompter);
 
 // True when an ordinary, not hidden file of that name exists; the last

@@ -171,6 +171,9 @@ bool CreateLibNow(AppContext& app, const std::string& sLibPath)
                 return false;
             }
             if (!InitialiseDatabase(app, sLibPath, kLibVersion, desc)) return false;
+            // Its commit ends by deleting the journal: a journal the disk
+            // still held would take the first rows back.
+            FlushDirectory(ControlDir(sLibPath));
             // The library is whole now: a settings file that cannot be written
             // costs its configuration, never the library itself.
             undo.Keep();

@@ -3,6 +3,7 @@
 // one of its file operations. Right after, no file under a real name in the
 // backup is torn; the next run makes the backup whole. A failing trial
 // prints its seed; REZUD_TRIAL_SEED=N runs the trials from that seed.
+#include "RezudChild.h"
 #include "core/backup/BackupDates.h"
 #include "core/backup/BackupLock.h"
 #include "support/BackupCheck.h"
@@ -10,18 +11,9 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <random>
-#include <thread>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -30,15 +22,6 @@ namespace {
 constexpr int kKills = 24;
 constexpr int kDocuments = 300;
 constexpr int kStorageDirs = 3;
-
-using Clock = std::chrono::steady_clock;
-
-// How a run of the child ended.
-struct Ending {
-    bool killed = false;
-    int exit = -1;
-    double seconds = 0;
-};
 
 unsigned BaseSeed()
 {
@@ -112,35 +95,7 @@ protected:
         std::vector<std::string> settings = {"REZUD_ADMIN_PASSWORD=" + password, "REZUD_OPS_FILE=" + opsFile,
                                              "REZUD_KILL_AT=" + std::to_string(killAt)};
         if (!aim.empty()) settings.push_back("REZUD_KILL_PATH=" + aim);
-        std::vector<char*> envp;
-        for (char** e = environ; *e; ++e)
-            if (!std::string(*e).starts_with("REZUD_")) envp.push_back(*e);
-        for (std::string& s : settings) envp.push_back(s.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> args = {KILLABLE_REZUD, "--library", lib, "backup", "--to", backup, "--yes"};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        const auto start = Clock::now();
-        pid_t pid = -1;
-        const int rc = ::posix_spawn(&pid, KILLABLE_REZUD, &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) throw std::runtime_error("cannot start " + std::string(KILLABLE_REZUD));
-        if (delay) {
-            std::this_thread::sleep_for(*delay);
-            ::kill(pid, SIGKILL);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        Ending end;
-        end.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        end.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-        end.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return end;
+        return RunRezudChild({"--library", lib, "backup", "--to", backup, "--yes"}, settings, delay);
     }
 
     // A run to the end: its time and number of file operations.

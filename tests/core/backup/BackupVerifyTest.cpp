@@ -1,8 +1,16 @@
 #include "core/backup/BackupVerify.h"
 #include "core/backup/BackupLock.h"
+#include "core/backup/DatabaseCopy.h"
+#include "core/backup/LibraryRestore.h"
+#include "core/backup/RolledBackCopy.h"
 #include "core/common/IniFile.h"
 #include "core/common/Sha256.h"
 #include "support/BackupFixture.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -271,4 +279,80 @@ TEST_F(VerifyTest, DailySharesReadEveryFileOnceAWeek)
     }
     EXPECT_EQ(hashed, 5);
     EXPECT_EQ(found, 1);
+}
+
+// A run cut off after some of its copies and its LIB.MDE copy took their
+// names, before its manifest said so: verify says first that it was
+// interrupted, and names nothing it left half done (a copy newer than its
+// entry, a new document of its LIB.MDE copy not reached yet). A copy cut
+// short with its time kept is damage all the same, and stays once the next
+// run has completed what was left.
+TEST_F(VerifyTest, AnInterruptedRunIsToldFirstAndWhatItLeftHalfDoneIsNoDamage)
+{
+    MakeBackup();
+    // What the run copies: a changed document and a new one.
+    const auto later = fs::file_time_type::clock::now() + std::chrono::hours(2);
+    WriteFile(lib + "/00000001/a.tif", std::string(300, 'A'));
+    fs::last_write_time(lib + "/00000001/a.tif", later);
+    builder.Lib().exec("UPDATE images SET `updated-date`='2099-01-01 00:00:00' WHERE filename='a.tif'");
+    LibraryBuilder::Document added = Doc("d.tif", "1", "2099-01-01 00:00:00");
+    added.fileTime = later;
+    ids["d.tif"] = builder.AddDocument(folder, added);
+    const std::string cut = backup + "/00000001/c.tif";
+    const fs::file_time_type kept = fs::last_write_time(cut);
+    fs::resize_file(cut, 10);
+    fs::last_write_time(cut, kept);
+    {
+        const auto lock = BackupLock::Take(backup);
+        ASSERT_TRUE(lock);
+        lock->Begin();
+        CopyFileAtomic(lib + "/00000001/a.tif", backup + "/00000001/a.tif");
+        CopyDatabase(LibDatabaseFile(lib), LibDatabaseFile(backup));
+    }
+    for (const VerifySubset& readData : {VerifySubset::None(), VerifySubset::All()}) {
+        const VerifyReport r = Verify(readData);
+        EXPECT_EQ(Named(r),
+                  (std::vector<std::string>{"run-interrupted 0 Libbackup.lock", "size-differs 0 00000001/c.tif"}));
+        EXPECT_GE(r.leftByRun, 2); // and the LIB.MDE copy, when its size or bytes are looked at
+        const std::string text = RenderVerifyText(r);
+        EXPECT_LT(text.find("a backup run was interrupted: run Backup again"), text.find("size-differs"));
+    }
+    // The next run completes what was left; the damage stays.
+    MakeBackup();
+    EXPECT_EQ(Named(Verify(VerifySubset::All())), std::vector<std::string>{"size-differs 0 00000001/c.tif"});
+}
+
+// A run cut off inside the manifest's commit leaves its journal hot: verify
+// and restore read the manifest as its last commit left it, and write
+// nothing into the backup.
+TEST_F(VerifyTest, AManifestWithAnUnfinishedCommitIsReadWithoutWritingIntoTheBackup)
+{
+    MakeBackup();
+    const std::string manifest = ManifestFile(backup);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // More changes than the cache holds: pages reach the file before the commit, which never comes.
+        SQLite::Database db(manifest, SQLite::OPEN_READWRITE);
+        db.exec("PRAGMA cache_size=10");
+        db.exec("BEGIN");
+        db.exec("UPDATE files SET size=size+1");
+        db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<3000) "
+                "INSERT INTO files SELECT 'x/' || i, 1, 1, printf('%.200c', 'h'), 'w' FROM n");
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(HasHotJournal(manifest));
+    const Snapshot before = Take(backup);
+    const VerifyReport r = Verify(VerifySubset::All());
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    EXPECT_EQ(Named(r), std::vector<std::string>{});
+    EXPECT_EQ(r.manifestFiles, 5);
+    EXPECT_EQ(Take(backup), before);
+
+    LibraryRestore restore(env.prompter, backup, (env.root / "restored").string());
+    EXPECT_TRUE(restore.Run("")) << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_TRUE(restore.Totals().Whole());
+    EXPECT_EQ(restore.Totals().unchecked, 0);
+    EXPECT_EQ(Take(backup), before);
 }

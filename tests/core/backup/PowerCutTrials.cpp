@@ -7,22 +7,13 @@
 // in its place, it must hold the record a run that exited 0 wrote, no torn
 // file, a verify that tells the truth; the next run makes it whole. Needs
 // root and loop devices, and is skipped elsewhere, saying why.
+#include "PowerCutDisk.h"
 #include "RezudChild.h"
 #include "core/backup/BackupLock.h"
 #include "core/backup/BackupVerify.h"
 #include "support/BackupCheck.h"
 #include "support/BackupFixture.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -31,100 +22,6 @@ namespace {
 
 constexpr int kDocuments = 120;
 constexpr int kCuts = 6;
-constexpr const char* kWriteback = "/proc/sys/vm/dirty_writeback_centisecs";
-
-// What a command printed, and its exit status.
-std::pair<int, std::string> Shell(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return {-1, "cannot run " + command};
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-std::string WhyNot()
-{
-    if (::geteuid() != 0) return "needs root, to attach loop devices and mount them";
-    if (::access("/dev/loop-control", W_OK) != 0) return "the machine has no loop devices";
-    for (const char* tool : {"losetup", "mkfs.ext4", "e2fsck"})
-        if (Shell(std::string("command -v ") + tool).first != 0) return std::string(tool) + " is not installed";
-    if (::access(kWriteback, W_OK) != 0) return std::string("cannot switch the write-back off: ") + kWriteback;
-    return {};
-}
-
-// The kernel's periodic write-back off while the trials run, and back as it
-// was after. Trials of other builds on the machine wait meanwhile: each
-// would restore the other's setting.
-class WritebackOff {
-public:
-    WritebackOff() : lock_(::open("/tmp/rezud-power-cut.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644))
-    {
-        if (lock_ >= 0) ::flock(lock_, LOCK_EX);
-        std::ifstream(kWriteback) >> saved_;
-        std::ofstream(kWriteback) << "0\n";
-    }
-    ~WritebackOff()
-    {
-        std::ofstream(kWriteback) << saved_ << "\n";
-        if (lock_ >= 0) ::close(lock_);
-    }
-    WritebackOff(const WritebackOff&) = delete;
-    WritebackOff& operator=(const WritebackOff&) = delete;
-
-private:
-    int lock_;
-    std::string saved_ = "500";
-};
-
-// An image on a loop device with direct I/O, mounted at `dir` with a
-// journal that commits on its own only after ten minutes.
-class Disk {
-public:
-    explicit Disk(fs::path dir) : dir_(std::move(dir)) { fs::create_directories(dir_); }
-    ~Disk() { Detach(); }
-    Disk(const Disk&) = delete;
-    Disk& operator=(const Disk&) = delete;
-
-    // Empty, or why not.
-    std::string Attach(const fs::path& image)
-    {
-        const auto [status, out] = Shell("losetup --direct-io=on --find --show " + image.string());
-        if (status != 0) return "losetup: " + out;
-        device_ = out.substr(0, out.find('\n'));
-        image_ = image;
-        if (::mount(device_.c_str(), dir_.c_str(), "ext4", 0, "commit=600") == 0) return {};
-        const std::string why = std::strerror(errno);
-        Detach();
-        return "mount: " + why;
-    }
-    void Detach()
-    {
-        if (device_.empty()) return;
-        if (::umount2(dir_.c_str(), 0) != 0) ::umount2(dir_.c_str(), MNT_DETACH);
-        Shell("losetup -d " + device_);
-        device_.clear();
-    }
-    // The disk as a power cut now leaves it, in the image's place: copied
-    // without a sync, checked by e2fsck (the journal replayed) and mounted.
-    // Empty, or what failed.
-    std::string Cut()
-    {
-        const fs::path copy = image_.string() + "+";
-        fs::copy_file(image_, copy, fs::copy_options::overwrite_existing);
-        Detach();
-        fs::rename(copy, image_);
-        const auto [status, out] = Shell("e2fsck -fy " + image_.string());
-        if (status > 1) return "e2fsck " + std::to_string(status) + ": " + out;
-        return Attach(image_);
-    }
-
-private:
-    fs::path dir_, image_;
-    std::string device_;
-};
 
 class PowerCutTrials : public BackupTest {
 protected:
@@ -135,12 +32,9 @@ protected:
     void SetUp() override
     {
         BackupTest::SetUp();
-        if (const std::string why = WhyNot(); !why.empty()) GTEST_SKIP() << why;
+        if (const std::string why = PowerCutsUnavailable(); !why.empty()) GTEST_SKIP() << why;
         const fs::path image = env.root / "disk.img";
-        const auto [status, out] =
-            Shell("truncate -s 48M " + image.string() +
-                  " && mkfs.ext4 -q -F -b 4096 -E lazy_itable_init=0,lazy_journal_init=0 " + image.string());
-        if (status != 0) GTEST_SKIP() << "mkfs.ext4: " << out;
+        if (const std::string why = MakeExt4Image(image, 48); !why.empty()) GTEST_SKIP() << why;
         if (const std::string why = disk.Attach(image); !why.empty()) GTEST_SKIP() << why;
         writeback = std::make_unique<WritebackOff>();
         backup = (env.root / "disk" / "backup").string();

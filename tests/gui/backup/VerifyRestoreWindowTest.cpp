@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -23,6 +24,17 @@ void ShowActive(QWidget& w)
 {
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+// Every name in the backup with its size and time: what a reader must leave as it was.
+std::vector<std::string> Listing(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        names.push_back(e.path().string() + " " + std::to_string(e.is_regular_file() ? e.file_size() : 0) + " " +
+                        std::to_string(e.last_write_time().time_since_epoch().count()));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 int CountOf(QDialog& d, const char* title)
@@ -65,6 +77,7 @@ TEST_F(VerifyRestoreWindowTest, VerifyByTheKeyboardReadsEveryFileOnlyWhenAskedAn
     std::fstream(Copied("a.tif"), std::ios::in | std::ios::out | std::ios::binary).write("X", 1);
     std::vector<std::string> headlines;
     std::string shown;
+    const std::vector<std::string> before = Listing(backup);
     for (const bool readAll : {false, true}) {
         env.dialogs.steps.push_back([&, readAll](QDialog& d) {
             EXPECT_EQ(d.windowTitle().toStdString(), "Verify Backup");
@@ -87,6 +100,7 @@ TEST_F(VerifyRestoreWindowTest, VerifyByTheKeyboardReadsEveryFileOnlyWhenAskedAn
     EXPECT_NE(shown.find("What to do: The copy's bytes changed"), std::string::npos) << shown;
     EXPECT_TRUE(env.prompter.boxes.empty());
     EXPECT_FALSE(env.app->state.AdminLoggedIn());
+    EXPECT_EQ(Listing(backup), before); // the verify and the console only read it
     EXPECT_TRUE(Line("lbLastVerify").starts_with("Last verify: ")) << Line("lbLastVerify");
     EXPECT_TRUE(Line("lbLastVerify").ends_with(" days ago\nEvery file read: 2 findings - see Verify Backup."))
         << Line("lbLastVerify");

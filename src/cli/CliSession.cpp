@@ -1,6 +1,7 @@
 #include "cli/CliSession.h"
 
 #include "core/app/AdminLogin.h"
+#include "core/backup/VerifyHistory.h"
 #include "core/base/MyErrHandler.h"
 #include "core/common/Commons.h"
 #include "core/library/Library.h"
@@ -33,6 +34,7 @@ CliSession::CliSession(CliIo& io, const std::filesystem::path& programDir, const
     : io_(io), options_(options), command_(std::move(command)), prompter_(io, options.yes, options.json),
       app_(programDir, prompter_, LocateSettings(programDir, Env("XDG_CONFIG_HOME"), Env("HOME")))
 {
+    app_.state.stateDir = UserStateDir(io.env);
 }
 
 std::optional<std::string> CliSession::Env(const std::string& name) const

@@ -1,5 +1,6 @@
 // RezudIzid: the administrator's console of a Vellarch document library.
 #include "core/app/AppContext.h"
+#include "core/backup/VerifyHistory.h"
 #include "core/base/MyErrHandler.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/ui/QtPrompter.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
         const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
         AppContext app(programDir, prompter,
                        LocateSettings(programDir, Environment("XDG_CONFIG_HOME"), Environment("HOME")));
+        app.state.stateDir = UserStateDir([](const std::string& name) { return Environment(name.c_str()); });
         DialogRunner dialogs;
         UiContext ui{app, dialogs};
         LibAdminMain console(ui);

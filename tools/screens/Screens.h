@@ -65,4 +65,5 @@ void RenderActiveUser(Screens& s);
 void RenderMiscSetting(Screens& s);
 void RenderLibSelect(Screens& s);
 void RenderAdminPass(Screens& s);
-void RenderUserWindows(Screens& s); // UserScreens.cpp
+void RenderUserWindows(Screens& s);   // UserScreens.cpp
+void RenderVerifyRestore(Screens& s); // VerifyRestoreScreens.cpp

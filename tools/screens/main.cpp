@@ -78,6 +78,7 @@ int main(int argc, char** argv)
     RenderLibSelect(s);
     RenderAdminPass(s);
     RenderUserWindows(s);
+    RenderVerifyRestore(s);
 
     for (const QString& line : s.cut) std::fprintf(stderr, "cut: %s\n", qPrintable(line));
     for (const QString& line : s.tooLarge) std::fprintf(stderr, "too large: %s\n", qPrintable(line));

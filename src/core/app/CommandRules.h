@@ -24,6 +24,10 @@ inline constexpr CommandRule kResetUser{"cmdResetUser", true, false, true};
 inline constexpr CommandRule kMiscSetting{"cmdMiscSetting", true, false, true};
 // Reads only, so it needs neither the login nor the warning.
 inline constexpr CommandRule kCheckLib{"cmdCheckLib", false, false, true};
+// Verify reads the backup alone; restore makes a new library and changes
+// nothing of the active one: neither needs the login, the warning or a library.
+inline constexpr CommandRule kVerifyBackup{"cmdVerifyBackup", false, false, false};
+inline constexpr CommandRule kRestoreLib{"cmdRestoreLib", false, false, false};
 // Statistics are part of the backup command in the console; alone they change nothing.
 inline constexpr CommandRule kStatistics{"cmdStatistics", false, false, true};
 } // namespace Commands

@@ -164,6 +164,7 @@ VerifyReport VerifyBackup(const std::string& backupDir, const VerifyOptions& opt
         report.errors.push_back("a backup run is working in " + backupDir + ": verify once it has ended");
         return report;
     }
+    report.reached = true;
     VerifyRun run{backupDir, options, progress, report, {}, {}, {}, false, false};
     RunPart(report, "Backup lock", [&] { VerifyLastRun(run); });
     RunPart(report, "Backup record", [&] { VerifyRecord(run); });

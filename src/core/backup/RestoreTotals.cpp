@@ -47,3 +47,9 @@ std::string RestoreReportText(const RestoreTotals& t, const std::string& backup,
     Named(text, "Files of the backup that could not be read", t.unreadable);
     return text;
 }
+
+std::string RestoreHeadline(const RestoreTotals& t)
+{
+    return t.Whole() ? "The library is restored and checked."
+                     : "The library is restored, but not all of it as the backup has it: see the report.";
+}

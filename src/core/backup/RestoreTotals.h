@@ -29,3 +29,5 @@ struct RestoreTotals {
 
 // The report of a restore from `backup` into `dir`, lines ending "\r\n".
 std::string RestoreReportText(const RestoreTotals& totals, const std::string& backup, const std::string& dir);
+// The one line over the report: whole, or what to look at.
+std::string RestoreHeadline(const RestoreTotals& totals);

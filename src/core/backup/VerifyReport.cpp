@@ -184,3 +184,13 @@ std::string RenderVerifyJson(const VerifyReport& r, int indent)
     // Names come from the file system and the database: invalid UTF-8 is replaced, not thrown.
     return j.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
+
+std::string VerifyHeadline(const VerifyReport& r)
+{
+    if (r.Failed()) return "The verify is incomplete: see the end of the report.";
+    if (!r.HasFindings()) return "No findings: the backup is whole.";
+    std::int64_t total = 0;
+    for (const std::int64_t n : r.counts) total += n;
+    return total == 1 ? "1 finding: see the report for what to do."
+                      : std::to_string(total) + " findings: see the report for what to do.";
+}

@@ -42,6 +42,7 @@ struct VerifyReport {
     std::string date; // the record's date
     bool manifest = false;
     std::string readData = "none"; // "all", "none" or "bucket B of N"
+    bool reached = false;          // the directory was a backup, and no run was working in it
     // The first findings, named; past kVerifyFindingsKept only counted, so
     // a backup missing everything still fits in memory.
     std::vector<VerifyFinding> findings;
@@ -72,3 +73,5 @@ std::string DescribeVerifyFinding(const VerifyFinding& finding);
 std::string RenderVerifyText(const VerifyReport& report);
 // One JSON object, pretty-printed with `indent` spaces (-1: one line).
 std::string RenderVerifyJson(const VerifyReport& report, int indent = 2);
+// The one line over the report: incomplete, the findings counted, or whole.
+std::string VerifyHeadline(const VerifyReport& report);

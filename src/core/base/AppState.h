@@ -25,6 +25,9 @@ struct AppState {
     // The user's home directory, where the default library goes; empty means
     // $HOME. Tests point it into their own folder.
     std::filesystem::path homeDir;
+    // Where this user's own records are kept (the last verify of each
+    // backup); nothing is kept when empty. Tests point it into their folder.
+    std::filesystem::path stateDir;
 
     // The settings file written; reads go through `settings`.
     std::string IniPath() const { return settings.file.string(); }

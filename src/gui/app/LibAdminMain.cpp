@@ -1,7 +1,7 @@
 #include "gui/app/LibAdminMain.h"
 
 #include "core/app/CommandRules.h"
-#include "core/backup/LastBackup.h"
+#include "core/backup/BackupHealth.h"
 #include "core/base/MyErrHandler.h"
 #include "core/library/LibSelection.h"
 #include "core/library/Library.h"
@@ -77,6 +77,13 @@ LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui
     lbLastBackup_->setWordWrap(true);
     lbLastBackup_->hide();
     layout->addWidget(lbLastBackup_);
+    for (QLabel** line : {&lbBackupOwed_, &lbLastVerify_}) {
+        *line = new QLabel(this);
+        (*line)->hide();
+        layout->addWidget(*line);
+    }
+    lbBackupOwed_->setObjectName("lbBackupOwed");
+    lbLastVerify_->setObjectName("lbLastVerify");
     // Two columns, in reading order: the console fits a screen at 200 %.
     commands_ = new QGridLayout;
     layout->addLayout(commands_);
@@ -113,6 +120,8 @@ void LibAdminMain::Wire()
         {Commands::kResetUser, "&Reset Active User List", RunResetUser},
         {Commands::kMiscSetting, "Misc &Settting", RunMiscSetting},
         {Commands::kCheckLib, "Chec&k Library", RunCheckLib},
+        {Commands::kVerifyBackup, "&Verify Backup", RunVerifyBackup},
+        {Commands::kRestoreLib, "R&estore Library", RunRestoreLib},
     };
     for (const Command& c : commands) {
         QPushButton* button = AddCommand(c.rule.name, c.caption);
@@ -160,19 +169,26 @@ void LibAdminMain::RefreshLibStatus(const std::string& sLibPath)
 }
 
 // When a backup path is set: the last backup of the shown library, and a
-// warning when there is none or it is old.
+// warning when there is none or it is old; the documents it owes and its
+// last verify, when there are any.
 void LibAdminMain::ShowLastBackup()
 {
     const std::string backupPath = shownLibPath_.empty() ? std::string() : ReadLibPaths(App()).backupPath;
-    lbLastBackup_->setVisible(!backupPath.empty());
-    if (backupPath.empty()) return;
-    const LastBackup last = LastBackupOf(backupPath, shownLibPath_, std::time(nullptr));
-    std::string text = LastBackupLine(last);
-    if (const auto warning = LastBackupWarning(last)) text += "\n" + *warning;
-    const LastOffsite offsite = LastOffsiteOf(backupPath, std::time(nullptr));
-    if (ShowsLastOffsite(offsite, App().state.settings)) text += "\n" + LastOffsiteLine(offsite);
-    if (const auto warning = LastOffsiteWarning(offsite)) text += "\n" + *warning;
-    lbLastBackup_->setText(QString::fromStdString(text));
+    const BackupHealth health =
+        backupPath.empty() ? BackupHealth{}
+                           : BackupHealthOf(App().state.stateDir, backupPath, shownLibPath_, std::time(nullptr));
+    std::string lastBackup = health.lastBackup;
+    if (!backupPath.empty()) {
+        const LastOffsite offsite = LastOffsiteOf(backupPath, std::time(nullptr));
+        if (ShowsLastOffsite(offsite, App().state.settings)) lastBackup += "\n" + LastOffsiteLine(offsite);
+        if (const auto warning = LastOffsiteWarning(offsite)) lastBackup += "\n" + *warning;
+    }
+    const std::pair<QLabel*, const std::string&> lines[] = {
+        {lbLastBackup_, lastBackup}, {lbBackupOwed_, health.owed}, {lbLastVerify_, health.lastVerify}};
+    for (const auto& [label, text] : lines) {
+        label->setText(QString::fromStdString(text));
+        label->setVisible(!text.empty());
+    }
 }
 
 void LibAdminMain::ShowInitialPasswordNotice()

@@ -46,6 +46,8 @@ private:
     QLabel* lbInitialPassword_;
     QLabel* lbLastBackup_;
     QGridLayout* commands_;
+    QLabel* lbBackupOwed_;
+    QLabel* lbLastVerify_;
     QList<QPushButton*> libraryCommands_;
     // The library RefreshLibStatus last showed; empty when none.
     std::string shownLibPath_;

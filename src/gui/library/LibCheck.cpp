@@ -2,31 +2,24 @@
 
 #include "core/common/Text.h"
 #include "core/library/LibraryCheck.h"
+#include "gui/ui/FindingsView.h"
 #include "gui/ui/TextFit.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 LibCheck::LibCheck(UiContext& ui, QWidget* parent)
     : WalkDialog(parent), ui_(ui), Label1(new QLabel("Working ...", this)), ProgressBar1(new QProgressBar(this)),
-      lstCounts(new QTableWidget(0, 2, this)), Text1(new QPlainTextEdit(this)),
+      lstCounts(MakeFindingsTable(this)), Text1(new QPlainTextEdit(this)),
       cmdCopy(new QPushButton("&Copy Report", this)), cmdOK(new QPushButton("&OK", this))
 {
     setObjectName("LibCheck");
     setWindowTitle("Check Library");
     Label1->setObjectName("Label1");
     ProgressBar1->setObjectName("ProgressBar1");
-    lstCounts->setObjectName("lstCounts");
-    lstCounts->setHorizontalHeaderLabels({"Finding", "Count"});
-    lstCounts->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    lstCounts->verticalHeader()->hide();
-    lstCounts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Text1->setObjectName("Text1");
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -79,27 +72,18 @@ void LibCheck::Start()
 
 void LibCheck::Progress(const std::string& stage, std::int64_t done, std::int64_t total)
 {
-    Label1->setText(QString::fromStdString(stage + " ..."));
-    // A maximum of 0 shows a busy bar while the total is unknown.
-    ProgressBar1->setMaximum(static_cast<int>(std::min<std::int64_t>(total, INT32_MAX)));
-    ProgressBar1->setValue(static_cast<int>(std::min<std::int64_t>(std::min(done, total), INT32_MAX)));
-    QApplication::processEvents();
+    ShowWalkProgress(*Label1, *ProgressBar1, stage, done, total);
 }
 
 // The kinds found, in the report's order.
 void LibCheck::ShowCounts(const CheckReport& report)
 {
-    lstCounts->setRowCount(0);
+    std::vector<std::pair<std::string, std::int64_t>> counts;
     for (std::size_t i = 0; i < kFindingKinds; ++i) {
         const auto kind = static_cast<FindingKind>(i);
-        if (report.Count(kind) == 0) continue;
-        const int row = lstCounts->rowCount();
-        lstCounts->insertRow(row);
-        auto* count = new QTableWidgetItem(QString::number(report.Count(kind)));
-        count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        lstCounts->setItem(row, 0, new QTableWidgetItem(KindTitle(kind)));
-        lstCounts->setItem(row, 1, count);
+        counts.emplace_back(KindTitle(kind), report.Count(kind));
     }
+    ShowFindingCounts(*lstCounts, counts);
 }
 
 void LibCheck::CopyReport() { QApplication::clipboard()->setText(Text1->toPlainText()); }

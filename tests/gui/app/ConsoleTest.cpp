@@ -148,8 +148,13 @@ TEST_F(Console, TheCheckSitsBesideTheElevenCommands)
                                                                        {"cmdResetUser", "&Reset Active User List"},
                                                                        {"cmdMiscSetting", "Misc &Settting"},
                                                                        {"cmdCheckLib", "Chec&k Library"},
+                                                                       {"cmdVerifyBackup", "&Verify Backup"},
+                                                                       {"cmdRestoreLib", "R&estore Library"},
                                                                        {"cmdExit", "E&xit"}};
     EXPECT_EQ(buttons, expected);
     // It needs an active library, as the other library commands do.
     EXPECT_FALSE(Find<QPushButton>(main, "cmdCheckLib")->isEnabled());
+    // Verify and restore work on a backup: no active library is needed.
+    EXPECT_TRUE(Find<QPushButton>(main, "cmdVerifyBackup")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(main, "cmdRestoreLib")->isEnabled());
 }

@@ -26,7 +26,7 @@ bool MakeActive(LibAdminMain& console, const std::string& dir)
 void RunVerifyBackup(LibAdminMain& console)
 {
     AppContext& app = console.App();
-    const std::string backup = ConfiguredBackupPath(app.state.IniPath());
+    const std::string backup = ConfiguredBackupPath(app.state.settings);
     if (backup.empty()) {
         app.prompter.MsgBox(kNoBackupPath, MsgButtons::Ok, MsgIcon::Exclamation);
         return;

@@ -99,7 +99,7 @@ void OffsiteTest::SetUp()
     ::setenv("RESTIC_CACHE_DIR", (env.root / "restic-cache").c_str(), 1);
     for (const char* name : {"a.tif", "b.tif"}) AddDocument(name);
     Unattended();
-    ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
     WriteFile(pw, "offsite secret\n");
 }
 
@@ -136,5 +136,5 @@ void OffsiteTest::ChangeAndBackUp(const std::string& name)
     doc.updated = "2099-01-01 10:00:00"; // changed since the last run
     doc.fileSize = 100;
     builder.AddDocument(folder, doc);
-    ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
 }

@@ -13,6 +13,8 @@ protected:
     void SetUp() override
     {
         for (int i = 0; i < 3; ++i) AddDocument();
+        // The nightly run creates no backup path: a missing one is a drive not mounted.
+        fs::create_directories(backup);
     }
 
     std::vector<std::string> StepCommands(const nlohmann::json& j)

@@ -71,7 +71,7 @@ TEST_F(OffsiteTest, RefusalsSayWhyAndPushNothing)
     const CliResult unfinished = Offsite("push");
     EXPECT_EQ(unfinished.code, 2);
     EXPECT_TRUE(Contains(unfinished.out, "did not end")) << unfinished.out;
-    ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
 
     fs::remove(backup + "/00000001/a.tif");
     const CliResult findings = Offsite("push");
@@ -93,7 +93,7 @@ TEST_F(OffsiteTest, ABackupDuringAPushIsRefused)
     fs::permissions(slow, fs::perms::owner_all);
     auto push = std::async(std::launch::async, [&] { return Offsite("push", {"--restic", slow.string()}); });
     WaitFor([&] { return fs::exists(started); });
-    const CliResult during = Rezud({"backup", "--yes"});
+    const CliResult during = Rezud({"backup", "--yes", "--create-backup-path"});
     EXPECT_EQ(during.code, 2);
     EXPECT_TRUE(Contains(during.err, "Another backup is running")) << during.err;
     EXPECT_EQ(push.get().code, 0);

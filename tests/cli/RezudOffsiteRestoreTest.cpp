@@ -47,7 +47,7 @@ TEST_F(RezudOffsiteRestoreTest, AnOverwrittenDocumentsOldBytesComeBackFromTheOld
     const std::string older = Pushed();
     fs::remove_all(backup);
     WriteFile(lib + "/00000001/a.tif", "bad content from a client");
-    ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
     const std::string newer = Pushed();
     ASSERT_NE(older, newer);
 
@@ -76,7 +76,7 @@ TEST_F(RezudOffsiteRestoreTest, ARestoreKilledAnywhereCompletesWhenRunAgain)
         doc.fileSize = 1000 + 17 * i;
         builder.AddDocument(folder, doc);
     }
-    ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
     ASSERT_EQ(Offsite("init").code, 0);
     const std::string id = Pushed();
     const std::string ops = (env.root / "ops").string();

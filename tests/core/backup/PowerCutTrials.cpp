@@ -72,7 +72,7 @@ protected:
     {
         const std::string ops = (env.root / "ops").string();
         const Ending end =
-            RunRezudChild({"--library", lib, "backup", "--to", backup, "--yes"},
+            RunRezudChild({"--library", lib, "backup", "--to", backup, "--yes", "--create-backup-path"},
                           {"REZUD_ADMIN_PASSWORD=quillset", "REZUD_OPS_FILE=" + ops,
                            "REZUD_KILL_PATH=Libbackup.manifest-journal", "REZUD_KILL_AT=" + std::to_string(killAt)},
                           delay);

@@ -50,7 +50,8 @@ int Ended(CliSession& s, bool ran, const RestoreTotals& totals, const std::strin
     if (totals.Whole()) return Exit::kDone;
     s.Warn("the library is not as the backup has it: " + CountOf(totals.mismatches.count, "mismatch", "mismatches") +
            ", " + CountOf(totals.missing.count, "missing file", "missing files") + ", " +
-           CountOf(totals.refused.count, "refused document") + ", " + CountOf(totals.unreadable.count, "unreadable file"));
+           CountOf(totals.refused.count, "refused document") + ", " +
+           CountOf(totals.unreadable.count, "unreadable file"));
     return Exit::kWarnings;
 }
 

@@ -55,7 +55,7 @@ TEST_F(RezudNightlyTest, AStepThatFailedStopsTheChainWithItsExitCode)
     EXPECT_EQ(r.code, 3);
     nlohmann::json j = nlohmann::json::parse(r.out);
     EXPECT_EQ(StepCommands(j), std::vector<std::string>{"backup"});
-    EXPECT_FALSE(fs::exists(backup));
+    EXPECT_FALSE(fs::exists(backup + "/Libbackup.ini"));
     std::string prom = ReadFile(metrics);
     EXPECT_NE(prom.find("rezud_exit_code{command=\"nightly\"} 3\n"), std::string::npos) << prom;
     EXPECT_EQ(prom.find("command=\"verify\""), std::string::npos) << prom;

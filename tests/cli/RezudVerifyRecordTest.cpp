@@ -12,7 +12,7 @@ TEST_F(RezudBackupTestBase, VerifyIsRecordedForTheConsoleAndAFailedRecordIsAWarn
 {
     AddDocument("a.tif");
     Unattended();
-    ASSERT_EQ(Rezud({"backup", "--yes"}).code, 0);
+    ASSERT_EQ(Rezud({"backup", "--yes", "--create-backup-path"}).code, 0);
     std::ofstream(env.root / "file") << "not a directory";
     environment["XDG_STATE_HOME"] = (env.root / "file").string();
     const CliResult unrecorded = Rezud({"verify"});

@@ -59,8 +59,7 @@ std::string Summary(const VerifyReport& r)
         text += CountOf(r.unusableNames, "document") + (r.unusableNames == 1 ? " has a name" : " have names") +
                 " no backup can copy (see rezud check).\n";
     if (r.leftByRun > 0)
-        text += CountOf(r.leftByRun, "file or document", "files and documents") +
-                (r.leftByRun == 1 ? " is" : " are") +
+        text += CountOf(r.leftByRun, "file or document", "files and documents") + (r.leftByRun == 1 ? " is" : " are") +
                 " as the interrupted run left them, copied but not yet in the manifest "
                 "or not yet copied: the next run completes them.\n";
     if (r.notDue > 0)

@@ -10,8 +10,8 @@
 
 namespace {
 
-std::string FirstOf(const std::string& given, const EnvLookup& env, const char* var,
-                    const SettingsFile& settings, const char* key)
+std::string FirstOf(const std::string& given, const EnvLookup& env, const char* var, const SettingsFile& settings,
+                    const char* key)
 {
     if (!given.empty()) return given;
     if (const auto value = env ? env(var) : std::nullopt; value && !value->empty()) return *value;

@@ -26,6 +26,8 @@ void ShowFromStart(QLineEdit* box, const QString& text)
 
 // Room for a usual library path at any font.
 int PathBoxWidth(const QWidget* box) { return box->fontMetrics().averageCharWidth() * 48; }
+
+constexpr int kCommandColumns = 3;
 } // namespace
 
 LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui_(ui)
@@ -84,7 +86,8 @@ LibAdminMain::LibAdminMain(UiContext& ui, QWidget* parent) : QWidget(parent), ui
     }
     lbBackupOwed_->setObjectName("lbBackupOwed");
     lbLastVerify_->setObjectName("lbLastVerify");
-    // Two columns, in reading order: the console fits a screen at 200 %.
+    // Three columns, in reading order: the console with every notice fits a
+    // screen at 200 % with a large font.
     commands_ = new QGridLayout;
     layout->addLayout(commands_);
     Wire();
@@ -96,7 +99,7 @@ QPushButton* LibAdminMain::AddCommand(const char* name, const char* caption)
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     const int placed = commands_->count();
-    commands_->addWidget(button, placed / 2, placed % 2);
+    commands_->addWidget(button, placed / kCommandColumns, placed % kCommandColumns);
     return button;
 }
 

@@ -95,7 +95,8 @@ protected:
         std::vector<std::string> settings = {"REZUD_ADMIN_PASSWORD=" + password, "REZUD_OPS_FILE=" + opsFile,
                                              "REZUD_KILL_AT=" + std::to_string(killAt)};
         if (!aim.empty()) settings.push_back("REZUD_KILL_PATH=" + aim);
-        return RunRezudChild({"--library", lib, "backup", "--to", backup, "--yes", "--create-backup-path"}, settings, delay);
+        return RunRezudChild({"--library", lib, "backup", "--to", backup, "--yes", "--create-backup-path"}, settings,
+                             delay);
     }
 
     // A run to the end: its time and number of file operations.

@@ -19,6 +19,7 @@ public:
     void Kill();
     int Wait(); // the exit code; -1 when a signal ended it
     bool Running();
+    pid_t Pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <future>
@@ -21,6 +22,19 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 void WaitFor(const std::function<bool()>& done)
 {
     for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// The processes whose parent is `parent`.
+std::vector<fs::path> ChildrenOf(pid_t parent)
+{
+    std::vector<fs::path> children;
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        std::ifstream stat(e.path() / "stat");
+        std::string pid, comm, state;
+        pid_t ppid = 0;
+        if (stat >> pid >> comm >> state >> ppid && ppid == parent) children.push_back(e.path());
+    }
+    return children;
 }
 
 bool HasFiles(const fs::path& dir)
@@ -158,7 +172,12 @@ TEST_F(OffsiteTest, APushKilledLeavesNothingTheNextOneCannotMend)
         Process push({program.string(), "offsite", "push", "--repo", repo, "--repo-password-file", pw},
                      env.root / "push.log");
         WaitFor([&] { return HasLock(locks); });
+        const std::vector<fs::path> restic = ChildrenOf(push.Pid());
         push.Kill();
+        // Until its restic is gone, even as a zombie, its lock is a live one.
+        WaitFor([&] {
+            return std::none_of(restic.begin(), restic.end(), [](const fs::path& p) { return fs::exists(p); });
+        });
     }
     ASSERT_TRUE(HasLock(locks)) << "the kill came after restic had locked the repository";
     EXPECT_EQ(Offsite("push").code, 0);

@@ -73,18 +73,14 @@ int RunFromOffsite(CliSession& s, const RestoreArgs& a)
         return Exit::kFailed;
     }
     const Restic restic(*setup.config);
-    const SnapshotFound found = FindSnapshot(restic, a.snapshot, LatestFilter(s));
-    if (!found.snapshot) {
-        s.Prompter().Tell(found.problem, MsgIcon::Critical);
-        return Exit::kFailed;
-    }
-    s.Result()["snapshot"] = found.snapshot->id;
-    if (s.ShowsProgress()) s.Io().err << "Fetching snapshot " << found.snapshot->id.substr(0, 8) << " ..." << std::endl;
-    OffsiteRestore restore(s.Prompter(), *found.snapshot, a.dir, FetchSnapshot(restic, found.snapshot->id));
+    if (s.ShowsProgress()) s.Io().err << "Fetching snapshot " << a.snapshot << " ..." << std::endl;
+    OffsiteRestore restore(s.Prompter(), a.snapshot, a.dir, FetchSnapshot(restic, a.snapshot, LatestFilter(s)));
     restore.onDone = Progress(s);
     const bool ran = restore.Run(s.App().state.gsActiveLibPath);
     if (s.ShowsProgress()) s.Io().err << '\n';
-    Totals(s, restore.Totals(), "snapshot " + found.snapshot->id, a.dir);
+    if (!restore.Snapshot().id.empty()) s.Result()["snapshot"] = restore.Snapshot().id;
+    Totals(s, restore.Totals(), "snapshot " + (restore.Snapshot().id.empty() ? a.snapshot : restore.Snapshot().id),
+           a.dir);
     return Ended(s, ran, restore.Totals(), restore.ReportText(), a);
 }
 

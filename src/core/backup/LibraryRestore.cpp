@@ -17,6 +17,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -131,7 +132,8 @@ void LibraryRestore::CopyFiles()
         lib.Open(LibDatabaseFile(DatabasesMoved() ? dir_ : backup_), Connection::Mode::ReadOnly);
         ForEachDocumentRow(lib, [&](const DocumentRow& row) {
             if (!IsSafeDocumentPath(row.location, row.filename)) return totals_.refused.Add(row.Named());
-            CopyFile(row.location, row.filename, row.Named(), row.dueWhenChanged);
+            if (CopyFile(row.location, row.filename, row.Named(), row.dueWhenChanged) && moved)
+                moved_.push_back(row.id);
         });
     }
     if (moved) CopyDatabases();
@@ -159,23 +161,28 @@ std::string LibraryRestore::Refusal(const std::string& activeLib) const
 
 // The backup's file is read only when it is a plain file reached through
 // no link, and written only below the restore directory, through none.
-void LibraryRestore::CopyFile(const std::string& location, const std::string& filename, const std::string& named,
+bool LibraryRestore::CopyFile(const std::string& location, const std::string& filename, const std::string& named,
                               bool due)
 {
-    if (!dirs_->SourceReachable(location)) return totals_.refused.Add(named);
+    const auto count = [](NamedCount& list, const std::string& name) {
+        list.Add(name);
+        return false;
+    };
+    if (!dirs_->SourceReachable(location)) return count(totals_.refused, named);
     const std::string relative = location + "/" + filename;
     const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
     struct stat st {};
     if (::lstat(source.c_str(), &st) != 0) {
-        if (errno == ENOENT && files_ == Files::Moved && IsPlainFile(target)) return Skipped(relative);
-        if (errno == ENOENT || errno == ENOTDIR) return (due ? totals_.missing : totals_.notDue).Add(named);
-        return totals_.unreadable.Add(named + ": " + std::strerror(errno));
+        if (errno == ENOENT && files_ == Files::Moved && IsPlainFile(target)) return Skipped(relative), true;
+        if (errno == ENOENT || errno == ENOTDIR) return count(due ? totals_.missing : totals_.notDue, named);
+        return count(totals_.unreadable, named + ": " + std::strerror(errno));
     }
-    if (!S_ISREG(st.st_mode)) return totals_.refused.Add(named);
-    if (AlreadyThere(target, st)) return Skipped(relative);
-    if (!dirs_->TargetReady(location)) return totals_.refused.Add(named);
+    if (!S_ISREG(st.st_mode)) return count(totals_.refused, named);
+    if (AlreadyThere(target, st)) return Skipped(relative), true;
+    if (!dirs_->TargetReady(location)) return count(totals_.refused, named);
     Collect(pool_->Submit({source, target}));
     CollectInstalled();
+    return true;
 }
 
 // Restored by a stopped run: checked then, its mismatch listed before it
@@ -188,8 +195,10 @@ void LibraryRestore::Skipped(const std::string& relative)
 }
 
 // The file the check expects: one that CopyFile copies.
+// A moved file's source is gone: the check expects what was moved.
 bool LibraryRestore::Reachable(const DocumentRow& row)
 {
+    if (files_ == Files::Moved) return std::binary_search(moved_.begin(), moved_.end(), row.id);
     if (!IsSafeDocumentPath(row.location, row.filename) || !dirs_->SourceReachable(row.location)) return false;
     return IsPlainFile(backup_ + "/" + row.Path());
 }

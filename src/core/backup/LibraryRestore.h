@@ -66,9 +66,11 @@ private:
     void End();
     void CopyFiles();
     // `due`: the backup copies the file by its rules, so lacking it counts.
-    void CopyFile(const std::string& location, const std::string& filename, const std::string& named, bool due = true);
+    // Returns whether the file is in place or on its way there.
+    bool CopyFile(const std::string& location, const std::string& filename, const std::string& named, bool due = true);
     void Skipped(const std::string& relative);
     bool Reachable(const DocumentRow& row);
+    std::vector<std::int64_t> moved_; // documents whose file was moved or found in place, by id
     std::optional<ManifestEntry> Expected(const std::string& relative);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
     void Verify(const PendingCopy& copy);

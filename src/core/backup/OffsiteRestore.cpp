@@ -1,10 +1,12 @@
 #include "core/backup/OffsiteRestore.h"
 
+#include "core/backup/BackupStart.h"
 #include "core/backup/FileSystemFlush.h"
 #include "core/backup/LibraryRestore.h"
 #include "core/backup/RestoreTarget.h"
 #include "core/base/MyErrHandler.h"
 #include "core/base/Prompter.h"
+#include "core/common/Commons.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -17,6 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kFetchedKey = "FETCHED";
+constexpr const char* kWantedKey = "WANTED";
+constexpr const char* kSnapshotKey = "SNAPSHOT";
 
 // An absolute path with no "." or ".." in it: below the work directory.
 bool PlainAbsolute(const std::string& path)
@@ -28,6 +32,12 @@ bool PlainAbsolute(const std::string& path)
     return true;
 }
 
+// One id names the other's snapshot: either is the start of the other.
+bool SameSnapshot(const std::string& a, const std::string& b)
+{
+    return !a.empty() && !b.empty() && (a.starts_with(b) || b.starts_with(a));
+}
+
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int err)
 {
     throw TargetError(what, path, std::error_code(err, std::generic_category()));
@@ -35,9 +45,9 @@ bool PlainAbsolute(const std::string& path)
 
 } // namespace
 
-OffsiteRestore::OffsiteRestore(Prompter& prompter, RestoredSnapshot snapshot, std::string dir, Fetch fetch)
-    : prompter_(prompter), snapshot_(std::move(snapshot)), dir_(std::move(dir)), work_(dir_ + "/" + kOffsiteWorkName),
-      backup_(work_ + snapshot_.path), fetch_(std::move(fetch))
+OffsiteRestore::OffsiteRestore(Prompter& prompter, std::string wanted, std::string dir, Fetch fetch)
+    : prompter_(prompter), wanted_(std::move(wanted)), dir_(std::move(dir)), work_(dir_ + "/" + kOffsiteWorkName),
+      fetch_(std::move(fetch))
 {
 }
 
@@ -47,12 +57,18 @@ bool OffsiteRestore::Refuse(const std::string& text)
     return false;
 }
 
-// The unfinished restore of this very snapshot.
-bool OffsiteRestore::Own() const { return IsOwnRestore(dir_, backup_) && MarkedSnapshot(dir_) == snapshot_.id; }
+// The unfinished restore from offsite into this directory that the same
+// command goes on with, or one naming the snapshot it fetched.
+bool OffsiteRestore::Own() const
+{
+    const std::string from = MarkedBackup(dir_);
+    if (from != work_ && !from.starts_with(work_ + "/")) return false;
+    if (RestoreMark(dir_, kWantedKey) == wanted_) return true;
+    return !RestoreMark(dir_, kFetchedKey).empty() && SameSnapshot(RestoreMark(dir_, kSnapshotKey), wanted_);
+}
 
 bool OffsiteRestore::Run(const std::string& activeLib)
 {
-    if (!PlainAbsolute(snapshot_.path)) return Refuse(kNoSnapshotBackup + snapshot_.path);
     const auto refusal = [&] { return TargetRefusal(dir_, activeLib, [this] { return Own(); }); };
     if (const std::string r = refusal(); !r.empty()) return Refuse(r);
     return Trapped(
@@ -61,11 +77,13 @@ bool OffsiteRestore::Run(const std::string& activeLib)
             const auto held = RestoreLock::Take(dir_);
             if (!held) return Refuse(kRestoreRunning + dir_);
             if (const std::string r = refusal(); !r.empty()) return Refuse(r);
-            if (!Own()) MarkRestore(dir_, backup_, snapshot_.id);
+            if (!Own()) MarkRestore(dir_, work_, {{kWantedKey, wanted_}});
             if (const std::string why = FetchOnce(); !why.empty()) return Refuse(why);
+            if (!PlainAbsolute(snapshot_.path)) return Refuse(kNoSnapshotBackup + snapshot_.path);
+            backup_ = work_ + snapshot_.path;
             return Restore(activeLib);
         },
-        std::vector<ReportValue>{snapshot_.id, dir_});
+        std::vector<ReportValue>{wanted_, dir_});
 }
 
 // What a stopped fetch left is not known to be whole. Without the work
@@ -74,8 +92,11 @@ bool OffsiteRestore::Run(const std::string& activeLib)
 std::string OffsiteRestore::FetchOnce()
 {
     const bool fetched = !RestoreMark(dir_, kFetchedKey).empty();
-    if (fetched && fs::is_directory(fs::symlink_status(work_))) return {};
-    if (fetched) SetRestoreMark(dir_, kFetchedKey, "");
+    if (fetched && fs::is_directory(fs::symlink_status(work_))) {
+        snapshot_ = {RestoreMark(dir_, kSnapshotKey), MarkedBackup(dir_).substr(work_.size())};
+        return {};
+    }
+    if (fetched) SetRestoreMarks(dir_, {{kFetchedKey, ""}});
     fs::remove_all(work_);
     fs::create_directory(work_);
     // Opened before the fetch writes: the flush then reports every
@@ -86,11 +107,25 @@ std::string OffsiteRestore::FetchOnce()
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    if (std::string why = fetch_(work_); !why.empty()) return why;
+    Fetched got = fetch_(work_);
+    if (got.problem.empty() && !IsBackupAt(got.snapshot.path)) got.problem = kNoSnapshotBackup + got.snapshot.path;
+    if (!got.problem.empty()) {
+        // Nothing of it stays: the directory may take another snapshot.
+        fs::remove_all(work_);
+        UnmarkRestore(dir_);
+        return got.problem;
+    }
+    snapshot_ = std::move(got.snapshot);
     // On the disk before the mark says so.
     if (const int err = FileSystemFlush::SyncFileSystem(fd); err != 0) Fail("cannot flush work directory", work_, err);
-    SetRestoreMark(dir_, kFetchedKey, "1");
+    MarkRestore(dir_, work_ + snapshot_.path, {{kSnapshotKey, snapshot_.id}, {kFetchedKey, "1"}});
     return {};
+}
+
+// A backup record at `path` in the fetched snapshot.
+bool OffsiteRestore::IsBackupAt(const std::string& path) const
+{
+    return PlainAbsolute(path) && IsPlainFile(work_ + path + "/" + kBackupRecordName);
 }
 
 bool OffsiteRestore::Restore(const std::string& activeLib)

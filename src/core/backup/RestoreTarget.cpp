@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kMarkerSection = "RESTORE";
-constexpr const char* kSnapshotKey = "SNAPSHOT";
+constexpr const char* kFromKey = "FROM";
 
 bool SamePath(const std::string& a, const std::string& b)
 {
@@ -74,33 +74,32 @@ std::string TargetRefusal(const std::string& dir, const std::string& activeLib, 
 
 bool IsOwnRestore(const std::string& dir, const std::string& backup)
 {
-    const std::string marker = RestoreMarkerFile(dir);
-    if (!IsPlainFile(marker)) return false;
-    const std::string from = IniRead(marker, kMarkerSection, "FROM");
+    const std::string from = MarkedBackup(dir);
     return !from.empty() && SamePath(from, backup);
 }
 
-void MarkRestore(const std::string& dir, const std::string& backup, const std::string& snapshot)
+std::string MarkedBackup(const std::string& dir)
 {
-    std::vector<std::pair<std::string, std::string>> keys{{"FROM", backup}};
-    if (!snapshot.empty()) keys.emplace_back(kSnapshotKey, snapshot);
-    std::string why;
-    if (!IniWriteKeys(RestoreMarkerFile(dir), kMarkerSection, keys, &why))
-        throw TargetError("cannot mark restore: " + why, RestoreMarkerFile(dir),
-                          std::make_error_code(std::errc::io_error));
+    const std::string marker = RestoreMarkerFile(dir);
+    return IsPlainFile(marker) ? IniRead(marker, kMarkerSection, kFromKey) : std::string();
 }
 
-std::string MarkedSnapshot(const std::string& dir) { return RestoreMark(dir, kSnapshotKey); }
+void MarkRestore(const std::string& dir, const std::string& backup, const RestoreMarks& more)
+{
+    RestoreMarks keys{{kFromKey, backup}};
+    keys.insert(keys.end(), more.begin(), more.end());
+    SetRestoreMarks(dir, keys);
+}
 
 std::string RestoreMark(const std::string& dir, const std::string& key)
 {
     return IniRead(RestoreMarkerFile(dir), kMarkerSection, key);
 }
 
-void SetRestoreMark(const std::string& dir, const std::string& key, const std::string& value)
+void SetRestoreMarks(const std::string& dir, const RestoreMarks& keys)
 {
     std::string why;
-    if (!IniWrite(RestoreMarkerFile(dir), kMarkerSection, key, value, &why))
+    if (!IniWriteKeys(RestoreMarkerFile(dir), kMarkerSection, keys, &why))
         throw TargetError("cannot mark restore: " + why, RestoreMarkerFile(dir),
                           std::make_error_code(std::errc::io_error));
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 inline constexpr const char* kRestoreMarkerName = ".rezud-restore";
 
@@ -32,13 +34,15 @@ std::string TargetRefusal(const std::string& dir, const std::string& activeLib, 
 std::string RestoreMarkerFile(const std::string& dir);
 // Whether `dir` holds a restore of `backup` that has not ended.
 bool IsOwnRestore(const std::string& dir, const std::string& backup);
-// Marks the restore in `dir` before anything else is written there. Throws
-// TargetError.
-// `snapshot`: the offsite snapshot the backup was fetched from, if any.
-void MarkRestore(const std::string& dir, const std::string& backup, const std::string& snapshot = {});
-std::string MarkedSnapshot(const std::string& dir);
-// Another key of the marker, and its value (empty when it has none).
-void SetRestoreMark(const std::string& dir, const std::string& key, const std::string& value);
+using RestoreMarks = std::vector<std::pair<std::string, std::string>>;
+// Marks the restore in `dir` before anything else is written there, with
+// `more` keys in the same write. Throws TargetError.
+void MarkRestore(const std::string& dir, const std::string& backup, const RestoreMarks& more = {});
+// The backup the marker names.
+std::string MarkedBackup(const std::string& dir);
+// Other keys of the marker, written at once, and a key's value (empty
+// when it has none).
+void SetRestoreMarks(const std::string& dir, const RestoreMarks& keys);
 std::string RestoreMark(const std::string& dir, const std::string& key);
 // Ends the restore: the marker goes, flushed. Throws TargetError.
 void UnmarkRestore(const std::string& dir);

@@ -127,8 +127,9 @@ void Install(const fs::path& work, const fs::path& target, SpareFiles* spares, b
     const auto drop = [&] {
         if (!moved) ::unlink(work.c_str());
     };
+    // A moved file keeps nothing of what it replaces: a plain rename does.
     struct stat old {};
-    if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (!moved && ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
             // The old content, now under the work file's name.
             if (spares)

@@ -8,6 +8,13 @@
 #include <optional>
 #include <sstream>
 
+namespace {
+
+// restic says in text what it has no JSON for (which snapshot it restores).
+constexpr std::size_t kTextLinesKept = 16;
+
+} // namespace
+
 ResticRun Restic::Run(const std::vector<std::string>& args, const ResticMessage& onMessage) const
 {
     ChildEnvironment env;
@@ -29,15 +36,20 @@ ResticRun Restic::Run(const std::vector<std::string>& args, const ResticMessage&
         return config_.giveUpSeconds > 0 && retrying &&
                std::chrono::steady_clock::now() - *retrying > std::chrono::seconds(config_.giveUpSeconds);
     };
+    ResticRun run;
     const ChildOutcome outcome = RunChild(
         config_.restic, all, env,
         [&](const std::string& line) {
-            if (!onMessage || line.empty() || (line.front() != '{' && line.front() != '[')) return;
+            if (line.empty()) return;
+            if (line.front() != '{' && line.front() != '[') {
+                if (run.textLines.size() < kTextLinesKept) run.textLines.push_back(line);
+                return;
+            }
+            if (!onMessage) return;
             nlohmann::json message = nlohmann::json::parse(line, nullptr, false);
             if (!message.is_discarded()) onMessage(message);
         },
         onErrLine, giveUp);
-    ResticRun run;
     run.exitCode = outcome.exitCode;
     run.errorOutput = outcome.err;
     if (outcome.exitCode == 0) return run;

@@ -14,8 +14,9 @@
 
 struct ResticRun {
     int exitCode = -1;
-    std::string reason;      // restic's own reason for a failure, in one sentence
-    std::string errorOutput; // all it wrote there, the last 64 KiB
+    std::string reason;                 // restic's own reason for a failure, in one sentence
+    std::string errorOutput;            // all it wrote there, the last 64 KiB
+    std::vector<std::string> textLines; // its first lines of output that are not JSON
     bool Done() const { return exitCode == 0; }
 };
 

@@ -1,44 +1,46 @@
 #include "core/offsite/SnapshotFetch.h"
 
-#include "core/offsite/OffsiteSnapshots.h"
+#include "core/backup/BackupStart.h"
+#include "core/common/Commons.h"
 
-#include <nlohmann/json.hpp>
+#include <filesystem>
 
-#include <algorithm>
+namespace fs = std::filesystem;
 
-namespace {
-
-bool HasTag(const nlohmann::json& snapshot, const std::string& tag)
+std::string RestoredSnapshotId(const std::string& line)
 {
-    const nlohmann::json& tags = snapshot.value("tags", nlohmann::json::array());
-    return std::find(tags.begin(), tags.end(), tag) != tags.end();
+    static const std::string start = "restoring <Snapshot ";
+    if (!line.starts_with(start)) return {};
+    const std::string::size_type end = line.find(' ', start.size());
+    return end == std::string::npos ? std::string() : line.substr(start.size(), end - start.size());
 }
 
-} // namespace
-
-SnapshotFound FindSnapshot(const Restic& restic, const std::string& wanted, const std::string& tagFilter)
+std::string FetchedBackupPath(const std::string& into)
 {
-    std::vector<std::string> args{"snapshots"};
-    if (wanted == "latest") args.insert(args.end(), {"--tag", tagFilter});
-    args.push_back(wanted);
-    nlohmann::json found = nlohmann::json::array();
-    const ResticRun run = restic.RunUnlocking(args, [&](const nlohmann::json& message) {
-        if (message.is_array()) found = message;
-    });
-    if (!run.Done()) return {std::nullopt, run.reason};
-    // An id's start may match several: restic then names none.
-    if (found.size() != 1 || !found[0].is_object()) return {std::nullopt, kNoSuchSnapshot + wanted};
-    const nlohmann::json& s = found[0];
-    const nlohmann::json paths = s.value("paths", nlohmann::json::array());
-    if (!HasTag(s, kRezudTag) || paths.size() != 1 || !paths[0].is_string())
-        return {std::nullopt, kNoSuchSnapshot + wanted};
-    return {RestoredSnapshot{s.value("id", std::string()), paths[0].get<std::string>()}, {}};
+    fs::path at(into);
+    for (;;) {
+        if (IsPlainFile((at / kBackupRecordName).string())) break;
+        std::error_code ec;
+        fs::directory_iterator it(at, ec), end;
+        if (ec || it == end) break;
+        const fs::directory_entry only = *it;
+        if (++it != end || !only.is_directory(ec) || only.is_symlink(ec)) break;
+        at = only.path();
+    }
+    const std::string path = at.lexically_relative(into).string();
+    return path == "." ? "/" : "/" + path;
 }
 
-OffsiteRestore::Fetch FetchSnapshot(const Restic& restic, const std::string& id)
+OffsiteRestore::Fetch FetchSnapshot(const Restic& restic, const std::string& wanted, const std::string& tagFilter)
 {
-    return [&restic, id](const std::string& into) {
-        const ResticRun run = restic.RunUnlocking({"restore", id, "--target", into});
-        return run.Done() ? std::string() : kNotFetched + run.reason;
+    return [&restic, wanted, tagFilter](const std::string& into) {
+        std::vector<std::string> args{"restore", wanted, "--target", into};
+        if (wanted == "latest") args.insert(args.end(), {"--tag", tagFilter});
+        const ResticRun run = restic.RunUnlocking(args);
+        if (!run.Done()) return Fetched{kNotFetched + run.reason, {}};
+        std::string id;
+        for (const std::string& line : run.textLines)
+            if (id.empty()) id = RestoredSnapshotId(line);
+        return Fetched{{}, {id.empty() ? wanted : id, FetchedBackupPath(into)}};
     };
 }

@@ -1,24 +1,24 @@
 #pragma once
-// The snapshot a library is restored from, found in the offsite repository
-// by its id or as the latest of the library, and fetched by restic restore.
+// The snapshot a library is restored from, fetched by one restic restore:
+// named by its id (or its start), or "latest" of the snapshots with every
+// tag of a filter. restic opens the repository once, which costs as much
+// as its key's derivation, so the snapshot is not looked up beforehand:
+// restic names the one it restores, and the backup directory is found in
+// what it wrote.
 #include "core/backup/OffsiteRestore.h"
 #include "core/offsite/Restic.h"
 
-#include <optional>
 #include <string>
 
-inline constexpr const char* kNoSuchSnapshot = "The repository holds no such snapshot of rezud: ";
 inline constexpr const char* kNotFetched = "The snapshot could not be fetched: ";
 
-struct SnapshotFound {
-    std::optional<RestoredSnapshot> snapshot;
-    std::string problem; // why there is none, in one sentence
-};
+// `tagFilter` (restic's comma-separated form) applies to "latest" only.
+OffsiteRestore::Fetch FetchSnapshot(const Restic& restic, const std::string& wanted, const std::string& tagFilter);
 
-// `wanted` is an id (or its start) or "latest": the newest of the
-// snapshots with every tag of `tagFilter` (restic's comma-separated form).
-// A snapshot must hold one backup directory and carry the tag `rezud`.
-SnapshotFound FindSnapshot(const Restic& restic, const std::string& wanted, const std::string& tagFilter);
-
-// Fetches the snapshot with restic restore into the directory it is given.
-OffsiteRestore::Fetch FetchSnapshot(const Restic& restic, const std::string& id);
+// The id in restic's "restoring <Snapshot ID of [...] ...> to ..." line;
+// empty when the line is not that.
+std::string RestoredSnapshotId(const std::string& line);
+// The backup directory below `into`, as a path in the snapshot: the first
+// directory down the single directories from `into` that holds a backup
+// record, else where that descent ended.
+std::string FetchedBackupPath(const std::string& into);

@@ -34,16 +34,16 @@ protected:
             ++fetches;
             const std::string copy = into + backup;
             fs::create_directories(fs::path(copy).parent_path());
-            if (std::system(("cp -a '" + backup + "' '" + copy + "'").c_str()) != 0) return std::string("cp failed");
+            if (std::system(("cp -a '" + backup + "' '" + copy + "'").c_str()) != 0) return Fetched{"cp failed", {}};
             for (const auto& [path, content] : Files(copy)) fetched[path] = Stat(copy + "/" + path).st_ino;
             if (after) after(copy);
-            return std::string();
+            return Fetched{{}, {"0123456789ab", backup}};
         };
     }
-    bool Restore(OffsiteRestore::Fetch fetch, const std::string& id = "0123456789ab",
+    bool Restore(OffsiteRestore::Fetch fetch, const std::string& wanted = "0123456789ab",
                  const std::function<void(OffsiteRestore&)>& setUp = {})
     {
-        OffsiteRestore restore(env.prompter, {id, backup}, dir, std::move(fetch));
+        OffsiteRestore restore(env.prompter, wanted, dir, std::move(fetch));
         if (setUp) setUp(restore);
         const bool ok = restore.Run("");
         totals = restore.Totals();
@@ -144,30 +144,55 @@ TEST_F(OffsiteRestoreTest, AFailedMoveLosesNoFetchedFile)
     SameAsBackup();
 }
 
-TEST_F(OffsiteRestoreTest, AFailedFetchIsToldAndAnotherSnapshotsRestoreIsNeverGoneOnWith)
+// A failed fetch, or one of no backup, leaves the directory as it was; a
+// fetched snapshot is gone on with by its own restore only.
+TEST_F(OffsiteRestoreTest, AFailedFetchLeavesNothingAndAFetchedSnapshotIsNeverTakenForAnother)
 {
     BackedUp(3);
-    EXPECT_FALSE(Restore([](const std::string&) { return std::string("Fatal: wrong password"); }));
-    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{"Fatal: wrong password"});
-    env.prompter.Clear();
-    EXPECT_FALSE(Restore(Fetch(), "fedcba987654"));
-    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kRestoreIntoOther + dir});
-    EXPECT_EQ(fetches, 0);
-    env.prompter.Clear();
-    // A snapshot that is no backup of rezud's.
-    EXPECT_FALSE(Restore([](const std::string& into) {
+    const OffsiteRestore::Fetch failed = [](const std::string&) { return Fetched{"Fatal: wrong password", {}}; };
+    const OffsiteRestore::Fetch noBackup = [](const std::string& into) {
         fs::create_directories(into + "/elsewhere");
-        return std::string();
-    }));
-    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kNoSnapshotBackup + backup});
+        return Fetched{{}, {"0123456789ab", "/elsewhere"}};
+    };
+    for (const auto& [fetch, told] : {std::pair{failed, std::string("Fatal: wrong password")},
+                                      std::pair{noBackup, kNoSnapshotBackup + std::string("/elsewhere")}}) {
+        EXPECT_FALSE(Restore(fetch));
+        EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{told});
+        EXPECT_TRUE(fs::is_empty(dir)) << told;
+        env.prompter.Clear();
+    }
     // A fetch whose flush fails is not taken: the next run fetches again.
-    fs::remove_all(dir);
     faults::FailFlushes(EIO);
     EXPECT_FALSE(Restore(Fetch()));
     faults::Clear();
     EXPECT_EQ(env.prompter.ErrorReports(), 1);
     env.prompter.Clear();
-    ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
+    // Fetched, then stopped by a failed move.
+    faults::FailBelow(faults::Op::Rename, dir + "/00000001", EIO, 1);
+    EXPECT_FALSE(Restore(Fetch()));
+    faults::Clear();
+    env.prompter.Clear();
+    EXPECT_FALSE(Restore(Fetch(), "fedcba987654"));
+    EXPECT_EQ(env.prompter.Texts(), std::vector<std::string>{kRestoreIntoOther + dir});
+    // The start of the fetched snapshot's id goes on with it.
+    env.prompter.Clear();
+    ASSERT_TRUE(Restore(Fetch(), "01234567")) << ::testing::PrintToString(env.prompter.Texts());
     EXPECT_EQ(fetches, 2);
     SameAsBackup();
+}
+
+// The check at the end expects every file that was moved: one gone
+// before it fails the restore.
+TEST_F(OffsiteRestoreTest, AMovedFileGoneBeforeTheCheckFailsTheRestore)
+{
+    BackedUp(5);
+    const std::string gone = dir + "/00000001/" + docs[0].filename;
+    EXPECT_FALSE(Restore(Fetch(), "0123456789ab", [&](OffsiteRestore& r) {
+        r.onDone = [&](std::int64_t done) {
+            if (done == 7) fs::remove(gone);
+        };
+    }));
+    ASSERT_EQ(env.prompter.Texts().size(), 1u);
+    EXPECT_TRUE(env.prompter.Texts()[0].starts_with(kRestoreCheckFailed)) << env.prompter.Texts()[0];
+    EXPECT_NE(env.prompter.Texts()[0].find(docs[0].filename), std::string::npos) << env.prompter.Texts()[0];
 }

@@ -6,6 +6,7 @@
 #include "core/offsite/LastOffsite.h"
 #include "core/offsite/OffsiteSnapshots.h"
 #include "core/offsite/Restic.h"
+#include "core/offsite/SnapshotFetch.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -97,4 +98,27 @@ TEST(OffsiteConfig, TheLastOffsiteCopyAndItsAge)
     EXPECT_NE(LastOffsiteLine(day).find(" (backup of 12/01/2026 09:00:00), 1 day ago"), std::string::npos);
     EXPECT_FALSE(LastOffsiteWarning(day));
     EXPECT_EQ(LastOffsiteWarning(LastOffsiteOf(backup, pushed + 7 * 86400)), kOffsiteStaleWarning);
+}
+
+// One restic restore both names its snapshot and leaves the backup
+// directory under its path in the snapshot.
+TEST(SnapshotFetch, TheSnapshotAndItsBackupAreFoundInWhatTheRestoreLeft)
+{
+    for (const auto& [line, id] : std::vector<std::pair<std::string, std::string>>{
+             {"restoring <Snapshot 6b69d904 of [/srv/backup] at 2026-12-09 20:31:13 +0000 UTC by root@vm> to /x",
+              "6b69d904"},
+             {"restoring <Snapshot", ""},
+             {"{\"message_type\":\"summary\"}", ""}})
+        EXPECT_EQ(RestoredSnapshotId(line), id) << line;
+    TestEnv env;
+    const std::string into = (env.root / "into").string();
+    fs::create_directories(into + "/srv/backup/00000000");
+    WriteFile(into + "/srv/backup/Libbackup.ini", "[LIBRARY]\n");
+    EXPECT_EQ(FetchedBackupPath(into), "/srv/backup");
+    // Two paths, or none with a record: where the descent ended.
+    fs::create_directories(into + "/home");
+    EXPECT_EQ(FetchedBackupPath(into), "/");
+    fs::remove_all(into + "/home");
+    fs::remove(into + "/srv/backup/Libbackup.ini");
+    EXPECT_EQ(FetchedBackupPath(into), "/srv/backup/00000000");
 }

@@ -6,6 +6,7 @@
 #include "core/backup/BackupLock.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -95,6 +96,27 @@ TEST_F(OffsiteTest, RefusalsSayWhyAndPushNothing)
     const nlohmann::json forced = OffsiteJson("push", {"--force"});
     EXPECT_EQ(forced["exit"], 0) << forced.dump();
     EXPECT_EQ(forced["push"]["verified"], false);
+}
+
+// A file restic cannot read: restic makes the snapshot without it (its
+// exit 3); the push names the file, keeps the books and exits 1.
+TEST_F(OffsiteTest, AFileResticCannotReadIsNamedAndThePushExitsOne)
+{
+    ASSERT_EQ(Offsite("init").code, 0);
+    const std::string unreadable = backup + "/00000001/a.tif";
+    fs::permissions(unreadable, fs::perms::none);
+    // root reads any file: its restic runs without that right.
+    const fs::path restic = env.root / "restic-unprivileged";
+    const std::string drop = ::geteuid() == 0 ? "setpriv --bounding-set -dac_override,-dac_read_search " : "";
+    WriteFile(restic, "#!/bin/sh\nexec " + drop + "restic \"$@\"\n");
+    fs::permissions(restic, fs::perms::owner_all);
+    const nlohmann::json pushed = OffsiteJson("push", {"--restic", restic.string()});
+    fs::permissions(unreadable, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(pushed["exit"], 1) << pushed.dump();
+    EXPECT_EQ(pushed["unread"], nlohmann::json::array({unreadable})) << pushed.dump();
+    const std::string snapshot = pushed["push"].value("snapshot", "");
+    ASSERT_FALSE(snapshot.empty()) << pushed.dump();
+    EXPECT_EQ(OffsiteJson("list")["snapshots"].back()["id"], snapshot);
 }
 
 // A push holds the backup's lock for restic's whole run: a backup started

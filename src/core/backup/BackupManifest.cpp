@@ -16,8 +16,8 @@ namespace {
 // pages did not fit would spill them early, flushing the journal each time.
 // The batch bounds a run's memory whatever the library's size: a 1 % run
 // of a million documents enters 10,000 copies, in batches of this many.
-constexpr int kBatch = 2048;
-constexpr const char* kCacheForBatch = "PRAGMA cache_size=-10240"; // KiB: a page a change, and the tree above
+constexpr int kBatch = 1024;
+constexpr const char* kCacheForBatch = "PRAGMA cache_size=-5120"; // KiB: a page a change, and the tree above
 constexpr int kPage = 4096;
 
 constexpr const char* kSchema[] = {

@@ -26,7 +26,7 @@ struct DueRow {
 struct DueRanges {
     std::int64_t folders = 512; // folders to a count statement
     std::int64_t ids = 16384;   // ids to a change statement
-    std::int64_t held = 16384;  // due rows held from the space check to the copies
+    std::int64_t held = 4096;   // due rows held from the space check to the copies
 };
 
 // Documents by `folder-id`; a folder missing holds none. Reads through a

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <string>
 
 class Prompter;
@@ -57,6 +58,7 @@ private:
     bool IsBackupAt(const std::string& path) const;
     bool Restore(const std::string& activeLib);
     std::string FetchOnce();
+    int FetchFlushed();
 
     Prompter& prompter_;
     std::string wanted_, dir_, work_, backup_;
@@ -64,4 +66,9 @@ private:
     Fetch fetch_;
     RestoreTotals totals_;
     std::string report_;
+    struct Descriptor {
+        int fd = -1;
+        ~Descriptor();
+    } fetchDir_;                  // open from the fetch to the end of its flush
+    std::future<int> fetchFlush_; // 0 or its errno; ends before the descriptor
 };

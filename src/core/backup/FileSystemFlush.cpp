@@ -28,7 +28,7 @@ constexpr std::size_t kMostInstallable = 2;
 int FileSystemFlush::SyncFileSystem(int fd) { return ::syncfs(fd) == 0 ? 0 : errno; }
 
 FileSystemFlush::FileSystemFlush(const std::string& dir, Install install, Sync sync)
-    : dir_(dir), install_(std::move(install)), sync_(std::move(sync)), mostPending_(kMostPending)
+    : dir_(dir), install_(std::move(install)), sync_(std::move(sync))
 {
     Cover(dir);
     helper_ = std::thread([this] { Run(); });
@@ -55,17 +55,10 @@ void FileSystemFlush::Cover(const std::string& dir)
     if (!fileSystems_.emplace(st.st_dev, fd).second) ::close(fd);
 }
 
-void FileSystemFlush::MovedAfter(Gate gate, std::size_t mostPending)
-{
-    std::lock_guard lock(mutex_);
-    gate_ = std::move(gate);
-    mostPending_ = std::max(mostPending, kMostPending);
-}
-
 void FileSystemFlush::Add(PendingCopy copy)
 {
     std::unique_lock lock(mutex_);
-    room_.wait(lock, [this] { return pending_.size() < mostPending_ || failure_ != 0; });
+    room_.wait(lock, [this] { return pending_.size() < kMostPending || failure_ != 0; });
     if (failure_ != 0) {
         DiscardCopy(copy);
         return;
@@ -139,20 +132,11 @@ bool FileSystemFlush::Flush()
 }
 
 // Copies written before this flush started are on the disk after it.
-// Moved files are on the disk once the gate, if any, said so: their names
-// wait for the last flush.
+// Moved files are on the disk already: their names wait for the last flush.
 bool FileSystemFlush::Flushed(const std::vector<PendingCopy>& batch)
 {
     if (std::all_of(batch.begin(), batch.end(), [](const PendingCopy& c) { return c.moved; })) {
-        Gate gate;
-        {
-            std::lock_guard lock(mutex_);
-            gate = std::exchange(gate_, {});
-        }
-        const int err = gate ? gate() : 0;
         std::lock_guard lock(mutex_);
-        if (err != 0 && failure_ == 0) failure_ = err;
-        room_.notify_all();
         if (failure_ == 0) return true;
     } else if (Flush()) {
         return true;

@@ -47,12 +47,6 @@ public:
     // now on; called before anything is written there. Throws TargetError
     // when it cannot be opened. Thread-safe.
     void Cover(const std::string& dir);
-    // Moved files whose data may not be on the disk yet: the first batch of
-    // them is installed only once `gate` (0 or the errno of its flush) said
-    // the data is, and meanwhile up to `mostPending` copies may wait.
-    // Called before the first Add.
-    using Gate = std::function<int()>;
-    void MovedAfter(Gate gate, std::size_t mostPending);
     // A written copy, installed once a flush covers it. Waits while too
     // many are waiting already.
     void Add(PendingCopy copy);
@@ -78,8 +72,6 @@ private:
     std::string dir_;
     Install install_;
     Sync sync_;
-    Gate gate_;
-    std::size_t mostPending_;
     std::map<dev_t, int> fileSystems_; // a descriptor for each one written to
     std::mutex mutex_;
     std::condition_variable wake_, room_;

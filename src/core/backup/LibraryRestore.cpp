@@ -28,9 +28,6 @@ namespace {
 // As the backup copies everything: bound by the disk's writing.
 constexpr unsigned kWorkers = 4;
 constexpr std::size_t kWindow = 64;
-// Files checked and waiting for their move, while the first waits: a few
-// megabytes whatever the library's size.
-constexpr std::size_t kMovedAhead = 8192;
 
 bool SameTime(const struct timespec& a, const struct timespec& b)
 {
@@ -107,8 +104,6 @@ void LibraryRestore::Start()
     dirs_ = std::make_unique<DocumentDirs>(backup_, dir_, DocumentDirs::StorageLinks::Refused);
     spares_ = std::make_unique<SpareFiles>(0, 0);
     flush_ = std::make_unique<FileSystemFlush>(dir_, [this](const PendingCopy& c) { InstallCopy(c, *spares_); });
-    // Hashing goes on while the files to move reach the disk.
-    if (beforeFirstMove) flush_->MovedAfter(beforeFirstMove, kMovedAhead);
     pool_ = std::make_unique<CopyPool>(copyFile, kWorkers, kWindow);
 }
 

@@ -56,9 +56,6 @@ public:
     std::function<void(std::int64_t done)> onDone;
     // Called once the result passed its check, before the restore ends.
     std::function<void()> onChecked;
-    // Moved files only: what the first move waits for, 0 once the files to
-    // move are on the disk, else the errno of their flush.
-    std::function<int()> beforeFirstMove;
 
 private:
     bool Refuse(const std::string& text);

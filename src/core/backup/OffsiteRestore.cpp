@@ -51,11 +51,6 @@ OffsiteRestore::OffsiteRestore(Prompter& prompter, std::string wanted, std::stri
 {
 }
 
-OffsiteRestore::Descriptor::~Descriptor()
-{
-    if (fd >= 0) ::close(fd);
-}
-
 bool OffsiteRestore::Refuse(const std::string& text)
 {
     prompter_.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical);
@@ -106,8 +101,12 @@ std::string OffsiteRestore::FetchOnce()
     fs::create_directory(work_);
     // Opened before the fetch writes: the flush then reports every
     // write-back error of the fetch's files.
-    fetchDir_.fd = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fetchDir_.fd < 0) Fail("cannot open work directory", work_, errno);
+    const int fd = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) Fail("cannot open work directory", work_, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     Fetched got = fetch_(work_);
     if (got.problem.empty() && !IsBackupAt(got.snapshot.path)) got.problem = kNoSnapshotBackup + got.snapshot.path;
     if (!got.problem.empty()) {
@@ -117,22 +116,10 @@ std::string OffsiteRestore::FetchOnce()
         return got.problem;
     }
     snapshot_ = std::move(got.snapshot);
-    MarkRestore(dir_, work_ + snapshot_.path, {{kSnapshotKey, snapshot_.id}});
-    // The files are checked while the fetch's flush runs; the first move
-    // waits for it, and it is marked done once it is.
-    fetchFlush_ = std::async(std::launch::async, FileSystemFlush::SyncFileSystem, fetchDir_.fd);
+    // On the disk before the mark says so.
+    if (const int err = FileSystemFlush::SyncFileSystem(fd); err != 0) Fail("cannot flush work directory", work_, err);
+    MarkRestore(dir_, work_ + snapshot_.path, {{kSnapshotKey, snapshot_.id}, {kFetchedKey, "1"}});
     return {};
-}
-
-int OffsiteRestore::FetchFlushed()
-{
-    if (const int err = fetchFlush_.get(); err != 0) return err;
-    try {
-        SetRestoreMarks(dir_, {{kFetchedKey, "1"}});
-        return 0;
-    } catch (const TargetError& e) {
-        return e.code().value() != 0 ? e.code().value() : EIO;
-    }
 }
 
 // A backup record at `path` in the fetched snapshot.
@@ -148,7 +135,6 @@ bool OffsiteRestore::Restore(const std::string& activeLib)
     restore.onDone = onDone;
     restore.copyFile = readForMove;
     restore.onChecked = [this] { fs::remove_all(work_); };
-    if (fetchFlush_.valid()) restore.beforeFirstMove = [this] { return FetchFlushed(); };
     const bool ok = restore.Run(activeLib, true);
     totals_ = restore.Totals();
     report_ = RestoreReportText(totals_, "snapshot " + snapshot_.id.substr(0, 8), dir_);

@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <string>
 
 class Prompter;
@@ -58,7 +57,6 @@ private:
     bool IsBackupAt(const std::string& path) const;
     bool Restore(const std::string& activeLib);
     std::string FetchOnce();
-    int FetchFlushed();
 
     Prompter& prompter_;
     std::string wanted_, dir_, work_, backup_;
@@ -66,9 +64,4 @@ private:
     Fetch fetch_;
     RestoreTotals totals_;
     std::string report_;
-    struct Descriptor {
-        int fd = -1;
-        ~Descriptor();
-    } fetchDir_;                  // open from the fetch to the end of its flush
-    std::future<int> fetchFlush_; // 0 or its errno; ends before the descriptor
 };

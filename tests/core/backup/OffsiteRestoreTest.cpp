@@ -161,11 +161,13 @@ TEST_F(OffsiteRestoreTest, AFailedFetchLeavesNothingAndAFetchedSnapshotIsNeverTa
         EXPECT_TRUE(fs::is_empty(dir)) << told;
         env.prompter.Clear();
     }
-    // A fetch whose flush fails is not taken: the next run fetches again.
-    faults::FailFlushes(EIO);
+    // A fetch whose flush fails stops the restore before any file took
+    // its name, and the next run fetches again.
+    faults::FailFlushes(EIO, 1);
     EXPECT_FALSE(Restore(Fetch()));
     faults::Clear();
     EXPECT_EQ(env.prompter.ErrorReports(), 1);
+    for (const auto& [path, content] : Files(dir)) EXPECT_TRUE(path.starts_with(kOffsiteWorkName)) << path;
     env.prompter.Clear();
     // Fetched, then stopped by a failed move.
     faults::FailBelow(faults::Op::Rename, dir + "/00000001", EIO, 1);

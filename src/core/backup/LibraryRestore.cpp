@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -28,6 +29,14 @@ namespace {
 // As the backup copies everything: bound by the disk's writing.
 constexpr unsigned kWorkers = 4;
 constexpr std::size_t kWindow = 64;
+
+// Moved files are only hashed, from memory: bound by the processors, of
+// which the walk and the renames take one; more helpers only take turns.
+unsigned MoveWorkers()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 2 ? cores - 1 : 1;
+}
 
 bool SameTime(const struct timespec& a, const struct timespec& b)
 {
@@ -104,7 +113,7 @@ void LibraryRestore::Start()
     dirs_ = std::make_unique<DocumentDirs>(backup_, dir_, DocumentDirs::StorageLinks::Refused);
     spares_ = std::make_unique<SpareFiles>(0, 0);
     flush_ = std::make_unique<FileSystemFlush>(dir_, [this](const PendingCopy& c) { InstallCopy(c, *spares_); });
-    pool_ = std::make_unique<CopyPool>(copyFile, kWorkers, kWindow);
+    pool_ = std::make_unique<CopyPool>(copyFile, files_ == Files::Moved ? MoveWorkers() : kWorkers, kWindow);
 }
 
 // Copies written but never handed to the flush leave no work file; nor do

@@ -316,11 +316,8 @@ fs::path WriteWorkFile(const fs::path& target, const Reader& read, CopiedContent
 
 PendingCopy ReadForMove(const fs::path& source, const fs::path& target)
 {
-    struct stat st {};
-    if (::lstat(source.c_str(), &st) != 0) ThrowErrno("cannot read file attributes", source);
     const FileDigest digest = DigestOfFile(source);
-    PendingCopy move{source, target, {digest.size, 0, digest.sha256}};
-    move.content.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    PendingCopy move{source, target, {digest.size, digest.mtimeNs, digest.sha256}};
     move.moved = true;
     return move;
 }

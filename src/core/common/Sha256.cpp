@@ -69,6 +69,7 @@ FileDigest DigestOfFile(const std::filesystem::path& file)
     std::vector<char> buffer(std::clamp<std::size_t>(wanted, 4096, std::size_t{1} << 20));
     Sha256 sha;
     FileDigest digest;
+    digest.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     for (;;) {
         const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n == 0) break;

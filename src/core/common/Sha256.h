@@ -26,7 +26,8 @@ private:
 // What a file held when read or written whole.
 struct FileDigest {
     std::int64_t size = 0;
-    std::string sha256; // lowercase hexadecimal
+    std::string sha256;       // lowercase hexadecimal
+    std::int64_t mtimeNs = 0; // the file's time as it was opened, in nanoseconds since 1970
 };
 
 // Reads the file whole, without following a link in its last component.

@@ -59,14 +59,6 @@ std::vector<std::string> StepArgs(NightlyStep step, const NightlyArgs& a)
 
 // Whether the offsite steps run; restic itself is looked for only by them,
 // so a missing restic fails the push instead of skipping it.
-bool RepositoryConfigured(CliSession& s, const NightlyArgs& a)
-{
-    if (!a.repo.empty()) return true;
-    if (s.Io().env)
-        if (auto repo = s.Io().env("RESTIC_REPOSITORY"); repo && !repo->empty()) return true;
-    return !GetIniString(kOffsiteSection, "Repository", s.App().state.settings).empty();
-}
-
 // The last push the backup's manifest books, for the run's metrics.
 void LastPush(CliSession& s, const NightlyArgs& a)
 {
@@ -82,18 +74,19 @@ int RunNightly(CliSession& s, const NightlyArgs& a)
 {
     const bool json = s.Options().json;
     nlohmann::json steps = nlohmann::json::array();
-    const NightlyOutcome outcome = RunNightly(RepositoryConfigured(s, a), [&](NightlyStep step) {
-        std::vector<std::string> args = StepArgs(step, a);
-        const std::vector<std::string> shared = Shared(s.Options());
-        args.insert(args.end(), shared.begin(), shared.end());
-        std::ostringstream captured;
-        CliIo io{s.Io().in,         json ? captured : s.Io().out, s.Io().err,
-                 s.Io().inTerminal, s.Io().errTerminal,           s.Io().env,
-                 s.Io().readSecret};
-        const int code = RunRezud(args, s.App().state.programDir, io);
-        if (json) steps.push_back(nlohmann::json::parse(captured.str(), nullptr, false));
-        return code;
-    });
+    const NightlyOutcome outcome =
+        RunNightly(!ConfiguredRepository(a.repo, s.Io().env, s.App().state.settings).empty(), [&](NightlyStep step) {
+            std::vector<std::string> args = StepArgs(step, a);
+            const std::vector<std::string> shared = Shared(s.Options());
+            args.insert(args.end(), shared.begin(), shared.end());
+            std::ostringstream captured;
+            CliIo io{s.Io().in,         json ? captured : s.Io().out, s.Io().err,
+                     s.Io().inTerminal, s.Io().errTerminal,           s.Io().env,
+                     s.Io().readSecret};
+            const int code = RunRezud(args, s.App().state.programDir, io);
+            if (json) steps.push_back(nlohmann::json::parse(captured.str(), nullptr, false));
+            return code;
+        });
     if (outcome.offsite) LastPush(s, a);
     s.Result()["steps"] = std::move(steps);
     s.Result()["offsite"] = outcome.offsite;

@@ -74,7 +74,8 @@ int RunFromOffsite(CliSession& s, const RestoreArgs& a)
     }
     const Restic restic(*setup.config);
     if (s.ShowsProgress()) s.Io().err << "Fetching snapshot " << a.snapshot << " ..." << std::endl;
-    OffsiteRestore restore(s.Prompter(), a.snapshot, a.dir, FetchSnapshot(restic, a.snapshot, LatestFilter(s)));
+    OffsiteRestore restore(s.Prompter(), a.snapshot, a.dir,
+                           FetchSnapshot(restic, a.snapshot, a.snapshot == "latest" ? LatestFilter(s) : std::string()));
     restore.onDone = Progress(s);
     const bool ran = restore.Run(s.App().state.gsActiveLibPath);
     if (s.ShowsProgress()) s.Io().err << '\n';

@@ -27,6 +27,11 @@ std::string FindRestic(const std::string& given, const EnvLookup& env)
 
 } // namespace
 
+std::string ConfiguredRepository(const std::string& given, const EnvLookup& env, const SettingsFile& settings)
+{
+    return FirstOf(given, env, "RESTIC_REPOSITORY", settings, "Repository");
+}
+
 OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, const SettingsFile& settings,
                             bool needRepo)
 {
@@ -46,7 +51,7 @@ OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, c
     }
     config.keep = *keep;
     config.giveUpSeconds = given.giveUpSeconds;
-    config.repository = FirstOf(given.repo, env, "RESTIC_REPOSITORY", settings, "Repository");
+    config.repository = ConfiguredRepository(given.repo, env, settings);
     if (config.repository.empty() && needRepo) {
         setup.problem = "No offsite repository is set: give --repo, set RESTIC_REPOSITORY, "
                         "or set Repository in the [Offsite] section of the settings file.";

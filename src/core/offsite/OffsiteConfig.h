@@ -43,6 +43,10 @@ struct OffsiteSetup {
 OffsiteSetup ResolveOffsite(const OffsiteOptions& given, const EnvLookup& env, const SettingsFile& settings,
                             bool needRepo = true);
 
+// The repository from the option, else RESTIC_REPOSITORY, else the
+// settings file; empty when it is set nowhere.
+std::string ConfiguredRepository(const std::string& given, const EnvLookup& env, const SettingsFile& settings);
+
 // The retention options of a Keep value: restic's --keep-* options with
 // their values. The default when the value is empty; none when it is wrong.
 std::optional<std::vector<std::string>> ParseKeep(const std::string& value);

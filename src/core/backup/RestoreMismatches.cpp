@@ -45,13 +45,7 @@ void RestoreMismatches::Open()
     const bool made = !IsPlainFile(file_);
     fd_ = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd_ < 0) Fail("cannot open mismatch list", file_);
-    if (!made) return;
-    const int dir = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool flushed = dir >= 0 && ::fsync(dir) == 0;
-    const int err = errno;
-    if (dir >= 0) ::close(dir);
-    errno = err;
-    if (!flushed) Fail("cannot flush restore directory", dir_);
+    if (made) FlushDirectory(dir_);
 }
 
 void RestoreMismatches::Add(const std::string& path)

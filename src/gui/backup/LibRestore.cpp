@@ -2,6 +2,7 @@
 
 #include "core/backup/LibraryRestore.h"
 #include "core/base/MyErrHandler.h"
+#include "gui/ui/FindingsView.h"
 #include "gui/ui/ScreenFit.h"
 #include "gui/ui/TextFit.h"
 #include "gui/ui/cBrowseFolder.h"
@@ -28,9 +29,8 @@ LibRestore::LibRestore(UiContext& ui, const std::string& backup, MakeActive make
       cmdBrowseBackup(new QPushButton("Br&owse...", this)), txtDir(new QLineEdit(this)),
       cmdBrowseDir(new QPushButton("Bro&wse...", this)),
       Label1(new QLabel("Choose the backup and a new, empty directory for the library.", this)),
-      ProgressBar1(new QProgressBar(this)), Text1(new QPlainTextEdit(this)),
-      cmdStart(new QPushButton("&Restore", this)), cmdMakeActive(new QPushButton("&Make it the active library", this)),
-      cmdOK(new QPushButton("&Close", this))
+      ProgressBar1(new QProgressBar(this)), Text1(MakeReportView(this)), cmdStart(new QPushButton("&Restore", this)),
+      cmdMakeActive(new QPushButton("&Make it the active library", this)), cmdOK(new QPushButton("&Close", this))
 {
     setObjectName("LibRestore");
     setWindowTitle("Restore Library");
@@ -42,9 +42,6 @@ LibRestore::LibRestore(UiContext& ui, const std::string& backup, MakeActive make
     Label1->setWordWrap(true);
     ProgressBar1->setObjectName("ProgressBar1");
     ProgressBar1->hide();
-    Text1->setObjectName("Text1");
-    Text1->setReadOnly(true);
-    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     cmdStart->setObjectName("cmdStart");
     cmdMakeActive->setObjectName("cmdMakeActive");
     cmdOK->setObjectName("cmdOK");

@@ -19,7 +19,7 @@ LibVerify::LibVerify(UiContext& ui, std::string backup, QWidget* parent)
       lbBackup(new QLabel(QString::fromStdString("Backup: " + backup_), this)),
       chkReadData(new QCheckBox("&Read every file (slow: re-reads every byte)", this)),
       Label1(new QLabel("Ready to verify.", this)), ProgressBar1(new QProgressBar(this)),
-      lstCounts(MakeFindingsTable(this)), Text1(new QPlainTextEdit(this)), cmdStart(new QPushButton("&Verify", this)),
+      lstCounts(MakeFindingsTable(this)), Text1(MakeReportView(this)), cmdStart(new QPushButton("&Verify", this)),
       cmdCopy(new QPushButton("&Copy Report", this)), cmdOK(new QPushButton("&Close", this))
 {
     setObjectName("LibVerify");
@@ -31,9 +31,6 @@ LibVerify::LibVerify(UiContext& ui, std::string backup, QWidget* parent)
     Label1->setWordWrap(true);
     ProgressBar1->setObjectName("ProgressBar1");
     ProgressBar1->hide();
-    Text1->setObjectName("Text1");
-    Text1->setReadOnly(true);
-    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     for (auto* button : {cmdStart, cmdCopy, cmdOK}) button->setAutoDefault(false);
     cmdStart->setObjectName("cmdStart");
     cmdStart->setDefault(true);

@@ -13,16 +13,13 @@
 
 LibCheck::LibCheck(UiContext& ui, QWidget* parent)
     : WalkDialog(parent), ui_(ui), Label1(new QLabel("Working ...", this)), ProgressBar1(new QProgressBar(this)),
-      lstCounts(MakeFindingsTable(this)), Text1(new QPlainTextEdit(this)),
-      cmdCopy(new QPushButton("&Copy Report", this)), cmdOK(new QPushButton("&OK", this))
+      lstCounts(MakeFindingsTable(this)), Text1(MakeReportView(this)), cmdCopy(new QPushButton("&Copy Report", this)),
+      cmdOK(new QPushButton("&OK", this))
 {
     setObjectName("LibCheck");
     setWindowTitle("Check Library");
     Label1->setObjectName("Label1");
     ProgressBar1->setObjectName("ProgressBar1");
-    Text1->setObjectName("Text1");
-    Text1->setReadOnly(true);
-    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     cmdCopy->setObjectName("cmdCopy");
     cmdOK->setObjectName("cmdOK");
     // Enter closes the window, wherever the focus is; copying is a choice.

@@ -18,6 +18,15 @@ void ShowWalkProgress(QLabel& label, QProgressBar& bar, const std::string& stage
     QApplication::processEvents();
 }
 
+QPlainTextEdit* MakeReportView(QWidget* parent)
+{
+    auto* text = new QPlainTextEdit(parent);
+    text->setObjectName("Text1");
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    return text;
+}
+
 QTableWidget* MakeFindingsTable(QWidget* parent)
 {
     auto* table = new QTableWidget(0, 2, parent);

@@ -187,8 +187,11 @@ bool LibraryRestore::CopyFile(const std::string& location, const std::string& fi
         return count(totals_.unreadable, named + ": " + std::strerror(errno));
     }
     if (!S_ISREG(st.st_mode)) return count(totals_.refused, named);
-    if (AlreadyThere(target, st)) return Skipped(relative), true;
     if (!dirs_->TargetReady(location)) return count(totals_.refused, named);
+    // A moved file leaves its source: in a directory this run made, only
+    // its own files are, and none of them still has a source.
+    const bool fresh = files_ == Files::Moved && dirs_->TargetMade(location);
+    if (!fresh && AlreadyThere(target, st)) return Skipped(relative), true;
     Collect(pool_->Submit({source, target}));
     CollectInstalled();
     return true;

@@ -126,6 +126,16 @@ TEST_F(OffsiteRestoreTest, ARestoreStoppedAnywhereGoesOnAndEndsWhole)
         EXPECT_TRUE(totals.Whole());
         SameAsBackup();
     }
+    // Stopped after its check, with the work copy gone and the mark still
+    // there: fetched again, every file is found in place, none moved over.
+    MarkRestore(dir, dir + "/" + kOffsiteWorkName + backup,
+                {{"WANTED", "0123456789ab"}, {"SNAPSHOT", "0123456789ab"}, {"FETCHED", "1"}});
+    fetches = 0;
+    ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_EQ(fetches, 1);
+    EXPECT_EQ(totals.skipped, 152);
+    EXPECT_EQ(totals.restored, 0);
+    SameAsBackup();
 }
 
 // A move that fails leaves the fetched file where it was, for the next run.

@@ -2,6 +2,7 @@
 
 #include "core/backup/BackupLock.h"
 #include "core/backup/BackupManifest.h"
+#include "core/backup/DirectoryMoves.h"
 #include "core/backup/DocumentDirs.h"
 #include "core/backup/DocumentRows.h"
 #include "core/backup/FileSystemFlush.h"
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -139,15 +141,57 @@ void LibraryRestore::CopyFiles()
     {
         Connection lib;
         lib.Open(LibDatabaseFile(DatabasesMoved() ? dir_ : backup_), Connection::Mode::ReadOnly);
+        if (moved) moves_ = std::make_unique<DirectoryMoves>(backup_, dir_);
         ForEachDocumentRow(lib, [&](const DocumentRow& row) {
             if (!IsSafeDocumentPath(row.location, row.filename)) return totals_.refused.Add(row.Named());
             if (CopyFile(row.location, row.filename, row.Named(), row.dueWhenChanged) && moved)
                 moved_.push_back(row.id);
         });
+        if (moved) MoveDirectories(lib);
     }
     if (moved) CopyDatabases();
     Collect(pool_->Drain());
     flush_->Finish();
+    CollectInstalled();
+}
+
+// Once every file was read, each directory that waited takes its name;
+// the files read of one that cannot go whole take theirs one by one.
+void LibraryRestore::MoveDirectories(Connection& lib)
+{
+    Collect(pool_->Drain());
+    const std::vector<std::string> left = moves_->Move([this](std::int64_t files) {
+        totals_.restored += files;
+        for (std::int64_t i = 0; i < files; ++i) Done();
+    });
+    if (!left.empty()) {
+        const std::set<std::string> again(left.begin(), left.end());
+        again_ = true;
+        ForEachDocumentRow(lib, [&](const DocumentRow& row) {
+            if (again.count(row.location)) MoveAgain(row.location, row.filename);
+        });
+        Collect(pool_->Drain());
+        again_ = false;
+    }
+    moves_.reset();
+}
+
+// Read and checked once, and counted: one missing now was moved already,
+// by a row naming the same file.
+void LibraryRestore::MoveAgain(const std::string& location, const std::string& filename)
+{
+    const std::string relative = location + "/" + filename;
+    const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || moves_->Unread(location, filename)) return;
+    if (!dirs_->TargetReady(location)) return totals_.refused.Add(relative);
+    if (moves_->ReadAgain(location)) {
+        Collect(pool_->Submit({source, target}));
+    } else {
+        PendingCopy move{source, target, {}};
+        move.moved = true;
+        flush_->Add(move);
+    }
     CollectInstalled();
 }
 
@@ -180,6 +224,7 @@ bool LibraryRestore::CopyFile(const std::string& location, const std::string& fi
     if (!dirs_->SourceReachable(location)) return count(totals_.refused, named);
     const std::string relative = location + "/" + filename;
     const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
+
     struct stat st {};
     if (::lstat(source.c_str(), &st) != 0) {
         if (errno == ENOENT && files_ == Files::Moved && IsPlainFile(target)) return Skipped(relative), true;
@@ -187,6 +232,10 @@ bool LibraryRestore::CopyFile(const std::string& location, const std::string& fi
         return count(totals_.unreadable, named + ": " + std::strerror(errno));
     }
     if (!S_ISREG(st.st_mode)) return count(totals_.refused, named);
+    if (moves_ && moves_->Waits(location)) {
+        Collect(pool_->Submit({source, target}));
+        return true;
+    }
     if (!dirs_->TargetReady(location)) return count(totals_.refused, named);
     // A moved file leaves its source: in a directory this run made, only
     // its own files are, and none of them still has a source.
@@ -227,6 +276,10 @@ void LibraryRestore::Collect(const std::vector<CopyPool::Outcome>& outcomes)
 {
     std::exception_ptr stop;
     for (const CopyPool::Outcome& o : outcomes) {
+        const std::string location = moves_ ? moves_->LocationOf(o.job.target) : std::string();
+        const bool waits = moves_ && moves_->Waiting(location);
+        if (waits) moves_->Read(location, o.job.target.substr(o.job.target.rfind('/') + 1), !o.error);
+        if (o.error && again_) continue;
         if (o.error) {
             try {
                 std::rethrow_exception(o.error);
@@ -242,8 +295,8 @@ void LibraryRestore::Collect(const std::vector<CopyPool::Outcome>& outcomes)
             continue;
         }
         try {
-            Verify(o.written);
-            flush_->Add(o.written);
+            if (!again_) Verify(o.written);
+            if (!waits) flush_->Add(o.written);
         } catch (...) {
             DiscardCopy(o.written);
             stop = std::current_exception();

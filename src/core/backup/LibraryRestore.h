@@ -17,6 +17,8 @@
 
 class Prompter;
 class BackupManifest;
+class Connection;
+class DirectoryMoves;
 class DocumentDirs;
 class FileSystemFlush;
 class RestoreMismatches;
@@ -65,12 +67,18 @@ private:
     void Start();
     void End();
     void CopyFiles();
+    void MoveDirectories(Connection& lib);
+    void MoveAgain(const std::string& location, const std::string& filename);
     // `due`: the backup copies the file by its rules, so lacking it counts.
     // Returns whether the file is in place or on its way there.
     bool CopyFile(const std::string& location, const std::string& filename, const std::string& named, bool due = true);
     void Skipped(const std::string& relative);
     bool Reachable(const DocumentRow& row);
     std::vector<std::int64_t> moved_; // documents whose file was moved or found in place, by id
+    std::unique_ptr<DirectoryMoves> moves_;
+    // Files of a directory that waited, checked and counted once, now
+    // taking their names one by one.
+    bool again_ = false;
     std::optional<ManifestEntry> Expected(const std::string& relative);
     void Collect(const std::vector<CopyPool::Outcome>& outcomes);
     void Verify(const PendingCopy& copy);

@@ -36,6 +36,7 @@ protected:
             fs::create_directories(fs::path(copy).parent_path());
             if (std::system(("cp -a '" + backup + "' '" + copy + "'").c_str()) != 0) return Fetched{"cp failed", {}};
             for (const auto& [path, content] : Files(copy)) fetched[path] = Stat(copy + "/" + path).st_ino;
+            fetched["00000001"] = Stat(copy + "/00000001").st_ino;
             if (after) after(copy);
             return Fetched{{}, {"0123456789ab", backup}};
         };
@@ -138,20 +139,86 @@ TEST_F(OffsiteRestoreTest, ARestoreStoppedAnywhereGoesOnAndEndsWhole)
     SameAsBackup();
 }
 
-// A move that fails leaves the fetched file where it was, for the next run.
+// A move that fails leaves the fetched files where they were, for the next
+// run: the directory's move, or a file's once an extra file in the
+// directory makes it go file by file.
 TEST_F(OffsiteRestoreTest, AFailedMoveLosesNoFetchedFile)
 {
     BackedUp(40);
-    faults::FailBelow(faults::Op::Rename, dir + "/00000001", EIO, 5);
-    EXPECT_FALSE(Restore(Fetch()));
-    faults::Clear();
-    EXPECT_EQ(env.prompter.ErrorReports(), 1);
-    env.prompter.Clear();
-    ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
-    EXPECT_EQ(fetches, 1);
-    EXPECT_TRUE(totals.Whole());
-    EXPECT_EQ(totals.restored + totals.skipped, 42);
-    SameAsBackup();
+    const auto extra = [](const std::string& copy) { WriteFile(copy + "/00000001/extra.tif", "not a document"); };
+    for (const bool whole : {true, false}) {
+        SCOPED_TRACE(whole);
+        fs::remove_all(dir);
+        fetches = 0;
+        env.prompter.Clear();
+        faults::FailBelow(faults::Op::Rename, dir + "/00000001", EIO, whole ? 0 : 5);
+        EXPECT_FALSE(Restore(whole ? Fetch() : Fetch(extra)));
+        faults::Clear();
+        EXPECT_EQ(env.prompter.ErrorReports(), 1);
+        env.prompter.Clear();
+        ASSERT_TRUE(Restore(Fetch())) << ::testing::PrintToString(env.prompter.Texts());
+        EXPECT_EQ(fetches, 1);
+        EXPECT_TRUE(totals.Whole());
+        EXPECT_EQ(totals.restored + totals.skipped, 42);
+        SameAsBackup();
+        EXPECT_FALSE(fs::exists(dir + "/00000001/extra.tif"));
+    }
+}
+
+// A directory goes whole only when it holds exactly the files its rows
+// name that were read and checked; otherwise they go file by file, and a
+// file that could not be read is told once and left out.
+TEST_F(OffsiteRestoreTest, ADirectoryTakesItsNameWholeOnlyWithExactlyItsCheckedFiles)
+{
+    BackedUp(30);
+    const auto missing = [](const std::string& c) { fs::remove(c + "/00000001/00000001-4.tif"); };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> change;
+        const char* unreadable; // a file whose read fails
+        bool whole, ok;
+        const char* absent; // the one file not restored
+    };
+    const Case cases[] = {
+        {"as fetched", nullptr, nullptr, true, true, ""},
+        {"an extra file", [](const std::string& c) { WriteFile(c + "/00000001/extra.tif", "x"); }, nullptr, false, true,
+         ""},
+        // A row whose file the backup lacks stops no directory.
+        {"a file missing", missing, nullptr, true, true, "00000001-4.tif"},
+        {"a link for a file",
+         [&](const std::string& c) {
+             missing(c);
+             fs::create_symlink("/etc/passwd", c + "/00000001/00000001-4.tif");
+         },
+         nullptr, false, true, "00000001-4.tif"},
+        // Counted once, as is the damaged one beside it, and the check at
+        // the end misses its file.
+        {"a file unreadable", [](const std::string& c) { WriteFile(c + "/00000001/00000001-3.tif", "x"); },
+         "00000001-6.tif", false, false, "00000001-6.tif"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir);
+        env.prompter.Clear();
+        const bool ok = Restore(Fetch(c.change), "0123456789ab", [&](OffsiteRestore& r) {
+            if (!c.unreadable) return;
+            r.readForMove = [read = r.readForMove, bad = std::string(c.unreadable)](const fs::path& s,
+                                                                                    const fs::path& t) {
+                if (s.filename() == bad) throw std::runtime_error("cannot read file");
+                return read(s, t);
+            };
+        });
+        EXPECT_EQ(ok, c.ok) << ::testing::PrintToString(env.prompter.Texts());
+        // Gone whole, the fetched directory itself is the one in place.
+        EXPECT_EQ(Stat(dir + "/00000001").st_ino == fetched.at("00000001"), c.whole);
+        EXPECT_EQ(totals.unreadable.count, c.unreadable ? 1 : 0);
+        EXPECT_EQ(totals.mismatches.count, c.unreadable ? 1 : 0);
+        EXPECT_EQ(totals.restored, *c.absent ? 31 : 32);
+        for (const auto& d : docs)
+            EXPECT_EQ(fs::exists(fs::symlink_status(dir + "/00000001/" + d.filename)), d.filename != c.absent)
+                << d.filename;
+        EXPECT_FALSE(fs::exists(dir + "/00000001/extra.tif"));
+    }
 }
 
 // A failed fetch, or one of no backup, leaves the directory as it was; a
@@ -180,7 +247,7 @@ TEST_F(OffsiteRestoreTest, AFailedFetchLeavesNothingAndAFetchedSnapshotIsNeverTa
     for (const auto& [path, content] : Files(dir)) EXPECT_TRUE(path.starts_with(kOffsiteWorkName)) << path;
     env.prompter.Clear();
     // Fetched, then stopped by a failed move.
-    faults::FailBelow(faults::Op::Rename, dir + "/00000001", EIO, 1);
+    faults::FailBelow(faults::Op::Rename, dir + "/00000001", EIO);
     EXPECT_FALSE(Restore(Fetch()));
     faults::Clear();
     env.prompter.Clear();

@@ -20,7 +20,7 @@ namespace {
 // Enough for the storage directories of any library; beyond, file by file.
 constexpr std::size_t kMostDirectories = 4096;
 // Files of one directory that could not be read, remembered by name.
-constexpr std::size_t kMostUnread = 256;
+constexpr std::size_t kMostUnread = 16;
 
 // A location spelt one way only: no empty part, none "." or "..".
 bool Plain(const std::string& location)
@@ -170,9 +170,10 @@ bool DirectoryMoves::MovedWhole(const std::string& location) const
     const std::string parent = std::filesystem::path(location).parent_path().string();
     if (!parent.empty() && !MakeDirectoryBeneath(to_, parent)) return false;
     const std::string from = from_ + "/" + location, to = to_ + "/" + location;
-    // Never over a directory: one there now was not planned for. A file
-    // system that cannot tell takes the files one by one.
+    // Never over a directory: one made since (for a row spelling the
+    // location another way) takes the files one by one, as does a file
+    // system that cannot tell.
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) Fail("cannot move directory", to, errno);
+    if (errno != EEXIST && errno != EINVAL && errno != ENOSYS) Fail("cannot move directory", to, errno);
     return false;
 }

@@ -4,6 +4,7 @@
 #include "FaultShim.h"
 #include "RestoreFixture.h"
 #include "core/backup/RestoreTarget.h"
+#include "core/data/Connection.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -219,6 +220,17 @@ TEST_F(OffsiteRestoreTest, ADirectoryTakesItsNameWholeOnlyWithExactlyItsCheckedF
                 << d.filename;
         EXPECT_FALSE(fs::exists(dir + "/00000001/extra.tif"));
     }
+    // A row spelling the location another way makes the directory in the
+    // library first: the others go file by file into it.
+    fs::remove_all(dir);
+    ASSERT_TRUE(Restore(Fetch([](const std::string& c) {
+        Connection fetchedLib;
+        fetchedLib.Open(c + "/00000000/LIB.MDE");
+        fetchedLib.Execute("UPDATE `images` SET `location`='00000001/' WHERE `filename`='00000001-5.tif'", {});
+    }))) << ::testing::PrintToString(env.prompter.Texts());
+    EXPECT_EQ(totals.restored, 32);
+    EXPECT_NE(Stat(dir + "/00000001").st_ino, fetched.at("00000001"));
+    for (const auto& d : docs) EXPECT_TRUE(fs::exists(dir + "/00000001/" + d.filename)) << d.filename;
 }
 
 // A failed fetch, or one of no backup, leaves the directory as it was; a

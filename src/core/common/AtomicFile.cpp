@@ -202,16 +202,6 @@ std::int64_t CopyContent(int in, std::int64_t size, const fs::path& source, Work
         copied, out, sha);
 }
 
-// Opens for reading without changing the file's access time where this
-// process may (it owns the file, or is privileged): a copy is no access by
-// a person, and every changed time is an inode more to write back.
-int OpenForReading(const fs::path& path, int flags)
-{
-    const int fd = ::open(path.c_str(), flags | O_NOATIME);
-    if (fd >= 0 || errno != EPERM) return fd;
-    return ::open(path.c_str(), flags);
-}
-
 class Source {
 public:
     // A link is followed only when `followLink`; anything but a plain file
@@ -327,4 +317,11 @@ void InstallCopy(const PendingCopy& copy, SpareFiles& spares) { Install(copy.wor
 void DiscardCopy(const PendingCopy& copy) noexcept
 {
     if (!copy.moved) ::unlink(copy.work.c_str());
+}
+
+int OpenForReading(const fs::path& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_NOATIME);
+    if (fd >= 0 || errno != EPERM) return fd;
+    return ::open(path.c_str(), flags);
 }

@@ -46,6 +46,12 @@ bool IsWorkFileName(const std::string& name);
 // removed in it are on the disk; a file system that cannot flush a
 // directory is taken as one that needs no flush. Throws TargetError.
 void FlushDirectory(const std::filesystem::path& dir);
+
+// Opens for reading without changing the file's access time where this
+// process may (it owns the file, or is privileged): a copy or a digest is
+// no access by a person, and every changed time is an inode more to write
+// back. A descriptor, or -1 with errno.
+int OpenForReading(const std::filesystem::path& path, int flags);
 // Flushes the directory holding `path`, so the name `path` is on the disk.
 void FlushDirectoryOf(const std::filesystem::path& path);
 

@@ -1,5 +1,7 @@
 #include "core/common/Sha256.h"
 
+#include "core/common/AtomicFile.h"
+
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
@@ -50,7 +52,7 @@ FileDigest DigestOfFile(const std::filesystem::path& file)
     auto fail = [&](const char* what) {
         throw std::filesystem::filesystem_error(what, file, std::error_code(errno, std::generic_category()));
     };
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const int fd = OpenForReading(file, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) fail("cannot open file");
     struct Closer {
         int fd;

@@ -29,7 +29,14 @@ std::vector<CopyPool::Outcome> CopyPool::Submit(Job job)
     if (threads_.empty())
         for (unsigned i = 0; i < workers_; ++i) threads_.emplace_back([this] { Work(); });
     std::unique_lock lock(mutex_);
-    finished_.wait(lock, [&] { return unfinished_.size() < window_ && !unfinished_.count(job.target); });
+    const bool busy = unfinished_.count(job.target) > 0;
+    if (busy || unfinished_.size() >= window_) {
+        // A full window waits until half of it is free: one wake-up for
+        // many jobs, not one for each.
+        wakeAt_ = busy ? window_ - 1 : window_ / 2;
+        finished_.wait(lock, [&] { return unfinished_.size() <= wakeAt_ && !unfinished_.count(job.target); });
+        wakeAt_ = 0;
+    }
     unfinished_.insert(job.target);
     queue_.push_back(std::move(job));
     lock.unlock();
@@ -41,6 +48,7 @@ std::vector<CopyPool::Outcome> CopyPool::Submit(Job job)
 std::vector<CopyPool::Outcome> CopyPool::Drain()
 {
     std::unique_lock lock(mutex_);
+    wakeAt_ = 0;
     finished_.wait(lock, [&] { return unfinished_.empty(); });
     return std::exchange(done_, {});
 }
@@ -64,6 +72,6 @@ void CopyPool::Work()
         lock.lock();
         unfinished_.erase(job.target);
         done_.push_back({std::move(job), std::move(written), error});
-        finished_.notify_all();
+        if (unfinished_.size() <= wakeAt_) finished_.notify_all();
     }
 }

@@ -61,6 +61,9 @@ private:
     std::deque<Job> queue_;
     std::set<std::string> unfinished_; // targets queued or being copied
     std::vector<Outcome> done_;
+    // The walk, the one thread that waits for jobs to finish, is woken
+    // once this few or fewer are unfinished.
+    std::size_t wakeAt_ = 0;
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };

@@ -224,7 +224,6 @@ bool LibraryRestore::CopyFile(const std::string& location, const std::string& fi
     if (!dirs_->SourceReachable(location)) return count(totals_.refused, named);
     const std::string relative = location + "/" + filename;
     const std::string source = backup_ + "/" + relative, target = dir_ + "/" + relative;
-
     struct stat st {};
     if (::lstat(source.c_str(), &st) != 0) {
         if (errno == ENOENT && files_ == Files::Moved && IsPlainFile(target)) return Skipped(relative), true;

@@ -7,12 +7,11 @@
 // in its place, it must hold the record a run that exited 0 wrote, no torn
 // file, a verify that tells the truth; the next run makes it whole. Needs
 // root and loop devices, and is skipped elsewhere, saying why.
-#include "PowerCutDisk.h"
+#include "PowerCutFixture.h"
 #include "RezudChild.h"
 #include "core/backup/BackupLock.h"
 #include "core/backup/BackupVerify.h"
 #include "support/BackupCheck.h"
-#include "support/BackupFixture.h"
 
 #include <random>
 
@@ -23,32 +22,15 @@ namespace {
 constexpr int kDocuments = 120;
 constexpr int kCuts = 6;
 
-class PowerCutTrials : public BackupTest {
+class PowerCutTrials : public PowerCutTest {
 protected:
-    std::vector<LibraryBuilder::Document> docs;
-    std::unique_ptr<WritebackOff> writeback;
-    Disk disk{env.root / "disk"};
-
     void SetUp() override
     {
-        BackupTest::SetUp();
-        if (const std::string why = PowerCutsUnavailable(); !why.empty()) GTEST_SKIP() << why;
-        const fs::path image = env.root / "disk.img";
-        if (const std::string why = MakeExt4Image(image, 48); !why.empty()) GTEST_SKIP() << why;
-        if (const std::string why = disk.Attach(image); !why.empty()) GTEST_SKIP() << why;
-        writeback = std::make_unique<WritebackOff>();
+        SetUpDisk(kDocuments, [](int) { return 'a'; });
+        if (IsSkipped()) return;
         backup = (env.root / "disk" / "backup").string();
         env.app->state.gsBackupLibPath = backup;
-        std::mt19937 rng(1);
-        std::uniform_int_distribution<int> size(1, 60000);
-        for (int i = 0; i < kDocuments; ++i) {
-            docs.push_back(Doc("DOC" + std::to_string(i) + ".TIF"));
-            docs.back().location = "0000000" + std::to_string(1 + i % 2);
-            builder.AddDocument(folder, docs.back());
-            WriteFile(builder.FileOf(docs.back()), std::string(static_cast<std::size_t>(size(rng)), 'a'));
-        }
     }
-    void TearDown() override { disk.Detach(); }
 
     // A share of the documents changes, in its row and its file.
     void Change(std::mt19937& rng, int version)

@@ -4,11 +4,9 @@
 // right after a restore exited 0, the library must be there whole and
 // unmarked; cut while it ran, every file under its name must be whole, and
 // the same command run again must make the library.
-#include "PowerCutDisk.h"
+#include "PowerCutFixture.h"
 #include "RezudChild.h"
-#include "support/BackupFixture.h"
-
-#include <sys/stat.h>
+#include "support/BackupCheck.h"
 
 #include <random>
 
@@ -19,30 +17,16 @@ namespace {
 constexpr int kDocuments = 120;
 constexpr int kCuts = 12;
 
-class RestorePowerCutTrials : public BackupTest {
+class RestorePowerCutTrials : public PowerCutTest {
 protected:
-    std::vector<LibraryBuilder::Document> docs;
-    std::unique_ptr<WritebackOff> writeback;
-    Disk disk{env.root / "disk"};
     std::string dir = (env.root / "disk" / "restored").string();
     std::string restic = (env.root / "restic").string();
 
     void SetUp() override
     {
-        BackupTest::SetUp();
-        if (const std::string why = PowerCutsUnavailable(); !why.empty()) GTEST_SKIP() << why;
-        const fs::path image = env.root / "disk.img";
-        if (const std::string why = MakeExt4Image(image, 48); !why.empty()) GTEST_SKIP() << why;
-        if (const std::string why = disk.Attach(image); !why.empty()) GTEST_SKIP() << why;
-        writeback = std::make_unique<WritebackOff>();
-        std::mt19937 rng(1);
-        std::uniform_int_distribution<int> size(1, 60000);
-        for (int i = 0; i < kDocuments; ++i) {
-            docs.push_back(Doc("DOC" + std::to_string(i) + ".TIF"));
-            docs.back().location = "0000000" + std::to_string(1 + i % 2);
-            builder.AddDocument(folder, docs.back());
-            WriteFile(builder.FileOf(docs.back()), std::string(static_cast<std::size_t>(size(rng)), 'a' + i % 26));
-        }
+        // Each file its own content: one in another's place shows.
+        SetUpDisk(kDocuments, [](int i) { return static_cast<char>('a' + i % 26); });
+        if (IsSkipped()) return;
         ASSERT_TRUE(Run()) << report;
         // restic as the restore runs it: the snapshot's backup below the target.
         WriteFile(restic, "#!/bin/sh\nwhile [ $# -gt 0 ]; do [ \"$1\" = --target ] && t=$2; shift; done\n"
@@ -52,8 +36,6 @@ protected:
                               "echo \"restoring <Snapshot 0123abcd of [/x] at now> to $t\"\n");
         fs::permissions(restic, fs::perms::owner_all);
     }
-    void TearDown() override { disk.Detach(); }
-
     Ending Restore(std::optional<std::chrono::microseconds> delay)
     {
         return RunRezudChild({"restore", "--from-offsite", "0123abcd", dir, "--restic", restic, "--repo",
@@ -82,13 +64,6 @@ protected:
         return absent;
     }
 };
-
-std::string Lines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& l : lines) text += l + "\n";
-    return text;
-}
 
 } // namespace
 

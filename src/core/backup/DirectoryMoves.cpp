@@ -78,7 +78,8 @@ bool DirectoryMoves::Waits(const std::string& location)
 {
     if (const auto it = dirs_.find(location); it != dirs_.end()) return it->second.waits;
     if (dirs_.size() >= kMostDirectories) return false;
-    const bool waits = Plain(location) && Absent(to_ + "/" + location) && ReachedThroughNoLink(from_, location);
+    // Links are looked for when it moves, the state that counts.
+    const bool waits = Plain(location) && Absent(to_ + "/" + location);
     dirs_[location].waits = waits;
     return waits;
 }

@@ -31,17 +31,13 @@ bool IsLink(const std::string& path)
 
 } // namespace
 
-bool MakeDirectoryBeneath(const std::string& root, const std::string& relative, bool* made)
+bool MakeDirectoryBeneath(const std::string& root, const std::string& relative)
 {
     std::string path = root;
     for (const auto& part : std::filesystem::path(relative)) {
         if (part.empty()) continue;
         path += "/" + part.string();
-        if (made) *made = false;
-        if (::mkdir(path.c_str(), 0755) == 0) {
-            if (made) *made = true;
-            continue;
-        }
+        if (::mkdir(path.c_str(), 0755) == 0) continue;
         if (errno != EEXIST)
             throw TargetError("cannot create directory", path, std::error_code(errno, std::generic_category()));
         if (IsLink(path)) return false;
@@ -75,14 +71,8 @@ bool DocumentDirs::SourceReachable(const std::string& location)
 bool DocumentDirs::TargetReady(const std::string& location)
 {
     return Remembered(targets_, location, [&] {
-        bool made = false;
-        if (!MakeDirectoryBeneath(backupPath_, location, &made)) return false;
-        // Forgotten beyond the bound: a file there is then looked for.
-        if (made_.size() >= kRemembered) made_.clear();
-        if (made) made_.insert(location);
+        if (!MakeDirectoryBeneath(backupPath_, location)) return false;
         if (targetReady) targetReady(backupPath_ + "/" + location);
         return true;
     });
 }
-
-bool DocumentDirs::TargetMade(const std::string& location) const { return made_.count(location) > 0; }

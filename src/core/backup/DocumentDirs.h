@@ -6,7 +6,6 @@
 // a library is spread over several volumes.
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 
 class DocumentDirs {
@@ -23,9 +22,6 @@ public:
     // Makes the location's directories in the backup as needed; false when
     // a link is in the way. Throws TargetError when one cannot be made.
     bool TargetReady(const std::string& location);
-    // Whether TargetReady made the location's directory itself, so nothing
-    // but what this run put there is in it.
-    bool TargetMade(const std::string& location) const;
 
     // Called with a location's directory in the backup once it is found
     // ready, before anything is written there; may throw as TargetReady.
@@ -35,11 +31,9 @@ private:
     std::string libPath_, backupPath_;
     StorageLinks links_;
     std::map<std::string, bool> sources_, targets_;
-    std::set<std::string> made_;
 };
 
 // Makes `relative` (no "." or ".." in it) below `root`, step by step, never
 // through a link; false when a link is in the way. Throws TargetError when
 // a directory cannot be made or a file is in the way.
-// `made`, when given, tells whether the last directory was made by this call.
-bool MakeDirectoryBeneath(const std::string& root, const std::string& relative, bool* made = nullptr);
+bool MakeDirectoryBeneath(const std::string& root, const std::string& relative);

@@ -33,7 +33,7 @@ constexpr unsigned kWorkers = 4;
 constexpr std::size_t kWindow = 64;
 
 // Moved files are only hashed, from memory: bound by the processors, of
-// which the walk and the renames take one; more helpers only take turns.
+// which the walk takes one; more helpers only take turns with it.
 unsigned MoveWorkers()
 {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -235,11 +235,8 @@ bool LibraryRestore::CopyFile(const std::string& location, const std::string& fi
         Collect(pool_->Submit({source, target}));
         return true;
     }
+    if (AlreadyThere(target, st)) return Skipped(relative), true;
     if (!dirs_->TargetReady(location)) return count(totals_.refused, named);
-    // A moved file leaves its source: in a directory this run made, only
-    // its own files are, and none of them still has a source.
-    const bool fresh = files_ == Files::Moved && dirs_->TargetMade(location);
-    if (!fresh && AlreadyThere(target, st)) return Skipped(relative), true;
     Collect(pool_->Submit({source, target}));
     CollectInstalled();
     return true;

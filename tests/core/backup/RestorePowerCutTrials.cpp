@@ -35,11 +35,12 @@ protected:
                               "/.' \"$t/snap/\" || exit 1\n"
                               "echo \"restoring <Snapshot 0123abcd of [/x] at now> to $t\"\n");
         fs::permissions(restic, fs::perms::owner_all);
+        WriteFile(env.root / "password", "unused by the stand-in");
     }
     Ending Restore(std::optional<std::chrono::microseconds> delay)
     {
         return RunRezudChild({"restore", "--from-offsite", "0123abcd", dir, "--restic", restic, "--repo",
-                              (env.root / "repo").string(), "--repo-password-file", restic},
+                              (env.root / "repo").string(), "--repo-password-file", (env.root / "password").string()},
                              {}, delay);
     }
 

@@ -28,13 +28,6 @@ bool Plain(const std::string& location)
     return IsSafeDocumentLocation(location) && location.back() != '/' && location.find("//") == std::string::npos;
 }
 
-std::uint64_t Fnv1a(const std::string& text)
-{
-    std::uint64_t h = 14695981039346656037ull;
-    for (const unsigned char c : text) h = (h ^ c) * 1099511628211ull;
-    return h;
-}
-
 bool IsRealDirectory(const std::string& path)
 {
     struct stat st {};
@@ -65,13 +58,6 @@ bool Absent(const std::string& path)
 
 } // namespace
 
-void DirectoryMoves::Names::Add(const std::string& name)
-{
-    ++count;
-    a += Fnv1a(name);
-    b += std::hash<std::string>{}(name);
-}
-
 DirectoryMoves::DirectoryMoves(std::string from, std::string to) : from_(std::move(from)), to_(std::move(to)) {}
 
 bool DirectoryMoves::Waits(const std::string& location)
@@ -85,13 +71,13 @@ bool DirectoryMoves::Waits(const std::string& location)
 }
 
 // Plain files only, exactly those read, reached through no link.
-bool DirectoryMoves::Holds(const std::string& location, const Names& read) const
+bool DirectoryMoves::Holds(const std::string& location, const NameSums& read) const
 {
     if (!ReachedThroughNoLink(from_, location)) return false;
     const std::string path = from_ + "/" + location;
     DIR* dir = ::opendir(path.c_str());
     if (!dir) return false;
-    Names found;
+    NameSums found;
     bool plain = true;
     errno = 0;
     while (const dirent* d = ::readdir(dir)) {

@@ -4,6 +4,8 @@
 // file. A directory the library does not have yet waits: its files are
 // read and checked as any other, and once all are, it goes whole if it
 // holds exactly the files that were read, else file by file, those read.
+#include "core/common/NameSums.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -33,23 +35,14 @@ public:
     // whose files read take their names one by one. Throws TargetError.
     std::vector<std::string> Move(const std::function<void(std::int64_t files)>& moved);
 
-    // The names of a directory, counted and summed by two hashes: equal
-    // sums of different names are as likely as a guess of 128 bits.
-    struct Names {
-        std::int64_t count = 0;
-        std::uint64_t a = 0, b = 0;
-        void Add(const std::string& name);
-        bool operator==(const Names&) const = default;
-    };
-
 private:
     struct Directory {
         bool waits = false;
-        Names read;
+        NameSums read;
         std::set<std::string> unread;
         bool unreadForgotten = false;
     };
-    bool Holds(const std::string& location, const Names& read) const;
+    bool Holds(const std::string& location, const NameSums& read) const;
     bool MovedWhole(const std::string& location) const;
 
     std::string from_, to_;

@@ -1,13 +1,14 @@
 // The documents: folders the backup walk never reaches, then the files
-// themselves (StorageScan). The rows are copied page by page, inside
+// themselves: all of them by StorageTally, and the directories it leaves
+// by StorageScan. For those, the rows are copied page by page, inside
 // SQLite, into a temporary table of the check's own connection, sorted by
-// location and name; a location's spellings with doubled or trailing
-// slashes are one directory there.
+// location and name.
 #include "core/common/Text.h"
 #include "core/data/ReadStretch.h"
 #include "core/library/CheckRun.h"
 #include "core/library/LevelTree.h"
 #include "core/library/StorageScan.h"
+#include "core/library/StorageTally.h"
 
 #include <filesystem>
 #include <limits>
@@ -18,10 +19,8 @@ namespace {
 constexpr std::int64_t kPageRows = 4096;
 constexpr const char* kCreateFiles = "CREATE TEMP TABLE check_files (location TEXT NOT NULL, filename TEXT NOT NULL, "
                                      "id INTEGER NOT NULL, PRIMARY KEY (location, filename, id)) WITHOUT ROWID";
-constexpr const char* kCopyFiles =
-    "INSERT INTO temp.check_files (location, filename, id) "
-    "SELECT rtrim(replace(replace(replace(coalesce(`location`, ''), '//', '/'), '//', '/'), '//', '/'), '/'), "
-    "coalesce(`filename`, ''), id FROM main.`images` WHERE id > ?1 ORDER BY id LIMIT ?2";
+constexpr const char* kCreateDirs = "CREATE TEMP TABLE check_dirs (location TEXT PRIMARY KEY) WITHOUT ROWID";
+constexpr const char* kAddDir = "INSERT INTO temp.check_dirs (location) VALUES (?)";
 constexpr const char* kPageEnd =
     "SELECT count(*) AS n, max(id) AS last FROM (SELECT id FROM main.`images` WHERE id > ?1 ORDER BY id LIMIT ?2)";
 constexpr const char* kAddedSince =
@@ -37,25 +36,28 @@ bool IsFileFinding(FindingKind kind)
            kind == FindingKind::FileUnreadable || kind == FindingKind::FileEmpty;
 }
 
-// Copies every row of `images` into check_files, a page at a time, each in
-// a read transaction of its own; returns the last id copied.
-std::int64_t CopyRows(CheckRun& run)
+// Copies the rows of the directories left, or of all when `all`, into
+// check_files, a page at a time, each in a read transaction of its own.
+void CopyRows(CheckRun& run, const StorageTally& tally)
 {
-    const std::int64_t total = run.lib.Query("SELECT count(*) AS n FROM `images`", {})["n"].Int();
     run.lib.Execute(kCreateFiles, {});
-    std::int64_t last = std::numeric_limits<std::int64_t>::min();
+    run.lib.Execute(kCreateDirs, {});
+    for (const std::string& location : tally.Left()) run.lib.Execute(kAddDir, {location});
+    const std::string copy = std::string("INSERT INTO temp.check_files (location, filename, id) SELECT ") +
+                             kNormalLocation + ", coalesce(`filename`, ''), id FROM main.`images` WHERE id > ?1 " +
+                             "AND (?3 OR " + kNormalLocation + " IN temp.check_dirs) ORDER BY id LIMIT ?2";
+    std::int64_t last = std::numeric_limits<std::int64_t>::min(), read = 0;
     for (std::int64_t copied = kPageRows; copied == kPageRows;) {
         ReadStretch stretch(run.lib);
         stretch.Begin();
         const ResultSet end = run.lib.Query(kPageEnd, {last, kPageRows});
-        run.lib.Execute(kCopyFiles, {last, kPageRows});
+        run.lib.Execute(copy, {last, kPageRows, tally.LeavesAll()});
         stretch.End();
         copied = end["n"].Int();
         if (copied > 0) last = end["last"].Int();
-        run.report.documents += copied;
-        run.Progress("Reading documents", run.report.documents, total);
+        read += copied;
+        run.Progress("Reading documents", read, run.report.documents);
     }
-    return last;
 }
 
 // Clients go on working while the check runs: a file whose row came after
@@ -109,7 +111,11 @@ void CheckDocuments(CheckRun& run)
     LevelTree tree;
     tree.Read(run.lib);
     ReportUnreached(run, tree);
-    const std::int64_t last = CopyRows(run);
-    StorageScan(run).Run();
+    StorageTally tally(run);
+    const std::int64_t last = tally.Run();
+    if (tally.LeavesAll() || !tally.Left().empty()) {
+        CopyRows(run, tally);
+        StorageScan(run, tally.LeavesAll() ? nullptr : &tally.Left()).Run();
+    }
     DropChangedSince(run, last);
 }

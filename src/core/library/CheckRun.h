@@ -10,6 +10,11 @@
 #include <map>
 #include <string>
 
+// A row's location as the check knows its directory: doubled and trailing
+// slashes make no other directory.
+inline constexpr const char* kNormalLocation =
+    "rtrim(replace(replace(replace(coalesce(`location`, ''), '//', '/'), '//', '/'), '//', '/'), '/')";
+
 struct CheckUser {
     std::string name;
     std::string login;

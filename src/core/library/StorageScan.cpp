@@ -2,7 +2,7 @@
 #include "core/common/Text.h"
 
 #include "core/library/CheckRun.h"
-#include "core/library/DocumentPath.h"
+#include "core/library/FileFindings.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -52,17 +52,12 @@ int ReadEntries(int fd, std::vector<Entry>& entries)
 
 std::string Bytes(std::int64_t size) { return CountOf(size, "byte"); }
 
-// What a file that is not a plain file is.
-const char* NotPlain(mode_t mode)
-{
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISLNK(mode)) return "a link";
-    return "not a plain file";
-}
-
 } // namespace
 
-StorageScan::StorageScan(CheckRun& run) : run_(run), dirs_(run.libPath, std::string()) {}
+StorageScan::StorageScan(CheckRun& run, const std::set<std::string>* only)
+    : run_(run), dirs_(run.libPath, std::string()), only_(only)
+{
+}
 
 StorageScan::~StorageScan()
 {
@@ -90,33 +85,18 @@ void StorageScan::Run()
 }
 
 // The directories directly below the library that no row may name: their
-// files are orphans all the same. A link to a directory counts, as the
-// backup follows it.
+// files are orphans all the same.
 void StorageScan::ListRoot()
 {
-    const int fd = ::open(run_.libPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throw std::system_error(errno, std::generic_category(), "cannot open " + run_.libPath);
-    std::vector<Entry> entries;
-    const int error = ReadEntries(fd, entries);
-    for (const Entry& e : entries) {
-        struct stat st {};
-        if (e.name.front() == '.' || e.name == "00000000") continue;
-        if (::fstatat(fd, e.name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode)) rootDirs_.push_back(e.name);
-    }
-    ::close(fd);
-    if (error != 0) throw std::system_error(error, std::generic_category(), "cannot list " + run_.libPath);
+    for (std::string& name : RootDirectories(run_.libPath))
+        if (!only_ || only_->count(name) > 0) rootDirs_.push_back(std::move(name));
 }
 
 void StorageScan::Take(const Row& row)
 {
     if (++rows_ % kPageRows == 0) run_.Progress("Checking files", rows_, run_.report.documents);
     if (const std::string bad = BadName(row); !bad.empty()) {
-        run_.report.Add({FindingKind::BadDocumentName,
-                         {row.id},
-                         {row.location, row.filename},
-                         {},
-                         "document " + std::to_string(row.id) + ", location '" + row.location + "', file name '" +
-                             row.filename + "': " + bad});
+        run_.report.Add(BadNameFinding(row.id, row.location, row.filename, bad));
         return;
     }
     if (!open_ || row.location != location_) {
@@ -138,19 +118,9 @@ std::string StorageScan::BadName(const Row& row)
 {
     if (row.location != judged_) {
         judged_ = row.location;
-        locationFault_ = BadLocation(row.location);
+        locationFault_ = LocationFault(dirs_, row.location);
     }
-    if (!locationFault_.empty()) return locationFault_;
-    if (row.filename.empty()) return "no file name";
-    return IsSafeDocumentName(row.filename) ? std::string() : "leads outside the library";
-}
-
-std::string StorageScan::BadLocation(const std::string& location)
-{
-    if (location.empty()) return "no location";
-    if (!IsSafeDocumentLocation(location))
-        return IsControlLocation(location) ? "in the control directory" : "leads outside the library";
-    return dirs_.SourceReachable(location) ? std::string() : "reached through a link";
+    return NameFault(locationFault_, row.filename);
 }
 
 void StorageScan::Open(const std::string& location)
@@ -199,27 +169,16 @@ void StorageScan::Group()
 
 void StorageScan::CheckFile(std::int64_t id, const std::string& name, const Entry* entry)
 {
-    const std::string document = "document " + std::to_string(id);
-    const auto add = [&](FindingKind kind, const std::string& why) {
-        run_.report.Add({kind, {id}, {}, Path(name), why.empty() ? document : document + ", " + why});
-    };
-    if (listError_ == ENOENT || listError_ == ENOTDIR)
-        return add(FindingKind::FileMissing, "its storage directory does not exist");
-    if (listError_ != 0)
-        return add(FindingKind::FileUnreadable,
-                   std::string("its storage directory cannot be read (") + std::strerror(listError_) + ")");
-    if (!entry) return add(FindingKind::FileMissing, "");
-    if (entry->type == DT_DIR) return add(FindingKind::FileNotPlain, "a directory");
-    if (entry->type == DT_LNK) return add(FindingKind::FileNotPlain, "a link");
+    const auto add = [&](const FileFault& fault) { run_.report.Add(FileFinding(id, Path(name), fault)); };
+    if (listError_ != 0) return add(DirectoryFault(listError_));
+    if (!entry) return add({FindingKind::FileMissing, ""});
+    if (entry->type == DT_DIR) return add({FindingKind::FileNotPlain, "a directory"});
+    if (entry->type == DT_LNK) return add({FindingKind::FileNotPlain, "a link"});
     struct stat st {};
     if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return add(errno == ENOENT ? FindingKind::FileMissing : FindingKind::FileUnreadable,
-                   errno == ENOENT ? "" : std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) return add(FindingKind::FileNotPlain, NotPlain(st.st_mode));
-    // Readable by everyone needs no second look; otherwise ask as this process.
-    if ((st.st_mode & 0444) != 0444 && ::faccessat(fd_, name.c_str(), R_OK, AT_EACCESS) != 0)
-        return add(FindingKind::FileUnreadable, std::strerror(errno));
-    if (st.st_size == 0) return add(FindingKind::FileEmpty, "");
+        return add({errno == ENOENT ? FindingKind::FileMissing : FindingKind::FileUnreadable,
+                    errno == ENOENT ? "" : std::strerror(errno)});
+    if (const auto fault = StatFault(fd_, name, st)) add(*fault);
 }
 
 void StorageScan::Orphan(const Entry& entry)

@@ -8,6 +8,7 @@
 #include "core/backup/DocumentDirs.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ struct CheckRun;
 
 class StorageScan {
 public:
-    explicit StorageScan(CheckRun& run);
+    // Only the directories `only` names, when given: the rows given are theirs.
+    explicit StorageScan(CheckRun& run, const std::set<std::string>* only = nullptr);
     ~StorageScan();
     StorageScan(const StorageScan&) = delete;
     StorageScan& operator=(const StorageScan&) = delete;
@@ -40,7 +42,6 @@ private:
     void Take(const Row& row);
     // Why the row's names lead to no usable file; empty when they do.
     std::string BadName(const Row& row);
-    std::string BadLocation(const std::string& location);
     void Group();
     void CheckFile(std::int64_t id, const std::string& name, const Entry* entry);
     void Orphan(const Entry& entry);
@@ -48,6 +49,7 @@ private:
 
     CheckRun& run_;
     DocumentDirs dirs_;
+    const std::set<std::string>* only_;
     std::string judged_, locationFault_; // the last location judged, and why it is bad
     std::vector<std::string> rootDirs_;
     std::size_t nextRoot_ = 0;

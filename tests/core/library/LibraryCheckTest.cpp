@@ -279,8 +279,8 @@ TEST_F(LibraryCheckTest, DocumentsAddedOrDeletedWhileTheCheckRunsAreNoFindings)
 {
     bool changed = false;
     const auto change = [&](const std::string& stage, std::int64_t, std::int64_t) {
-        if (stage != "Reading documents" || changed) return;
-        changed = true; // after the rows were read, before the files are
+        if (stage != "Checking files" || changed) return;
+        changed = true; // after the rows were read, before the directories are listed
         builder.AddDocument(folder, Doc("new.tif"));
         builder.Lib().exec("DELETE FROM `images` WHERE `filename` = 'b.tif'");
         fs::remove(Path("00000002/b.tif"));

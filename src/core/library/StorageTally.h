@@ -1,0 +1,64 @@
+#pragma once
+// The quick look at the document files. The rows are read once, in the
+// order they were added, and each row's file is looked up under its name;
+// then each storage directory is listed once and compared with the files
+// its rows found, by count and name sums. A directory whose listing is not
+// exactly those files (orphans, shared files, files that came or went
+// meanwhile, a lookup or listing that failed) is left to StorageScan's
+// merge, which names what differs; the findings of the others are reported
+// here. Memory grows with the storage directories, not the documents.
+#include "core/backup/DocumentDirs.h"
+#include "core/common/NameSums.h"
+#include "core/library/CheckReport.h"
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+struct CheckRun;
+
+class StorageTally {
+public:
+    explicit StorageTally(CheckRun& run);
+    ~StorageTally();
+    StorageTally(const StorageTally&) = delete;
+    StorageTally& operator=(const StorageTally&) = delete;
+
+    // Reads every row and lists the storage directories; returns the last
+    // id read.
+    std::int64_t Run();
+    // Whether every directory is left to the merge (too many to tally).
+    bool LeavesAll() const { return all_; }
+    const std::set<std::string>& Left() const { return left_; }
+
+private:
+    struct Directory {
+        std::string fault;  // why the location is bad; empty when good
+        int openError = 0;  // opening it for the rows' lookups
+        NameSums found;     // the rows' files that are there, directories aside
+        bool unsure = false; // a lookup failed: the merge decides
+        std::vector<Finding> findings;
+    };
+
+    struct Row {
+        std::int64_t id;
+        std::string location, filename;
+    };
+    void Take(const Row& row);
+    Directory& Enter(const std::string& location);
+    void Look(Directory& dir, const std::string& location, const std::string& name, std::int64_t id);
+    bool ListedAsFound(const std::string& location, const Directory& dir);
+    void Judge();
+
+    CheckRun& run_;
+    DocumentDirs documentDirs_;
+    std::map<std::string, Directory> dirs_;
+    std::string location_; // the directory fd_ is open on
+    Directory* current_ = nullptr;
+    int fd_ = -1;
+    bool all_ = false;
+    std::set<std::string> left_;
+    std::int64_t total_ = 0;
+};

@@ -277,17 +277,64 @@ TEST_F(LibraryCheckTest, LoginsOlderThanTheGivenAgeAndDamageThatStopsTheCheck)
 
 TEST_F(LibraryCheckTest, DocumentsAddedOrDeletedWhileTheCheckRunsAreNoFindings)
 {
-    bool changed = false;
-    const auto change = [&](const std::string& stage, std::int64_t, std::int64_t) {
-        if (stage != "Checking files" || changed) return;
-        changed = true; // after the rows were read, before the directories are listed
-        builder.AddDocument(folder, Doc("new.tif"));
-        builder.Lib().exec("DELETE FROM `images` WHERE `filename` = 'b.tif'");
-        fs::remove(Path("00000002/b.tif"));
+    // After the rows were read and before the directories are listed; and
+    // in a directory that goes through the merge (it has a file no row
+    // names), after the rows were copied and before the files are merged.
+    for (const std::string moment : {"Checking files", "Reading documents"}) {
+        SCOPED_TRACE(moment);
+        const bool strays = moment == "Reading documents";
+        if (strays) {
+            for (const char* dir : {"00000001", "00000002"}) WriteFile(Path(dir + std::string("/stray")), "x");
+            builder.AddDocument(folder, Doc("b.tif", 5, "00000002"));
+        }
+        bool changed = false;
+        const auto change = [&](const std::string& stage, std::int64_t, std::int64_t) {
+            if (stage != moment || changed) return;
+            changed = true;
+            builder.AddDocument(folder, Doc(strays ? "new2.tif" : "new.tif"));
+            builder.Lib().exec("DELETE FROM `images` WHERE `filename` = 'b.tif'");
+            fs::remove(Path("00000002/b.tif"));
+        };
+        const CheckReport r = CheckLibrary(lib, {}, change);
+        ASSERT_TRUE(changed);
+        EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+        EXPECT_EQ(r.findings.size(), strays ? 2u : 0u) << DescribeFinding(r.findings.front());
+        EXPECT_EQ(r.Count(FindingKind::OrphanFile), strays ? 2 : 0);
+    }
+}
+
+TEST_F(LibraryCheckTest, AStorageDirectoryGoesThroughTheMergeOnlyWhenItsListingDiffersFromItsRows)
+{
+    const auto empty = builder.AddDocument(folder, Doc("empty.tif", 0));
+    const auto link = NoFile(folder, "link.tif");
+    fs::create_symlink("a.tif", Path("00000001/link.tif"));
+    struct Case {
+        const char* what;
+        bool orphan, renamed;
+        Found expected;
     };
-    const CheckReport r = CheckLibrary(lib, {}, change);
-    ASSERT_TRUE(changed);
-    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
-    EXPECT_TRUE(r.findings.empty()) << DescribeFinding(r.findings.front());
-    EXPECT_EQ(r.Count(FindingKind::OrphanFile), 0);
+    const Found faults = {{"file-empty", {empty}}, {"file-not-plain", {link}}};
+    Found stray = faults, renamed = faults;
+    stray.insert({"orphan-file", {}});
+    renamed.insert({{"file-missing", {doc}}, {"orphan-file", {}}});
+    const Case cases[] = {
+        {"its files' faults, told without the merge", false, false, faults},
+        {"with a file no row names: each fault once", true, false, stray},
+        {"a file renamed once its row was read: the same count, other names", false, true, renamed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.orphan) WriteFile(Path("00000001/stray.tif"), "x");
+        bool merged = false;
+        const auto watch = [&](const std::string& stage, std::int64_t, std::int64_t) {
+            merged |= stage == "Reading documents";
+            if (c.renamed && stage == "Checking files" && fs::exists(Path("00000001/a.tif")))
+                fs::rename(Path("00000001/a.tif"), Path("00000001/a2.tif"));
+        };
+        const CheckReport r = CheckLibrary(lib, {}, watch);
+        EXPECT_EQ(Summary(r), c.expected);
+        EXPECT_EQ(merged, c.orphan || c.renamed);
+        fs::remove(Path("00000001/stray.tif"));
+        if (c.renamed) fs::rename(Path("00000001/a2.tif"), Path("00000001/a.tif"));
+    }
 }

@@ -125,7 +125,8 @@ void StorageTally::Look(Directory& dir, const std::string& location, const std::
         return;
     }
     dir.found.Add(name);
-    if (const auto fault = StatFault(fd_, name, st)) dir.findings.push_back(FileFinding(id, run_.DocumentPath(location, name), *fault));
+    if (const auto fault = StatFault(fd_, name, st))
+        dir.findings.push_back(FileFinding(id, run_.DocumentPath(location, name), *fault));
 }
 
 // Listed, the directory holds exactly the files its rows found.
@@ -140,8 +141,7 @@ bool StorageTally::ListedAsFound(const std::string& location, const Directory& d
 void StorageTally::Judge()
 {
     for (const auto& [location, dir] : dirs_)
-        if (dir.fault.empty() && (dir.unsure || !ListedAsFound(location, dir)))
-            left_.insert(location);
+        if (dir.fault.empty() && (dir.unsure || !ListedAsFound(location, dir))) left_.insert(location);
     // Directories below the library that no good location names hold no file.
     for (const std::string& root : RootDirectories(run_.libPath)) {
         if (const auto it = dirs_.find(root); it != dirs_.end() && it->second.fault.empty()) continue;

@@ -35,9 +35,9 @@ public:
 
 private:
     struct Directory {
-        std::string fault;  // why the location is bad; empty when good
-        int openError = 0;  // opening it for the rows' lookups
-        NameSums found;     // the rows' files that are there, directories aside
+        std::string fault;   // why the location is bad; empty when good
+        int openError = 0;   // opening it for the rows' lookups
+        NameSums found;      // the rows' files that are there, directories aside
         bool unsure = false; // a lookup failed: the merge decides
         std::vector<Finding> findings;
     };

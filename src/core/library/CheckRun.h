@@ -11,9 +11,12 @@
 #include <string>
 
 // A row's location as the check knows its directory: doubled and trailing
-// slashes make no other directory.
+// slashes make no other directory. Most locations have no slash at all, and
+// skipping the replacements for them saves most of the reading's time.
 inline constexpr const char* kNormalLocation =
-    "rtrim(replace(replace(replace(coalesce(`location`, ''), '//', '/'), '//', '/'), '//', '/'), '/')";
+    "CASE WHEN instr(`location`, '/') "
+    "THEN rtrim(replace(replace(replace(`location`, '//', '/'), '//', '/'), '//', '/'), '/') "
+    "ELSE coalesce(CAST(`location` AS TEXT), '') END";
 
 struct CheckUser {
     std::string name;

@@ -21,12 +21,16 @@ constexpr std::size_t kMostDirectories = 65536;
 constexpr std::int64_t kProgressRows = 4096;
 constexpr std::size_t kBatchRows = 1024, kWaitingBatches = 4;
 
-// The names in a directory other than directories; false when it cannot
-// be listed.
-bool ListNames(const std::string& path, NameSums& names)
+// The names in the open directory `fd` other than directories; false when
+// it cannot be listed.
+bool ListNames(int fd, NameSums& names)
 {
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return false;
+    const int copy = ::dup(fd);
+    DIR* dir = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (!dir) {
+        if (copy >= 0) ::close(copy);
+        return false;
+    }
     errno = 0;
     while (const dirent* d = ::readdir(dir)) {
         struct stat st {};
@@ -107,6 +111,9 @@ StorageTally::Directory& StorageTally::Enter(const std::string& location)
         fd_ = ::open((run_.libPath + "/" + location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         const int error = fd_ < 0 ? errno : 0;
         if (first) dir.openError = error;
+        // Listed before its rows' files are looked up: whatever changes in
+        // between makes the two differ.
+        if (first && error == 0 && !ListNames(fd_, dir.listed)) dir.unsure = true;
         // It could be opened once and not again, or the other way round.
         if (error != dir.openError) dir.unsure = true;
     }
@@ -129,27 +136,25 @@ void StorageTally::Look(Directory& dir, const std::string& location, const std::
         dir.findings.push_back(FileFinding(id, run_.DocumentPath(location, name), *fault));
 }
 
-// Listed, the directory holds exactly the files its rows found.
-bool StorageTally::ListedAsFound(const std::string& location, const Directory& dir)
-{
-    NameSums listed;
-    if (!ListNames(run_.libPath + "/" + location, listed) || !(listed == dir.found)) return false;
-    ++run_.report.storageDirs;
-    return true;
-}
-
 void StorageTally::Judge()
 {
-    for (const auto& [location, dir] : dirs_)
-        if (dir.fault.empty() && (dir.unsure || !ListedAsFound(location, dir))) left_.insert(location);
+    for (const auto& [location, dir] : dirs_) {
+        if (!dir.fault.empty()) continue;
+        if (dir.unsure || !(dir.listed == dir.found))
+            left_.insert(location);
+        else
+            ++run_.report.storageDirs;
+    }
     // Directories below the library that no good location names hold no file.
     for (const std::string& root : RootDirectories(run_.libPath)) {
         if (const auto it = dirs_.find(root); it != dirs_.end() && it->second.fault.empty()) continue;
         NameSums listed;
-        if (ListNames(run_.libPath + "/" + root, listed) && listed.count == 0)
+        const int fd = ::open((run_.libPath + "/" + root).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0 && ListNames(fd, listed) && listed.count == 0)
             ++run_.report.storageDirs;
         else
             left_.insert(root);
+        if (fd >= 0) ::close(fd);
     }
     for (auto& [location, dir] : dirs_)
         if (left_.count(location) == 0)

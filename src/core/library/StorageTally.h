@@ -1,8 +1,8 @@
 #pragma once
 // The quick look at the document files. The rows are read once, in the
 // order they were added, and each row's file is looked up under its name;
-// then each storage directory is listed once and compared with the files
-// its rows found, by count and name sums. A directory whose listing is not
+// each storage directory is listed once, when its first row comes, and at
+// the end compared with the files its rows found, by count and name sums. A directory whose listing is not
 // exactly those files (orphans, shared files, files that came or went
 // meanwhile, a lookup or listing that failed) is left to StorageScan's
 // merge, which names what differs; the findings of the others are reported
@@ -37,6 +37,7 @@ private:
     struct Directory {
         std::string fault;   // why the location is bad; empty when good
         int openError = 0;   // opening it for the rows' lookups
+        NameSums listed;     // when it was first entered
         NameSums found;      // the rows' files that are there, directories aside
         bool unsure = false; // a lookup failed: the merge decides
         std::vector<Finding> findings;
@@ -49,7 +50,6 @@ private:
     void Take(const Row& row);
     Directory& Enter(const std::string& location);
     void Look(Directory& dir, const std::string& location, const std::string& name, std::int64_t id);
-    bool ListedAsFound(const std::string& location, const Directory& dir);
     void Judge();
 
     CheckRun& run_;

@@ -43,18 +43,21 @@ void CopyRows(CheckRun& run, const StorageTally& tally)
     run.lib.Execute(kCreateFiles, {});
     run.lib.Execute(kCreateDirs, {});
     for (const std::string& location : tally.Left()) run.lib.Execute(kAddDir, {location});
+    // A page is a stretch of ids, of which the rows of the directories left are copied.
     const std::string copy = std::string("INSERT INTO temp.check_files (location, filename, id) SELECT ") +
-                             kNormalLocation + ", coalesce(`filename`, ''), id FROM main.`images` WHERE id > ?1 " +
-                             "AND (?3 OR " + kNormalLocation + " IN temp.check_dirs) ORDER BY id LIMIT ?2";
+                             kNormalLocation + ", coalesce(`filename`, ''), id FROM main.`images` " +
+                             "WHERE id > ?1 AND id <= ?2 AND (?3 OR " + kNormalLocation + " IN temp.check_dirs)";
     std::int64_t last = std::numeric_limits<std::int64_t>::min(), read = 0;
     for (std::int64_t copied = kPageRows; copied == kPageRows;) {
         ReadStretch stretch(run.lib);
         stretch.Begin();
         const ResultSet end = run.lib.Query(kPageEnd, {last, kPageRows});
-        run.lib.Execute(copy, {last, kPageRows, tally.LeavesAll()});
-        stretch.End();
         copied = end["n"].Int();
-        if (copied > 0) last = end["last"].Int();
+        if (copied > 0) {
+            run.lib.Execute(copy, {last, end["last"].Int(), tally.LeavesAll()});
+            last = end["last"].Int();
+        }
+        stretch.End();
         read += copied;
         run.Progress("Reading documents", read, run.report.documents);
     }

@@ -20,6 +20,8 @@ namespace {
 constexpr std::size_t kMostDirectories = 65536;
 constexpr std::int64_t kProgressRows = 4096;
 constexpr std::size_t kBatchRows = 1024, kWaitingBatches = 4;
+// The lookups are the longer part: two helpers beside the reading.
+constexpr std::size_t kHelpers = 2;
 
 // The names in the open directory `fd` other than directories; false when
 // it cannot be listed.
@@ -47,14 +49,25 @@ bool ListNames(int fd, NameSums& names)
 
 } // namespace
 
-StorageTally::StorageTally(CheckRun& run) : run_(run), documentDirs_(run.libPath, std::string()) {}
-
-StorageTally::~StorageTally()
+StorageTally::StorageTally(CheckRun& run) : run_(run)
 {
-    if (fd_ >= 0) ::close(fd_);
+    for (std::size_t i = 0; i < kHelpers; ++i) shares_.push_back(std::make_unique<Share>(run.libPath));
 }
 
-// The rows are read on this thread while a helper looks at their files.
+StorageTally::~StorageTally() = default;
+
+StorageTally::Share::~Share()
+{
+    if (fd >= 0) ::close(fd);
+}
+
+std::size_t StorageTally::ShareOf(const std::string& location) const
+{
+    return std::hash<std::string>{}(location) % shares_.size();
+}
+
+// The rows are read on this thread while the helpers look at their files,
+// each at those of its own directories.
 std::int64_t StorageTally::Run()
 {
     total_ = run_.lib.Query("SELECT count(*) AS n FROM `images`", {})["n"].Int();
@@ -63,91 +76,103 @@ std::int64_t StorageTally::Run()
                             "ORDER BY id LIMIT ?2";
     std::int64_t last = std::numeric_limits<std::int64_t>::min(), rows = 0;
     {
-        BatchWorker<Row> helper([this](Row& row) { Take(row); }, kWaitingBatches);
-        std::vector<Row> batch;
+        std::vector<std::unique_ptr<BatchWorker<Row>>> helpers;
+        for (auto& share : shares_)
+            helpers.push_back(std::make_unique<BatchWorker<Row>>([this, s = share.get()](Row& row) { Take(*s, row); },
+                                                                 kWaitingBatches));
+        std::vector<std::vector<Row>> batches(shares_.size());
         ReadInPages(run_.lib, sql, "id", [&](const ResultSet& page) {
             last = page["id"].Int();
-            batch.push_back({last, page["location"].Text(), page["filename"].Text()});
-            if (batch.size() == kBatchRows) helper.Put(std::exchange(batch, {}));
+            Row row{last, page["location"].Text(), page["filename"].Text()};
+            const std::size_t to = ShareOf(row.location);
+            batches[to].push_back(std::move(row));
+            if (batches[to].size() == kBatchRows) helpers[to]->Put(std::exchange(batches[to], {}));
             if (++rows % kProgressRows == 0) run_.Progress("Checking files", rows, total_);
         });
-        helper.Put(std::move(batch));
-        helper.Finish();
+        for (std::size_t i = 0; i < helpers.size(); ++i) helpers[i]->Put(std::move(batches[i]));
+        for (auto& helper : helpers) helper->Finish();
     }
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    for (auto& share : shares_) {
+        if (share->fd >= 0) ::close(share->fd);
+        share->fd = -1;
+        all_ |= share->full;
+    }
     run_.report.documents += rows;
     run_.Progress("Checking files", rows, total_);
     if (!all_) Judge();
     return last;
 }
 
-void StorageTally::Take(const Row& row)
+void StorageTally::Take(Share& share, const Row& row)
 {
-    if (all_) return;
-    Directory& dir = Enter(row.location);
-    if (all_) return;
+    if (share.full) return;
+    Directory& dir = Enter(share, row.location);
+    if (share.full) return;
     if (const std::string bad = NameFault(dir.fault, row.filename); !bad.empty())
         dir.findings.push_back(BadNameFinding(row.id, row.location, row.filename, bad));
     else
-        Look(dir, row.location, row.filename, row.id);
+        Look(share, dir, row);
 }
 
 // The location's directory, opened for lookups when it is good.
-StorageTally::Directory& StorageTally::Enter(const std::string& location)
+StorageTally::Directory& StorageTally::Enter(Share& share, const std::string& location)
 {
-    if (current_ && location == location_) return *current_;
-    auto it = dirs_.find(location);
-    const bool first = it == dirs_.end();
+    if (share.current && location == share.location) return *share.current;
+    auto it = share.dirs.find(location);
+    const bool first = it == share.dirs.end();
     if (first) {
-        if (dirs_.size() >= kMostDirectories) all_ = true;
-        it = dirs_.emplace(location, Directory{}).first;
-        it->second.fault = LocationFault(documentDirs_, location);
+        if (share.dirs.size() >= kMostDirectories / kHelpers) share.full = true;
+        it = share.dirs.emplace(location, Directory{}).first;
+        it->second.fault = LocationFault(share.documentDirs, location);
     }
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (share.fd >= 0) ::close(share.fd);
+    share.fd = -1;
     Directory& dir = it->second;
     if (dir.fault.empty()) {
-        fd_ = ::open((run_.libPath + "/" + location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const int error = fd_ < 0 ? errno : 0;
+        share.fd = ::open((run_.libPath + "/" + location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int error = share.fd < 0 ? errno : 0;
         if (first) dir.openError = error;
         // Listed before its rows' files are looked up: whatever changes in
         // between makes the two differ.
-        if (first && error == 0 && !ListNames(fd_, dir.listed)) dir.unsure = true;
+        if (first && error == 0 && !ListNames(share.fd, dir.listed)) dir.unsure = true;
         // It could be opened once and not again, or the other way round.
         if (error != dir.openError) dir.unsure = true;
     }
-    location_ = location;
-    current_ = &dir;
+    share.location = location;
+    share.current = &dir;
     return dir;
 }
 
-void StorageTally::Look(Directory& dir, const std::string& location, const std::string& name, std::int64_t id)
+void StorageTally::Look(Share& share, Directory& dir, const Row& row)
 {
     struct stat st {};
     // A file not there, or a directory, may be named by more rows than one,
     // which no sum tells: the merge decides.
-    if (dir.openError != 0 || ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)) {
+    if (dir.openError != 0 || ::fstatat(share.fd, row.filename.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        S_ISDIR(st.st_mode)) {
         dir.unsure = true;
         return;
     }
-    dir.found.Add(name);
-    if (const auto fault = StatFault(fd_, name, st))
-        dir.findings.push_back(FileFinding(id, run_.DocumentPath(location, name), *fault));
+    dir.found.Add(row.filename);
+    if (const auto fault = StatFault(share.fd, row.filename, st))
+        dir.findings.push_back(FileFinding(row.id, run_.DocumentPath(row.location, row.filename), *fault));
 }
 
 void StorageTally::Judge()
 {
-    for (const auto& [location, dir] : dirs_) {
-        if (!dir.fault.empty()) continue;
-        if (dir.unsure || !(dir.listed == dir.found))
+    std::map<std::string, Directory*> dirs; // of every share, in the report's order
+    for (auto& share : shares_)
+        for (auto& [location, dir] : share->dirs) dirs.emplace(location, &dir);
+    for (const auto& [location, dir] : dirs) {
+        if (!dir->fault.empty()) continue;
+        if (dir->unsure || !(dir->listed == dir->found))
             left_.insert(location);
         else
             ++run_.report.storageDirs;
     }
     // Directories below the library that no good location names hold no file.
     for (const std::string& root : RootDirectories(run_.libPath)) {
-        if (const auto it = dirs_.find(root); it != dirs_.end() && it->second.fault.empty()) continue;
+        if (const auto it = dirs.find(root); it != dirs.end() && it->second->fault.empty()) continue;
         NameSums listed;
         const int fd = ::open((run_.libPath + "/" + root).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0 && ListNames(fd, listed) && listed.count == 0)
@@ -156,7 +181,7 @@ void StorageTally::Judge()
             left_.insert(root);
         if (fd >= 0) ::close(fd);
     }
-    for (auto& [location, dir] : dirs_)
+    for (auto& [location, dir] : dirs)
         if (left_.count(location) == 0)
-            for (Finding& finding : dir.findings) run_.report.Add(std::move(finding));
+            for (Finding& finding : dir->findings) run_.report.Add(std::move(finding));
 }

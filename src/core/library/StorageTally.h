@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,22 +43,33 @@ private:
         bool unsure = false; // a lookup failed: the merge decides
         std::vector<Finding> findings;
     };
-
     struct Row {
         std::int64_t id;
         std::string location, filename;
     };
-    void Take(const Row& row);
-    Directory& Enter(const std::string& location);
-    void Look(Directory& dir, const std::string& location, const std::string& name, std::int64_t id);
+    // One helper's part: the directories routed to it by their location.
+    struct Share {
+        explicit Share(const std::string& libPath) : documentDirs(libPath, std::string()) {}
+        ~Share();
+        Share(const Share&) = delete;
+        Share& operator=(const Share&) = delete;
+
+        DocumentDirs documentDirs;
+        std::map<std::string, Directory> dirs;
+        std::string location; // the directory fd is open on
+        Directory* current = nullptr;
+        int fd = -1;
+        bool full = false; // too many directories to tally
+    };
+
+    std::size_t ShareOf(const std::string& location) const;
+    void Take(Share& share, const Row& row);
+    Directory& Enter(Share& share, const std::string& location);
+    void Look(Share& share, Directory& dir, const Row& row);
     void Judge();
 
     CheckRun& run_;
-    DocumentDirs documentDirs_;
-    std::map<std::string, Directory> dirs_;
-    std::string location_; // the directory fd_ is open on
-    Directory* current_ = nullptr;
-    int fd_ = -1;
+    std::vector<std::unique_ptr<Share>> shares_;
     bool all_ = false;
     std::set<std::string> left_;
     std::int64_t total_ = 0;

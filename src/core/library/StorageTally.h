@@ -1,12 +1,13 @@
 #pragma once
 // The quick look at the document files. The rows are read once, in the
-// order they were added, and each row's file is looked up under its name;
-// each storage directory is listed once, when its first row comes, and at
-// the end compared with the files its rows found, by count and name sums. A directory whose listing is not
-// exactly those files (orphans, shared files, files that came or went
-// meanwhile, a lookup or listing that failed) is left to StorageScan's
-// merge, which names what differs; the findings of the others are reported
-// here. Memory grows with the storage directories, not the documents.
+// order they were added, while two helpers look each row's file up under
+// its name; each storage directory is listed once, when its first row
+// comes, and at the end compared with the files its rows found, by count
+// and name sums. A directory whose listing is not exactly those files
+// (orphans, missing or shared files, files that came or went meanwhile, a
+// lookup or listing that failed) is left to StorageScan's merge, which
+// names what differs; the findings of the others are reported here.
+// Memory grows with the storage directories, not the documents.
 #include "core/backup/DocumentDirs.h"
 #include "core/common/NameSums.h"
 #include "core/library/CheckReport.h"
@@ -40,7 +41,7 @@ private:
         int openError = 0;   // opening it for the rows' lookups
         NameSums listed;     // when it was first entered
         NameSums found;      // the rows' files that are there, directories aside
-        bool unsure = false; // a lookup failed: the merge decides
+        bool unsure = false; // a file missing or a directory, a failed lookup
         std::vector<Finding> findings;
     };
     struct Row {

@@ -10,6 +10,7 @@
 #include "core/library/StorageScan.h"
 #include "core/library/StorageTally.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <set>
@@ -90,6 +91,18 @@ void DropChangedSince(CheckRun& run, std::int64_t last)
     });
 }
 
+// The files' findings from the tally and from the merge, as one list in the
+// order of their paths.
+void InPathOrder(CheckRun& run, std::size_t first)
+{
+    const auto key = [&](const Finding& f) {
+        return f.path.empty() && f.names.size() == 2 ? run.DocumentPath(f.names[0], f.names[1]) : f.path;
+    };
+    auto& findings = run.report.findings;
+    std::stable_sort(findings.begin() + static_cast<std::ptrdiff_t>(first), findings.end(),
+                     [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
+}
+
 // The documents of each folder, counted from the folder index, against the tree.
 void ReportUnreached(CheckRun& run, const LevelTree& tree)
 {
@@ -114,11 +127,13 @@ void CheckDocuments(CheckRun& run)
     LevelTree tree;
     tree.Read(run.lib);
     ReportUnreached(run, tree);
+    const std::size_t first = run.report.findings.size();
     StorageTally tally(run);
     const std::int64_t last = tally.Run();
     if (tally.LeavesAll() || !tally.Left().empty()) {
         CopyRows(run, tally);
         StorageScan(run, tally.LeavesAll() ? nullptr : &tally.Left()).Run();
     }
+    InPathOrder(run, first);
     DropChangedSince(run, last);
 }

@@ -308,7 +308,8 @@ TEST_F(LibraryCheckTest, AStorageDirectoryGoesThroughTheMergeOnlyWhenItsListingD
     const auto empty = builder.AddDocument(folder, Doc("empty.tif", 0));
     const auto link = NoFile(folder, "link.tif");
     fs::create_symlink("a.tif", Path("00000001/link.tif"));
-    const Found faults = {{"file-empty", {empty}}, {"file-not-plain", {link}}};
+    const auto alsoEmpty = builder.AddDocument(folder, Doc("empty.tif", 0, "00000002"));
+    const Found faults = {{"file-empty", {empty}}, {"file-not-plain", {link}}, {"file-empty", {alsoEmpty}}};
     for (const bool orphan : {false, true}) {
         SCOPED_TRACE(orphan ? "a file no row names: each fault told once" : "its files' faults, without the merge");
         Found expected = faults;
@@ -320,8 +321,12 @@ TEST_F(LibraryCheckTest, AStorageDirectoryGoesThroughTheMergeOnlyWhenItsListingD
         const auto watch = [&](const std::string& stage, std::int64_t, std::int64_t) {
             merged |= stage == "Reading documents";
         };
-        EXPECT_EQ(Summary(CheckLibrary(lib, {}, watch)), expected);
+        const CheckReport r = CheckLibrary(lib, {}, watch);
+        EXPECT_EQ(Summary(r), expected);
         EXPECT_EQ(merged, orphan);
+        // Merged or not, a directory's findings come in the order of its place.
+        ASSERT_FALSE(r.findings.empty());
+        EXPECT_EQ(r.findings.back().ids, std::vector<std::int64_t>{alsoEmpty});
     }
 }
 

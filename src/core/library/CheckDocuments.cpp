@@ -95,12 +95,16 @@ void DropChangedSince(CheckRun& run, std::int64_t last)
 // order of their paths.
 void InPathOrder(CheckRun& run, std::size_t first)
 {
-    const auto key = [&](const Finding& f) {
-        return f.path.empty() && f.names.size() == 2 ? run.DocumentPath(f.names[0], f.names[1]) : f.path;
-    };
     auto& findings = run.report.findings;
-    std::stable_sort(findings.begin() + static_cast<std::ptrdiff_t>(first), findings.end(),
-                     [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
+    std::vector<std::pair<std::string, Finding>> keyed;
+    for (auto f = findings.begin() + static_cast<std::ptrdiff_t>(first); f != findings.end(); ++f) {
+        std::string key =
+            f->path.empty() && f->names.size() == 2 ? run.DocumentPath(f->names[0], f->names[1]) : f->path;
+        keyed.emplace_back(std::move(key), std::move(*f));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    findings.resize(first);
+    for (auto& [key, finding] : keyed) findings.push_back(std::move(finding));
 }
 
 // The documents of each folder, counted from the folder index, against the tree.

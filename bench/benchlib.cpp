@@ -9,6 +9,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/backup/LibBackupRun.h"
+#include "core/data/Connection.h"
 #include "core/library/LibStatistics.h"
 #include "core/library/LibraryCheck.h"
 #include "core/library/LibraryCreate.h"
@@ -58,6 +59,7 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    SetUpSqlite(); // as rezud does
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     const std::string lib = fs::absolute(argv[2]).string();

@@ -1,5 +1,6 @@
 // rezud: the administration of a Vellarch document library from the command line.
 #include "cli/Rezud.h"
+#include "core/data/Connection.h"
 
 #include <termios.h>
 #include <unistd.h>
@@ -45,6 +46,7 @@ std::filesystem::path ProgramDir(const char* argv0)
 
 int main(int argc, char** argv)
 {
+    SetUpSqlite();
     CliIo io{std::cin,    std::cout, std::cerr, isatty(STDIN_FILENO) != 0, isatty(STDERR_FILENO) != 0,
              Environment, ReadSecret};
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -2,6 +2,7 @@
 #include "core/app/AppContext.h"
 #include "core/backup/VerifyHistory.h"
 #include "core/base/MyErrHandler.h"
+#include "core/data/Connection.h"
 #include "gui/app/LibAdminMain.h"
 #include "gui/ui/QtPrompter.h"
 
@@ -32,6 +33,7 @@ std::optional<std::string> Environment(const char* name)
 
 int main(int argc, char** argv)
 {
+    SetUpSqlite();
     if (!HasDisplay()) {
         std::fprintf(stderr, "RezudIzid: no display available (set DISPLAY to run the console).\n");
         return 1;

@@ -38,6 +38,8 @@ SqlValue ColumnValue(const SQLite::Column& column)
 
 } // namespace
 
+void SetUpSqlite() { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); }
+
 Connection::Connection() = default;
 Connection::~Connection() { Close(); }
 

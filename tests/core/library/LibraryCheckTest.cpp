@@ -355,3 +355,26 @@ TEST_F(LibraryCheckTest, ADirectoryThatChangedBetweenItsListingAndItsLookupsGoes
         }
     EXPECT_EQ(r.findings.size(), 9001u);
 }
+
+TEST_F(LibraryCheckTest, EachNameThatLeadsToNoFileIsToldOnceWhetherItsDirectoryIsMergedOrNot)
+{
+    const std::string f = std::to_string(folder);
+    builder.Lib().exec("INSERT INTO `images` (`folder-id`, `location`, `filename`) VALUES (" + f +
+                       ", NULL, 'x.tif'), (" + f + ", '', 'x.tif'), (" + f + ", '../elsewhere', 'x.tif'), (" + f +
+                       ", '00000001', NULL), (" + f + ", '00000001', '../b.tif'), (" + f + ", 3, 'c.tif')");
+    fs::create_directories(Path("3"));
+    WriteFile(Path("3/c.tif"), "a location stored as a number");
+    const std::multiset<std::string> reasons = {"no location", "no location", "leads outside the library",
+                                                "no file name", "leads outside the library"};
+    for (const bool orphan : {false, true}) {
+        SCOPED_TRACE(orphan ? "00000001 merged" : "nothing merged");
+        if (orphan) WriteFile(Path("00000001/stray.tif"), "x");
+        const CheckReport r = CheckLibrary(lib);
+        std::multiset<std::string> found;
+        for (const Finding& finding : r.findings)
+            if (finding.kind == FindingKind::BadDocumentName)
+                found.insert(finding.detail.substr(finding.detail.rfind(": ") + 2));
+        EXPECT_EQ(found, reasons);
+        EXPECT_EQ(r.findings.size(), reasons.size() + (orphan ? 1 : 0));
+    }
+}

@@ -116,7 +116,7 @@ void StorageScan::Take(const Row& row)
 
 std::string StorageScan::BadName(const Row& row)
 {
-    if (row.location != judged_) {
+    if (judged_ != row.location) {
         judged_ = row.location;
         locationFault_ = LocationFault(dirs_, row.location);
     }

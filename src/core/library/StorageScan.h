@@ -8,6 +8,7 @@
 #include "core/backup/DocumentDirs.h"
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,7 +51,10 @@ private:
     CheckRun& run_;
     DocumentDirs dirs_;
     const std::set<std::string>* only_;
-    std::string judged_, locationFault_; // the last location judged, and why it is bad
+    // The last location judged, and why it is bad; none yet at first, as
+    // the empty location is one to judge too.
+    std::optional<std::string> judged_;
+    std::string locationFault_;
     std::vector<std::string> rootDirs_;
     std::size_t nextRoot_ = 0;
     // The storage directory being merged.

@@ -364,6 +364,9 @@ TEST_F(LibraryCheckTest, EachNameThatLeadsToNoFileIsToldOnceWhetherItsDirectoryI
                        ", '00000001', NULL), (" + f + ", '00000001', '../b.tif'), (" + f + ", 3, 'c.tif')");
     fs::create_directories(Path("3"));
     WriteFile(Path("3/c.tif"), "a location stored as a number");
+    // No location is not the library itself: what lies beside the storage
+    // directories is no orphan, nor is a document there missing.
+    WriteFile(Path("Vellarch.ini"), "[LIB]");
     const std::multiset<std::string> reasons = {"no location", "no location", "leads outside the library",
                                                 "no file name", "leads outside the library"};
     for (const bool orphan : {false, true}) {

@@ -2,6 +2,7 @@
 
 #include "core/backup/DocumentDirs.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Directories.h"
 #include "core/library/DocumentPath.h"
 
 #include <dirent.h>
@@ -74,25 +75,16 @@ bool DirectoryMoves::Waits(const std::string& location)
 bool DirectoryMoves::Holds(const std::string& location, const NameSums& read) const
 {
     if (!ReachedThroughNoLink(from_, location)) return false;
-    const std::string path = from_ + "/" + location;
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return false;
+    const int fd = ::open((from_ + "/" + location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
     NameSums found;
     bool plain = true;
-    errno = 0;
-    while (const dirent* d = ::readdir(dir)) {
-        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
-        struct stat st {};
-        if (d->d_type != DT_REG &&
-            (d->d_type != DT_UNKNOWN || ::fstatat(::dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-             !S_ISREG(st.st_mode)))
-            plain = false;
-        found.Add(d->d_name);
-        errno = 0;
-    }
-    const bool listed = errno == 0;
-    ::closedir(dir);
-    return listed && plain && found == read;
+    const int error = ListDirectory(fd, [&](const char* name, unsigned char type) {
+        plain = plain && type == DT_REG;
+        found.Add(name);
+    });
+    ::close(fd);
+    return error == 0 && plain && found == read;
 }
 
 std::string DirectoryMoves::LocationOf(const std::string& target) const

@@ -37,8 +37,9 @@ bool IsFileFinding(FindingKind kind)
            kind == FindingKind::FileUnreadable || kind == FindingKind::FileEmpty;
 }
 
-// Copies the rows of the directories left, or of all when `all`, into
-// check_files, a page at a time, each in a read transaction of its own.
+// Copies the rows of the directories the tally left (of all, when it left
+// all) into check_files, a page at a time, each in a read transaction of
+// its own.
 void CopyRows(CheckRun& run, const StorageTally& tally)
 {
     run.lib.Execute(kCreateFiles, {});

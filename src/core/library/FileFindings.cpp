@@ -1,9 +1,9 @@
 #include "core/library/FileFindings.h"
 
 #include "core/backup/DocumentDirs.h"
+#include "core/common/Directories.h"
 #include "core/library/DocumentPath.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -69,19 +69,16 @@ const char* NotPlain(mode_t mode)
 
 std::vector<std::string> RootDirectories(const std::string& libPath)
 {
-    DIR* dir = ::opendir(libPath.c_str());
-    if (!dir) throw std::system_error(errno, std::generic_category(), "cannot open " + libPath);
+    const int fd = ::open(libPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), "cannot open " + libPath);
     std::vector<std::string> found;
-    errno = 0;
-    while (const dirent* d = ::readdir(dir)) {
+    const int error = ListDirectory(fd, [&](const char* name, unsigned char) {
         struct stat st {};
-        if (d->d_name[0] != '.' && std::strcmp(d->d_name, "00000000") != 0 &&
-            ::fstatat(::dirfd(dir), d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
-            found.emplace_back(d->d_name);
-        errno = 0;
-    }
-    const int error = errno;
-    ::closedir(dir);
+        if (name[0] != '.' && std::strcmp(name, "00000000") != 0 && ::fstatat(fd, name, &st, 0) == 0 &&
+            S_ISDIR(st.st_mode))
+            found.emplace_back(name);
+    });
+    ::close(fd);
     if (error != 0) throw std::system_error(error, std::generic_category(), "cannot list " + libPath);
     std::sort(found.begin(), found.end());
     return found;

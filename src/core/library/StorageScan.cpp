@@ -1,4 +1,5 @@
 #include "core/library/StorageScan.h"
+#include "core/common/Directories.h"
 #include "core/common/Text.h"
 
 #include "core/library/CheckRun.h"
@@ -22,30 +23,12 @@ constexpr const char* kFilesPage = "SELECT location, filename, id FROM temp.chec
                                    "WHERE (location, filename, id) > (?1, ?2, ?3) "
                                    "ORDER BY location, filename, id LIMIT ?4";
 
-struct DirCloser {
-    DIR* dir;
-    ~DirCloser() { ::closedir(dir); }
-};
-
 // Every entry of the open directory `fd`, sorted by name; 0 or the errno.
 template <typename Entry>
 int ReadEntries(int fd, std::vector<Entry>& entries)
 {
-    const int copy = ::dup(fd);
-    DIR* dir = copy < 0 ? nullptr : ::fdopendir(copy);
-    if (!dir) {
-        const int error = errno;
-        if (copy >= 0) ::close(copy);
-        return error;
-    }
-    DirCloser closer{dir};
-    errno = 0;
-    while (const dirent* d = ::readdir(dir)) {
-        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
-            entries.push_back({d->d_name, d->d_type});
-        errno = 0;
-    }
-    if (errno != 0) return errno;
+    const int error = ListDirectory(fd, [&](const char* name, unsigned char type) { entries.push_back({name, type}); });
+    if (error != 0) return error;
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "core/library/StorageTally.h"
 
 #include "core/common/BatchWorker.h"
+#include "core/common/Directories.h"
 #include "core/library/CheckRun.h"
 #include "core/library/FileFindings.h"
 
@@ -27,24 +28,9 @@ constexpr std::size_t kHelpers = 2;
 // it cannot be listed.
 bool ListNames(int fd, NameSums& names)
 {
-    const int copy = ::dup(fd);
-    DIR* dir = copy < 0 ? nullptr : ::fdopendir(copy);
-    if (!dir) {
-        if (copy >= 0) ::close(copy);
-        return false;
-    }
-    errno = 0;
-    while (const dirent* d = ::readdir(dir)) {
-        struct stat st {};
-        const bool isDir = d->d_type == DT_DIR ||
-                           (d->d_type == DT_UNKNOWN &&
-                            ::fstatat(::dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode));
-        if (!isDir) names.Add(d->d_name);
-        errno = 0;
-    }
-    const bool listed = errno == 0;
-    ::closedir(dir);
-    return listed;
+    return ListDirectory(fd, [&](const char* name, unsigned char type) {
+               if (type != DT_DIR) names.Add(name);
+           }) == 0;
 }
 
 } // namespace
@@ -70,7 +56,7 @@ std::size_t StorageTally::ShareOf(const std::string& location) const
 // each at those of its own directories.
 std::int64_t StorageTally::Run()
 {
-    total_ = run_.lib.Query("SELECT count(*) AS n FROM `images`", {})["n"].Int();
+    const std::int64_t total = run_.lib.Query("SELECT count(*) AS n FROM `images`", {})["n"].Int();
     const std::string sql = std::string("SELECT id, ") + kNormalLocation +
                             " AS location, coalesce(`filename`, '') AS filename FROM `images` WHERE id > ?1 "
                             "ORDER BY id LIMIT ?2";
@@ -87,7 +73,7 @@ std::int64_t StorageTally::Run()
             const std::size_t to = ShareOf(row.location);
             batches[to].push_back(std::move(row));
             if (batches[to].size() == kBatchRows) helpers[to]->Put(std::exchange(batches[to], {}));
-            if (++rows % kProgressRows == 0) run_.Progress("Checking files", rows, total_);
+            if (++rows % kProgressRows == 0) run_.Progress("Checking files", rows, total);
         });
         for (std::size_t i = 0; i < helpers.size(); ++i) helpers[i]->Put(std::move(batches[i]));
         for (auto& helper : helpers) helper->Finish();
@@ -98,7 +84,7 @@ std::int64_t StorageTally::Run()
         all_ |= share->full;
     }
     run_.report.documents += rows;
-    run_.Progress("Checking files", rows, total_);
+    run_.Progress("Checking files", rows, total);
     if (!all_) Judge();
     return last;
 }
@@ -129,14 +115,13 @@ StorageTally::Directory& StorageTally::Enter(Share& share, const std::string& lo
     share.fd = -1;
     Directory& dir = it->second;
     if (dir.fault.empty()) {
+        // A directory that cannot be opened, even once, is the merge's to tell.
         share.fd = ::open((run_.libPath + "/" + location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const int error = share.fd < 0 ? errno : 0;
-        if (first) dir.openError = error;
+        if (share.fd < 0) dir.unsure = true;
         // Listed before its rows' files are looked up: whatever changes in
         // between makes the two differ.
-        if (first && error == 0 && !ListNames(share.fd, dir.listed)) dir.unsure = true;
-        // It could be opened once and not again, or the other way round.
-        if (error != dir.openError) dir.unsure = true;
+        else if (first && !ListNames(share.fd, dir.listed))
+            dir.unsure = true;
     }
     share.location = location;
     share.current = &dir;
@@ -148,7 +133,7 @@ void StorageTally::Look(Share& share, Directory& dir, const Row& row)
     struct stat st {};
     // A file not there, or a directory, may be named by more rows than one,
     // which no sum tells: the merge decides.
-    if (dir.openError != 0 || ::fstatat(share.fd, row.filename.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+    if (share.fd < 0 || ::fstatat(share.fd, row.filename.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
         S_ISDIR(st.st_mode)) {
         dir.unsure = true;
         return;

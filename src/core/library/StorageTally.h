@@ -38,7 +38,6 @@ public:
 private:
     struct Directory {
         std::string fault;   // why the location is bad; empty when good
-        int openError = 0;   // opening it for the rows' lookups
         NameSums listed;     // when it was first entered
         NameSums found;      // the rows' files that are there, directories aside
         bool unsure = false; // a file missing or a directory, a failed lookup
@@ -73,5 +72,4 @@ private:
     std::vector<std::unique_ptr<Share>> shares_;
     bool all_ = false;
     std::set<std::string> left_;
-    std::int64_t total_ = 0;
 };

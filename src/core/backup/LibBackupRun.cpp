@@ -43,8 +43,11 @@ constexpr std::size_t kCopyWindow = 64;
 // Old copies kept to be written over by the next ones, in this run or the
 // next. A copy takes its name only after a flush, so the old copy it frees
 // comes back a batch later, and those left at the end would each wait for
-// the disk's discard if deleted: they wait for the next run instead.
-constexpr std::size_t kSpareFiles = 1024;
+// the disk's discard if deleted: they wait for the next run instead. A
+// copy fits only a spare of no more blocks, so a run replacing 2,000 files
+// keeps some 1,700 of their old copies; fewer allowed, the rest are
+// deleted, and the run waits for the disk at its end.
+constexpr std::size_t kSpareFiles = 4096;
 constexpr std::int64_t kSpareBytes = std::int64_t{64} << 20;
 // Rows out of reach named in the one message about them.
 constexpr std::size_t kUnsafeNamed = 5;

@@ -42,7 +42,7 @@ bool SpareFiles::Finish()
     if (!deleter_.joinable()) return !deleteFailed_;
     {
         std::lock_guard lock(mutex_);
-        for (Spare& s : spares_) doomed_.push_back(std::move(s.path));
+        for (auto& [key, s] : spares_) doomed_.push_back(std::move(s.path));
         spares_.clear();
         bytes_ = 0;
         closing_ = true;
@@ -65,7 +65,7 @@ bool SpareFiles::Release(std::vector<Taken>& kept)
 {
     {
         std::lock_guard lock(mutex_);
-        for (Spare& s : spares_) kept.push_back({std::move(s.path), s.size});
+        for (auto& [key, s] : spares_) kept.push_back({std::move(s.path), s.size});
         spares_.clear();
         bytes_ = 0;
     }
@@ -123,17 +123,21 @@ SpareFiles::Taken SpareFiles::TakeFor(const fs::path& dir, std::int64_t size)
     const std::string& here = dir.native();
     const std::optional<dev_t> device = DeviceOf(here);
     if (!device) return {};
-    const std::int64_t blocks = Blocks(size);
-    auto better = [&](const Spare& a, const Spare& b) {
-        if (a.blocks != b.blocks) return a.blocks > b.blocks;
-        return a.dir == here && b.dir != here;
-    };
+    // Those of other file systems are passed over; a backup has one most
+    // often.
     auto best = spares_.end();
-    for (auto it = spares_.begin(); it != spares_.end(); ++it)
-        if (it->device == *device && it->blocks <= blocks && (best == spares_.end() || better(*it, *best))) best = it;
+    for (auto it = spares_.lower_bound(Key{Blocks(size) + 1, 0, {}, 0}); it != spares_.begin();)
+        if ((--it)->first.device == *device) {
+            best = it;
+            break;
+        }
     if (best == spares_.end()) return {};
-    Taken taken{std::move(best->path), best->size};
-    bytes_ -= best->size;
+    const auto inDir = spares_.lower_bound(Key{best->first.blocks, *device, here, 0});
+    if (inDir != spares_.end() && inDir->first.blocks == best->first.blocks && inDir->first.device == *device &&
+        inDir->first.dir == here)
+        best = inDir;
+    Taken taken{std::move(best->second.path), best->second.size};
+    bytes_ -= taken.size;
     spares_.erase(best);
     return taken;
 }
@@ -164,12 +168,11 @@ void SpareFiles::Add(fs::path path, const struct stat& st)
     {
         std::lock_guard lock(mutex_);
         bytes_ += size;
-        spares_.push_back({std::move(path), size, std::move(dir), Blocks(size), st.st_dev});
+        spares_.emplace(Key{Blocks(size), st.st_dev, std::move(dir), added_++}, Spare{std::move(path), size});
         while (!spares_.empty() && (spares_.size() > capacity_ || bytes_ > maxBytes_)) {
-            auto largest = std::max_element(spares_.begin(), spares_.end(),
-                                            [](const Spare& a, const Spare& b) { return a.size < b.size; });
-            bytes_ -= largest->size;
-            evicted.push_back(std::move(largest->path));
+            const auto largest = std::prev(spares_.end());
+            bytes_ -= largest->second.size;
+            evicted.push_back(std::move(largest->second.path));
             spares_.erase(largest);
         }
     }

@@ -66,14 +66,18 @@ public:
     bool Finish();
 
 private:
-    // A spare with its directory and its blocks worked out once: a copy
-    // looks at every spare to choose one.
+    // Spares in order of their blocks, so a copy finds the one it fills
+    // without looking at every spare, and the largest is the last.
+    struct Key {
+        std::int64_t blocks = 0;
+        dev_t device = 0;
+        std::string dir;
+        std::uint64_t order = 0; // told apart in the order they came
+        auto operator<=>(const Key&) const = default;
+    };
     struct Spare {
         std::filesystem::path path;
         std::int64_t size = 0;
-        std::string dir;
-        std::int64_t blocks = 0;
-        dev_t device = 0;
     };
     void Delete(std::filesystem::path path);
     void Deleting();
@@ -87,7 +91,8 @@ private:
     const uid_t user_; // whose files may be written over
     std::int64_t bytes_ = 0;
     std::mutex mutex_;
-    std::vector<Spare> spares_;
+    std::map<Key, Spare> spares_;
+    std::uint64_t added_ = 0;
     std::map<std::string, std::optional<dev_t>> devices_;
     std::uint64_t next_ = 0;
     std::string run_; // in every new name

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -271,4 +273,48 @@ TEST(SpareFiles, ReleasedSparesStayForALaterRunWhichAdoptsOnlyRealSpares)
     EXPECT_EQ(ReadFile(env.root / "not-a-spare"), "mine");
     // A new name never meets a spare of an earlier run.
     for (const auto& s : kept) EXPECT_NE(next.NewName(env.root), s.path);
+}
+
+// Many spares in several directories, taken and kept in a random order:
+// each copy gets a spare with the most blocks it fills, one in its own
+// directory when such a one is there, as a look at every spare would choose.
+TEST(SpareFiles, AmongManySparesEachCopyGetsTheOneALookAtEverySpareWouldChoose)
+{
+    TestEnv env;
+    const std::vector<fs::path> dirs = {env.root / "a", env.root / "b", env.root / "c"};
+    for (const fs::path& d : dirs) fs::create_directories(d);
+    struct Held {
+        fs::path path;
+        std::int64_t blocks;
+    };
+    std::vector<Held> held; // what the spares hold, by a plain list
+    auto blocksOf = [](std::int64_t size) { return (size + 4095) / 4096; };
+    SpareFiles spares(1000, kNoByteLimit);
+    std::uint32_t seed = 7;
+    auto next = [&seed](std::uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+    for (int i = 0; i < 400; ++i) {
+        const fs::path& dir = dirs[next(3)];
+        const auto size = static_cast<std::int64_t>(next(6) * 4096 + next(4096));
+        if (next(3) != 0) {
+            const fs::path f = spares.NewName(dir);
+            WriteFile(f, Bytes(static_cast<std::size_t>(size), 'x'));
+            spares.Keep(f, StatOf(f), true);
+            held.push_back({f, blocksOf(size)});
+            continue;
+        }
+        std::int64_t most = -1;
+        bool inDir = false;
+        for (const Held& h : held)
+            if (h.blocks <= blocksOf(size)) most = std::max(most, h.blocks);
+        const SpareFiles::Taken taken = spares.TakeFor(dir, size);
+        ASSERT_EQ(taken.path.empty(), most < 0) << "pick " << i;
+        if (most < 0) continue;
+        ASSERT_EQ(blocksOf(taken.size), most) << "pick " << i;
+        for (const Held& h : held) inDir = inDir || (h.blocks == most && h.path.parent_path() == dir);
+        EXPECT_EQ(taken.path.parent_path() == dir, inDir) << "pick " << i;
+        const auto gone = std::find_if(held.begin(), held.end(), [&](const Held& h) { return h.path == taken.path; });
+        ASSERT_NE(gone, held.end());
+        held.erase(gone);
+    }
+    EXPECT_EQ(spares.Count(), held.size());
 }

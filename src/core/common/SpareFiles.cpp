@@ -168,7 +168,7 @@ void SpareFiles::Add(fs::path path, const struct stat& st)
     {
         std::lock_guard lock(mutex_);
         bytes_ += size;
-        spares_.emplace(Key{Blocks(size), st.st_dev, std::move(dir), added_++}, Spare{std::move(path), size});
+        spares_.emplace(Key{Blocks(size), st.st_dev, std::move(dir), next_++}, Spare{std::move(path), size});
         while (!spares_.empty() && (spares_.size() > capacity_ || bytes_ > maxBytes_)) {
             const auto largest = std::prev(spares_.end());
             bytes_ -= largest->second.size;

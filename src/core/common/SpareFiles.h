@@ -92,10 +92,9 @@ private:
     std::int64_t bytes_ = 0;
     std::mutex mutex_;
     std::map<Key, Spare> spares_;
-    std::uint64_t added_ = 0;
     std::map<std::string, std::optional<dev_t>> devices_;
-    std::uint64_t next_ = 0;
-    std::string run_; // in every new name
+    std::uint64_t next_ = 0; // numbers new names, and orders the spares
+    std::string run_;        // in every new name
     std::condition_variable deletable_;
     std::deque<std::filesystem::path> doomed_;
     bool closing_ = false;

@@ -1,6 +1,7 @@
 #include "core/backup/DueSet.h"
 
 #include "core/backup/BackupManifest.h"
+#include "core/common/ReadAhead.h"
 #include "core/data/Database.h"
 #include "core/library/DocumentPath.h"
 
@@ -27,6 +28,7 @@ public:
                 holding_ = false;
                 set_.resumeAt = rows.back().row.id + 1;
             }
+            if (r_.readAhead) r_.readAhead->Send();
         });
         return std::move(set_);
     }
@@ -61,7 +63,9 @@ private:
         const bool found = Readable(row) && source.error == 0 && !source.link;
         if (!r_.copyAll && found && source.mtime <= r_.since) return;
         set_.bytes += source.size;
-        if (!r_.copyAll && holding_) set_.held.push_back({row, source});
+        if (r_.copyAll || !holding_) return;
+        set_.held.push_back({row, source});
+        if (r_.readAhead && found) r_.readAhead->Add(r_.libPath + "/" + row.Path(), source.size);
     }
 
     Database& db_;

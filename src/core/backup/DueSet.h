@@ -15,6 +15,7 @@
 #include <vector>
 
 class Database;
+class ReadAhead;
 
 // A document's file as `lstat` found it.
 struct SourceState {
@@ -43,6 +44,7 @@ struct DueRequest {
     std::string sinceIso;  // the last run's date, for the rows
     std::time_t since = 0; // and for the files' times
     DueRanges ranges;
+    ReadAhead* readAhead = nullptr; // given the changed files held
 };
 
 // Throws when a statement fails (reported already).

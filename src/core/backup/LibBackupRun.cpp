@@ -14,6 +14,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/common/Commons.h"
 #include "core/common/IniFile.h"
+#include "core/common/ReadAhead.h"
 #include "core/common/Sha256.h"
 #include "core/common/SpareFiles.h"
 #include "core/library/BackupPlace.h"
@@ -49,6 +50,9 @@ constexpr std::size_t kCopyWindow = 64;
 // deleted, and the run waits for the disk at its end.
 constexpr std::size_t kSpareFiles = 4096;
 constexpr std::int64_t kSpareBytes = std::int64_t{64} << 20;
+// The changed files read ahead, at most: an incremental run's copies are
+// bound by waiting for the disk to read them.
+constexpr std::int64_t kReadAheadBytes = std::int64_t{128} << 20;
 // Rows out of reach named in the one message about them.
 constexpr std::size_t kUnsafeNamed = 5;
 
@@ -203,13 +207,15 @@ bool LibBackupRun::MayCreateBackupPath()
 std::int64_t LibBackupRun::KilobytesDue()
 {
     const AppState& s = app_.state;
-    if (!m_bCopyAll)
+    if (!m_bCopyAll) {
         counting_ =
             std::async(std::launch::async, ReadFolderCounts, LibDatabaseFile(s.gsActiveLibPath), dueRanges.folders);
+        readAhead_ = std::make_unique<ReadAhead>(kReadAheadBytes);
+    }
     ResultSet top = Required(app_.db.QueryExe(kBackupTopNodesSql));
     for (; !top.Eof(); top.MoveNext()) DrawersBackup(top["id"].Int());
     due_ = ReadDueSet(app_.db, {s.gsActiveLibPath, s.gsBackupLibPath, &reached_, m_bCopyAll, lastBackupIso_,
-                                m_dLastBackup, dueRanges});
+                                m_dLastBackup, dueRanges, readAhead_.get()});
     return KilobytesOf(due_.bytes);
 }
 
@@ -270,6 +276,7 @@ void LibBackupRun::AdoptSpares()
 // there, else deleted. False when a spare could not be deleted.
 bool LibBackupRun::End(std::vector<BackupLock::Spare>* kept)
 {
+    readAhead_.reset();
     // Copies written but never handed to the flush leave no work file.
     if (pool_)
         for (const CopyPool::Outcome& o : pool_->Stop())
@@ -313,6 +320,7 @@ bool LibBackupRun::LibBackup(std::int64_t nStatFileSize)
             reached_.clear();
             copying_ = false;
             if (!Checks(previousDate)) {
+                readAhead_.reset();
                 lock_.reset();
                 return false;
             }
@@ -457,6 +465,7 @@ void LibBackupRun::CopyChanged()
 {
     for (const DueDocument& due : due_.held) BackupDocument(due.row, false, &due.source);
     due_.held = {};
+    readAhead_.reset();
     CountReached();
     if (!due_.resumeAt) return;
     ForEachDueRange(app_.db, {lastBackupIso_, *due_.resumeAt}, dueRanges.ids, [&](const std::vector<DueRow>& rows) {

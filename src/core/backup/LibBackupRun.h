@@ -137,6 +137,7 @@ private:
     std::unordered_set<std::int64_t> reached_;     // folders the walk reaches
     bool copying_ = false;                         // the walk copies what it reaches
     DueSet due_;                                   // from the space check to the copies
+    std::unique_ptr<class ReadAhead> readAhead_;   // of the changed files held, until their copies
     std::unique_ptr<class SpareFiles> spares_;     // until the last copy is installed
     std::vector<BackupLock::Spare> unadopted_;     // kept by an earlier run, until the first copy
     std::unique_ptr<class FileSystemFlush> flush_; // during the walk and the database copies

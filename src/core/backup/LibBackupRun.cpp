@@ -50,8 +50,8 @@ constexpr std::size_t kCopyWindow = 64;
 // deleted, and the run waits for the disk at its end.
 constexpr std::size_t kSpareFiles = 4096;
 constexpr std::int64_t kSpareBytes = std::int64_t{64} << 20;
-// The changed files read ahead, at most: an incremental run's copies are
-// bound by waiting for the disk to read them.
+// The changed files read ahead, at most: where they are not in the cache,
+// an incremental run's copies would wait for the disk to read each.
 constexpr std::int64_t kReadAheadBytes = std::int64_t{128} << 20;
 // Rows out of reach named in the one message about them.
 constexpr std::size_t kUnsafeNamed = 5;
